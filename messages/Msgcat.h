@@ -1,0 +1,14 @@
+// The program's message catalogue: Russian and Ukrainian texts for the numbers it raises or asks.
+// Each program installs it through cLoadMsg at start-up; tests of the fallback leave the hook unset.
+#pragma once
+#include <cstdint>
+#include <string>
+
+// Message numbers added by this program for damaged files.
+constexpr int MsgChainLoop = 19;   // a record chain runs longer than the file could hold
+constexpr int MsgBadLayout = 20;   // header, directory or a group lies outside the file
+
+// The catalogue text for a looked-up number (warnings +1000, questions +2000); "" when none.
+std::string MsgCatalogueText(uint16_t number, unsigned char russian);
+// Sets cLoadMsg to the catalogue.
+void InstallMsgCatalogue();

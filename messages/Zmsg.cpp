@@ -1,0 +1,161 @@
+// Message building, the error exception, and the showing operations.
+#include "messages/Zmsg.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <unistd.h>
+
+#include "base/Codec.h"
+#include "paths/Rdwr_cfg.h"
+
+TLoadMsg cLoadMsg;
+
+namespace {
+TMsgPresenter gPresenter;
+
+bool Present(TMsgRequest request) {
+  return gPresenter ? gPresenter(request) : ConsolePresenter(request);
+}
+
+std::vector<std::string> SplitParams(const std::string& text) {
+  std::vector<std::string> params;
+  if (text.empty()) return params;
+  size_t start = 0;
+  for (;;) {
+    size_t bar = text.find('|', start);
+    if (bar == std::string::npos) {
+      if (start < text.size()) params.push_back(text.substr(start));
+      return params;
+    }
+    params.push_back(text.substr(start, bar - start));
+    start = bar + 1;
+  }
+}
+
+std::string CatalogueText(int number) {
+  if (number == 0 || number == 99) return ""; // 99 shows the caller's text alone
+  if (cLoadMsg) return cLoadMsg(static_cast<uint16_t>(number), Cfg[CfgIfaceRussian], 800);
+  return ""; // the application's own string resources hold no texts
+}
+
+bool Show(TMsgMode mode, bool alarm, const std::string& text, int lookup, bool log,
+          const std::string& errLog, const std::string& warLog) {
+  TMsgRequest request;
+  request.Mode = mode;
+  request.Alarm = alarm;
+  request.Text = creat_msg(text, lookup);
+  request.Log = log;
+  request.ErrLog = errLog;
+  request.WarLog = warLog;
+  return Present(request);
+}
+} // namespace
+
+ZError::ZError(const std::string& text, int number)
+    : Message(text), HelpContext(number), Text(text), Number(number) {}
+
+void SetError(const std::string& text, int number) { throw ZError(text, number); }
+
+std::string creat_msg(const std::string& text, int number) {
+  std::vector<std::string> params = SplitParams(text);
+  std::string msg = CatalogueText(number);
+  if (number != 0 && number != 99 && msg.empty()) {
+    msg = "Ошибка. Текст сообщения №" + std::to_string(number) +
+          " отсутствует в ресурсах программы";
+    if (!params.empty()) {
+      msg += "##";
+      for (size_t k = 0; k < params.size(); ++k) msg += " $";
+    }
+  }
+  if (msg.find('$') != std::string::npos) {
+    for (const std::string& p : params) {
+      size_t at = msg.find('$');
+      if (at == std::string::npos) break;
+      msg.replace(at, 1, p);
+    }
+    size_t left = msg.find('$');
+    if (left != std::string::npos) msg.replace(left, 1, " ");
+    return msg;
+  }
+  if (number == 99) return text;
+  return msg + " " + text;
+}
+
+TMsgPresenter SetMsgPresenter(TMsgPresenter presenter) {
+  TMsgPresenter old = std::move(gPresenter);
+  gPresenter = std::move(presenter);
+  return old;
+}
+
+bool ConsolePresenter(const TMsgRequest& request) {
+  static const char* const kTitles[] = {"error", "warning", "question"};
+  std::cerr << kTitles[static_cast<int>(request.Mode)] << ": " << Utf8FromCp1251(request.Text)
+            << "\n";
+  if (request.Log) {
+    if (!request.ErrLog.empty()) std::cerr << "  errors: " << Utf8FromCp1251(request.ErrLog) << "\n";
+    if (!request.WarLog.empty())
+      std::cerr << "  warnings: " << Utf8FromCp1251(request.WarLog) << "\n";
+  }
+  if (request.Mode != TMsgMode::Question) return false;
+  if (!isatty(STDIN_FILENO)) return false;
+  std::cerr << "[y/n] " << std::flush;
+  std::string answer;
+  if (!std::getline(std::cin, answer)) return false;
+  return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
+}
+
+void OutErr(const std::string& text, int number) {
+  if (number == 999) return;
+  Show(TMsgMode::Error, false, text, number, false, "", "");
+}
+
+void OutErr(const ZError& error) { OutErr(error.Message, error.HelpContext); }
+
+void OutErrLog(const std::string& text, int number, const std::string& errLog,
+               const std::string& warLog) {
+  if (number == 999) return;
+  Show(TMsgMode::Error, false, text, number, true, errLog, warLog);
+}
+
+void OutWar(const std::string& text, int number) {
+  Show(TMsgMode::Warning, false, text, number + 1000, false, "", "");
+}
+
+void OutWarLog(const std::string& text, int number, const std::string& errLog,
+               const std::string& warLog) {
+  Show(TMsgMode::Warning, false, text, number + 1000, true, errLog, warLog);
+}
+
+bool OutSel(const std::string& text, int number) {
+  return Show(TMsgMode::Question, false, text, number + 2000, false, "", "");
+}
+
+bool OutSelRepeat(const std::string& text, int number) {
+  return Show(TMsgMode::Question, true, text, number + 2000, false, "", "");
+}
+
+bool OutSelLog(const std::string& text, int number, const std::string& errLog,
+               const std::string& warLog) {
+  return Show(TMsgMode::Question, false, text, number + 2000, true, errLog, warLog);
+}
+
+std::string SystemErrorText(int code) {
+  if (code == 0) return "";
+  return Cp1251FromUtf8(std::strerror(code));
+}
+
+void OutSystemErrorCode(const std::string& text, int code) {
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(code));
+  std::string sys = SystemErrorText(code) + "[Win=" + hex + "]";
+  SetError(text.empty() ? sys : text + "#(" + sys + ")", 99);
+}
+
+void OutSystemError(const std::string& text) { OutSystemErrorCode(text, errno); }
+
+void OutUnDefError(const std::string& text) {
+  std::string sys = SystemErrorText(errno);
+  OutErr(sys.empty() ? text : text + "#(" + sys + ")", 99);
+}

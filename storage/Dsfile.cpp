@@ -1,0 +1,84 @@
+// SFile over the I/O seam.
+#include "storage/Dsfile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "messages/Zmsg.h"
+#include "paths/Dpath.h"
+#include "storage/Sysio.h"
+
+SFile::SFile(const std::string& name, ZFileMode mode) : Name(GetRealName(name)), Mode(mode) {
+  int flags;
+  switch (mode) {
+  case fmRead:
+    flags = O_RDONLY;
+    break;
+  case fmUpdate:
+    flags = O_RDWR;
+    break;
+  case fmCreate:
+  case fmRewrite:
+    if (sysio::FileExists(Name)) {
+      if (mode == fmCreate && !OutSel(Name, 1)) SetError(Name, 999);
+      if (sysio::Unlink(Name) != 0) SystemError();
+    }
+    flags = O_WRONLY | O_CREAT | O_TRUNC;
+    break;
+  default:
+    SetError("SFile: " + Name + "|" + std::to_string(static_cast<int>(mode)), 0);
+  }
+  Handle = sysio::Open(Name, flags, 0666);
+  if (Handle < 0) {
+    if (errno == ENOENT && (mode == fmRead || mode == fmUpdate)) SetError(Name, 1);
+    SystemError();
+  }
+}
+
+SFile::~SFile() {
+  if (Handle >= 0) IoSys().Close(Handle);
+}
+
+void SFile::SystemError() { OutSystemErrorCode(Name, errno); }
+
+int SFile::SRead(char* buffer, int count) {
+  if (Mode == fmCreate || Mode == fmRewrite) SetError(Name, 17);
+  ssize_t n = sysio::ReadFull(Handle, buffer, static_cast<size_t>(count));
+  if (n < 0) SystemError();
+  return static_cast<int>(n);
+}
+
+void SFile::SWrite(const char* buffer, int count) {
+  if (Mode == fmRead) SetError(Name, 18);
+  if (count > 0 && sysio::WriteFull(Handle, buffer, static_cast<size_t>(count)) < 0)
+    SystemError();
+}
+
+void SFile::SWrite(const std::string& text) {
+  std::string line = text + "\r\n";
+  SWrite(line.data(), static_cast<int>(line.size()));
+}
+
+long SFile::Seek(long offset) { return Seek(offset, 0); }
+
+long SFile::Seek(long offset, unsigned long origin) {
+  static const int kWhence[] = {SEEK_SET, SEEK_CUR, SEEK_END};
+  off_t pos = IoSys().Seek(Handle, offset, kWhence[origin > 2 ? 0 : origin]);
+  if (pos < 0) SystemError();
+  return static_cast<long>(pos);
+}
+
+long SFile::Tell() { return Seek(0, 1); }
+
+unsigned long SFile::Size() {
+  long here = Tell();
+  long end = Seek(0, 2);
+  Seek(here, 0);
+  return static_cast<unsigned long>(end);
+}
+
+void SFile::Sync() {
+  if (IoSys().DataSync(Handle) != 0) SystemError();
+}

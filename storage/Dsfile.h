@@ -1,0 +1,35 @@
+// SFile: a plain sequential file over one OS handle, the layer beneath the record files.
+// It resolves alias names, opens in one of the file modes and turns every failure into ZError.
+#pragma once
+#include <string>
+
+enum ZFileMode : unsigned char { fmRead = 1, fmCreate = 2, fmRewrite = 3, fmUpdate = 4, fmAppend = 5 };
+
+class SFile {
+public:
+  SFile(const std::string& name, ZFileMode mode);
+  ~SFile();
+  SFile(const SFile&) = delete;
+  SFile& operator=(const SFile&) = delete;
+
+  // Reads up to count bytes at the current position; 0 at the end of the file.
+  int SRead(char* buffer, int count);
+  void SWrite(const char* buffer, int count);
+  // Writes text followed by CR LF.
+  void SWrite(const std::string& text);
+  long Seek(long offset);
+  // origin: 0 from the start, 1 from the current position, 2 from the end.
+  long Seek(long offset, unsigned long origin);
+  long Tell();
+  // The file's length in bytes.
+  unsigned long Size();
+  // Makes the written bytes durable (fdatasync).
+  void Sync();
+
+  std::string Name;
+  int Handle = -1;
+  ZFileMode Mode;
+
+private:
+  [[noreturn]] void SystemError();
+};

@@ -1,0 +1,198 @@
+// The POSIX file calls beneath the seam, path conversion and the case-insensitive fallback.
+#include "storage/Sysio.h"
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <strings.h>
+#include <unistd.h>
+
+#include "base/Codec.h"
+
+int TPosixIoSys::Open(const std::string& path, int flags, mode_t mode) {
+  int fd;
+  do fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
+  while (fd < 0 && errno == EINTR);
+  return fd;
+}
+int TPosixIoSys::Close(int fd) { return ::close(fd); }
+ssize_t TPosixIoSys::Read(int fd, void* buf, size_t count) { return ::read(fd, buf, count); }
+ssize_t TPosixIoSys::Write(int fd, const void* buf, size_t count) {
+  return ::write(fd, buf, count);
+}
+off_t TPosixIoSys::Seek(int fd, off_t offset, int whence) { return ::lseek(fd, offset, whence); }
+int TPosixIoSys::DataSync(int fd) { return ::fdatasync(fd); }
+int TPosixIoSys::FullSync(int fd) { return ::fsync(fd); }
+int TPosixIoSys::Truncate(int fd, off_t length) { return ::ftruncate(fd, length); }
+int TPosixIoSys::Rename(const std::string& from, const std::string& to) {
+  return ::rename(from.c_str(), to.c_str());
+}
+int TPosixIoSys::Unlink(const std::string& path) { return ::unlink(path.c_str()); }
+int TPosixIoSys::Stat(const std::string& path, struct stat* st) {
+  return ::stat(path.c_str(), st);
+}
+int TPosixIoSys::Mkdir(const std::string& path, mode_t mode) {
+  return ::mkdir(path.c_str(), mode);
+}
+int TPosixIoSys::ListDir(const std::string& path, std::vector<std::string>& names) {
+  DIR* dir = ::opendir(path.empty() ? "." : path.c_str());
+  if (!dir) return -1;
+  names.clear();
+  while (dirent* e = ::readdir(dir)) {
+    std::string n = e->d_name;
+    if (n != "." && n != "..") names.push_back(n);
+  }
+  ::closedir(dir);
+  return 0;
+}
+
+namespace {
+TPosixIoSys gPosix;
+TIoSys* gIo = &gPosix;
+
+// Case-folds a UTF-8 name through CP1251 so that Cyrillic letters compare without case too.
+std::string FoldName(const std::string& utf8) {
+  std::string s = Cp1251FromUtf8(utf8);
+  for (char& c : s) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (u >= 'a' && u <= 'z') c = static_cast<char>(u - 32);
+    else if (u >= 0xE0) c = static_cast<char>(u - 32);
+    else if (u == 0xB8) c = static_cast<char>(0xA8); // ё
+    else if (u == 0xB3) c = static_cast<char>(0xB2); // і
+    else if (u == 0xBF) c = static_cast<char>(0xAF); // ї
+    else if (u == 0xBA) c = static_cast<char>(0xAA); // є
+    else if (u == 0xB4) c = static_cast<char>(0xA5); // ґ
+  }
+  return s;
+}
+
+bool Exists(const std::string& osPath) {
+  struct stat st;
+  return gIo->Stat(osPath, &st) == 0;
+}
+
+// Walks the components of an absolute or relative path, replacing each one that does not
+// exist by a case-insensitive match in its parent directory.
+std::string MatchCase(const std::string& utf8) {
+  std::string result = utf8[0] == '/' ? "/" : "";
+  size_t pos = utf8[0] == '/' ? 1 : 0;
+  while (pos <= utf8.size()) {
+    size_t slash = utf8.find('/', pos);
+    if (slash == std::string::npos) slash = utf8.size();
+    std::string part = utf8.substr(pos, slash - pos);
+    pos = slash + 1;
+    if (part.empty()) continue;
+    std::string candidate = result + part;
+    if (!Exists(candidate) && part != "." && part != "..") {
+      std::vector<std::string> names;
+      if (gIo->ListDir(result.empty() ? "." : result, names) == 0) {
+        std::string folded = FoldName(part);
+        for (const std::string& n : names)
+          if (FoldName(n) == folded) {
+            candidate = result + n;
+            break;
+          }
+      }
+    }
+    result = candidate;
+    if (pos <= utf8.size()) result += '/';
+  }
+  return result;
+}
+} // namespace
+
+TIoSys& IoSys() { return *gIo; }
+TIoSys* SetIoSys(TIoSys* io) {
+  TIoSys* old = gIo;
+  gIo = io ? io : &gPosix;
+  return old;
+}
+
+namespace sysio {
+
+std::string OsPath(const std::string& path) {
+  std::string utf8 = Utf8FromCp1251(path);
+  if (utf8.empty() || Exists(utf8)) return utf8;
+  return MatchCase(utf8);
+}
+
+// Tries the exact path first; only when it does not exist, the case-insensitive match.
+template <class F> auto WithFallback(const std::string& path, F call) {
+  std::string utf8 = Utf8FromCp1251(path);
+  auto rc = call(utf8);
+  if (rc < 0 && errno == ENOENT && !utf8.empty()) {
+    std::string matched = MatchCase(utf8);
+    if (matched != utf8) rc = call(matched);
+    else errno = ENOENT;
+  }
+  return rc;
+}
+
+int Open(const std::string& path, int flags, mode_t mode) {
+  return WithFallback(path, [&](const std::string& p) { return gIo->Open(p, flags, mode); });
+}
+int Rename(const std::string& from, const std::string& to) {
+  std::string target = OsPath(to);
+  return WithFallback(from, [&](const std::string& p) { return gIo->Rename(p, target); });
+}
+int Unlink(const std::string& path) {
+  return WithFallback(path, [&](const std::string& p) { return gIo->Unlink(p); });
+}
+int Stat(const std::string& path, struct stat* st) {
+  return WithFallback(path, [&](const std::string& p) { return gIo->Stat(p, st); });
+}
+int Mkdir(const std::string& path, mode_t mode) { return gIo->Mkdir(OsPath(path), mode); }
+
+int ListDir(const std::string& path, std::vector<std::string>& names) {
+  int rc = gIo->ListDir(OsPath(path), names);
+  for (std::string& n : names) n = Cp1251FromUtf8(n);
+  return rc;
+}
+
+int SyncDir(const std::string& path) {
+  std::string os = OsPath(path);
+  size_t slash = os.rfind('/');
+  std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : os.substr(0, slash);
+  int fd = gIo->Open(dir, O_RDONLY | O_DIRECTORY, 0);
+  if (fd < 0) return -1;
+  int rc = gIo->FullSync(fd);
+  int saved = errno;
+  gIo->Close(fd);
+  errno = saved;
+  return rc;
+}
+
+ssize_t ReadFull(int fd, void* buf, size_t count) {
+  size_t done = 0;
+  while (done < count) {
+    ssize_t n = gIo->Read(fd, static_cast<char*>(buf) + done, count - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return -1;
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<ssize_t>(done);
+}
+
+ssize_t WriteFull(int fd, const void* buf, size_t count) {
+  size_t done = 0;
+  while (done < count) {
+    ssize_t n = gIo->Write(fd, static_cast<const char*>(buf) + done, count - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return -1;
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<ssize_t>(done);
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st;
+  return Stat(path, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool DirExists(const std::string& path) {
+  struct stat st;
+  return Stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+} // namespace sysio

@@ -1,0 +1,73 @@
+// The one seam between the program and the operating system's file calls.
+// Callers pass CP1251 paths; the seam converts them to UTF-8 and falls back to a case-insensitive match.
+#pragma once
+#include <string>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <vector>
+
+// The OS calls beneath the seam, on OS (UTF-8) paths. Tests install their own to count calls,
+// inject failures or simulate a crash.
+class TIoSys {
+public:
+  virtual ~TIoSys() = default;
+  virtual int Open(const std::string& path, int flags, mode_t mode) = 0;
+  virtual int Close(int fd) = 0;
+  virtual ssize_t Read(int fd, void* buf, size_t count) = 0;
+  virtual ssize_t Write(int fd, const void* buf, size_t count) = 0;
+  virtual off_t Seek(int fd, off_t offset, int whence) = 0;
+  virtual int DataSync(int fd) = 0; // fdatasync
+  virtual int FullSync(int fd) = 0; // fsync, also for directories
+  virtual int Truncate(int fd, off_t length) = 0;
+  virtual int Rename(const std::string& from, const std::string& to) = 0;
+  virtual int Unlink(const std::string& path) = 0;
+  virtual int Stat(const std::string& path, struct stat* st) = 0;
+  virtual int Mkdir(const std::string& path, mode_t mode) = 0;
+  // Names in a directory (without "." and ".."); -1 with errno on failure.
+  virtual int ListDir(const std::string& path, std::vector<std::string>& names) = 0;
+};
+
+// The plain POSIX implementation.
+class TPosixIoSys : public TIoSys {
+public:
+  int Open(const std::string& path, int flags, mode_t mode) override;
+  int Close(int fd) override;
+  ssize_t Read(int fd, void* buf, size_t count) override;
+  ssize_t Write(int fd, const void* buf, size_t count) override;
+  off_t Seek(int fd, off_t offset, int whence) override;
+  int DataSync(int fd) override;
+  int FullSync(int fd) override;
+  int Truncate(int fd, off_t length) override;
+  int Rename(const std::string& from, const std::string& to) override;
+  int Unlink(const std::string& path) override;
+  int Stat(const std::string& path, struct stat* st) override;
+  int Mkdir(const std::string& path, mode_t mode) override;
+  int ListDir(const std::string& path, std::vector<std::string>& names) override;
+};
+
+// The installed implementation (TPosixIoSys by default). SetIoSys(nullptr) restores the default;
+// returns the previous one.
+TIoSys& IoSys();
+TIoSys* SetIoSys(TIoSys* io);
+
+namespace sysio {
+// The OS path of a CP1251 path: UTF-8, and when the exact path does not exist, the first
+// case-insensitive match component by component (the leaf may stay unmatched, for creation).
+std::string OsPath(const std::string& path);
+
+// CP1251-path forms of the calls; they return as the OS calls do (-1 and errno on failure).
+int Open(const std::string& path, int flags, mode_t mode = 0666);
+int Rename(const std::string& from, const std::string& to);
+int Unlink(const std::string& path);
+int Stat(const std::string& path, struct stat* st);
+int Mkdir(const std::string& path, mode_t mode = 0777);
+int ListDir(const std::string& path, std::vector<std::string>& names); // names in CP1251
+// Flushes a directory entry change (rename, create, unlink) of the directory holding path.
+int SyncDir(const std::string& path);
+// Reads and writes the whole count, retrying short transfers and EINTR.
+ssize_t ReadFull(int fd, void* buf, size_t count);
+ssize_t WriteFull(int fd, const void* buf, size_t count);
+
+bool FileExists(const std::string& path);
+bool DirExists(const std::string& path);
+} // namespace sysio
