@@ -65,7 +65,8 @@ int UnusedOf(const WFile& f) {
   double live = 0;
   for (const WDirEntry& e : f.Dir)
     live += e.Size;
-  return 100 - static_cast<int>(100.0 * live / area);
+  // A damaged directory may claim more live bytes than the area holds; never below 0.
+  return std::max(0, 100 - static_cast<int>(100.0 * live / area));
 }
 
 // Copies every group's live records, in group order and without links, behind the skeleton.
