@@ -153,3 +153,18 @@ TEST_F(Fault, CompressionLeavesOldOrCompressedFile) {
         EXPECT_NO_THROW(AllGroups(Path));
       });
 }
+
+TEST_F(Fault, FileThatMayNotBeWrittenOpensForReading) {
+  creat_bf(Path, 2, "x");
+  TFaultScope scope;
+  scope.Io.Arm(TFaultIo::TKind::FailOnce, 1, 13 /* EACCES */); // the open for update
+  WFile f(Path);
+  EXPECT_EQ(f.Mode, fmRead);
+  EXPECT_EQ(GroupRecords(Path, 0).size(), 1u);
+  try {
+    f.WCreat_file(1);
+    ADD_FAILURE();
+  } catch (const ZError& e) {
+    EXPECT_EQ(e.Number, 18);
+  }
+}

@@ -1,4 +1,5 @@
 // Commands on record files: dump, create, compress, unused.
+#include <algorithm>
 #include <iostream>
 #include <sstream>
 
@@ -52,15 +53,6 @@ void RecordsText(std::ostream& s, const std::vector<TRecordOut>& recs) {
   }
 }
 
-int UnusedOf(const WFile& f) {
-  double area = static_cast<double>(f.Header.End) - 8 - 8.0 * f.Header.Count;
-  if (area <= 0) return 0;
-  double live = 0;
-  for (const WDirEntry& e : f.Dir)
-    live += e.Size;
-  return std::max(0, 100 - static_cast<int>(100.0 * live / area));
-}
-
 int DumpSimple(TCliContext& ctx, const std::string& name) {
   WFile f(name, fmRead);
   std::vector<TRecordOut> recs = ReadChain(f);
@@ -100,7 +92,7 @@ int Dump(TCliContext& ctx, const std::vector<std::string>& args) {
     for (unsigned long g = 0; g < f.Header.Count; ++g)
       groups.push_back(g);
   std::ostringstream s;
-  int unused = UnusedOf(f);
+  int unused = UnusedPercent(f);
   if (ctx.Json) {
     s << "{\"end\":" << f.Header.End << ",\"count\":" << f.Header.Count << ",\"unused\":" << unused
       << ",\"groups\":[";
