@@ -111,10 +111,12 @@ WFile::~WFile() noexcept(false) {
     // content) rather than committed half-written.
     ReleaseBlock();
     DiscardGroup();
-    if (!Composite && IsSimpleOutput()) try {
+    if (!Composite && IsSimpleOutput()) {
+      try { // what was written stays a readable chain
         WriteAt(Header.End, kEndMarker, LenEof);
       } catch (...) {
       }
+    }
     return;
   }
   DestroyDuties();
