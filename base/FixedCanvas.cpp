@@ -10,7 +10,9 @@ int TFixedCanvas::TextWidth(const std::string& text) {
   return Scaled(CharWidth) * static_cast<int>(text.size());
 }
 
-int TFixedCanvas::TextHeight(const std::string&) { return Scaled(LineHeight); }
+int TFixedCanvas::TextHeight(const std::string&) {
+  return Scaled(LineHeight);
+}
 
 void TFixedCanvas::TextOut(int x, int y, const std::string& text) {
   TDrawCall c;

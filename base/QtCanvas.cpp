@@ -18,7 +18,9 @@ int TQtCanvas::TextWidth(const std::string& text) {
   return QFontMetrics(FQFont).horizontalAdvance(ToQString(text));
 }
 
-int TQtCanvas::TextHeight(const std::string&) { return QFontMetrics(FQFont).height(); }
+int TQtCanvas::TextHeight(const std::string&) {
+  return QFontMetrics(FQFont).height();
+}
 
 void TQtCanvas::TextOut(int x, int y, const std::string& text) {
   if (!FPainter) return;

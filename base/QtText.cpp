@@ -11,30 +11,46 @@ QString ToQString(const std::string& cp1251) {
   return QString::fromStdString(Utf8FromCp1251(cp1251));
 }
 
-std::string FromQString(const QString& text) { return Cp1251FromUtf8(text.toStdString()); }
+std::string FromQString(const QString& text) {
+  return Cp1251FromUtf8(text.toStdString());
+}
 
 namespace {
 // Palette colour of a Windows system colour index.
 QColor SystemColor(unsigned index) {
   const QPalette pal = QApplication::palette();
   switch (index) {
-  case 5: return pal.color(QPalette::Base);             // window background
-  case 6: return pal.color(QPalette::Shadow);           // window frame
-  case 7:                                                // menu text
-  case 8: return pal.color(QPalette::WindowText);       // window text
-  case 13: return pal.color(QPalette::Highlight);       // selection
-  case 14: return pal.color(QPalette::HighlightedText); // selected text
-  case 16: return pal.color(QPalette::Mid);             // button shadow
-  case 17: return pal.color(QPalette::Disabled, QPalette::Text); // grey text
-  case 18: return pal.color(QPalette::ButtonText);
-  case 20: return pal.color(QPalette::Light); // button highlight
-  case 21: return pal.color(QPalette::Dark);  // dark 3D shadow
-  case 22: return pal.color(QPalette::Midlight);
-  case 23: return pal.color(QPalette::ToolTipText);
-  case 24: return pal.color(QPalette::ToolTipBase);
-  case 4:                                     // menu
-  case 15:                                    // button face
-  default: return pal.color(QPalette::Button);
+  case 5:
+    return pal.color(QPalette::Base); // window background
+  case 6:
+    return pal.color(QPalette::Shadow); // window frame
+  case 7:                               // menu text
+  case 8:
+    return pal.color(QPalette::WindowText); // window text
+  case 13:
+    return pal.color(QPalette::Highlight); // selection
+  case 14:
+    return pal.color(QPalette::HighlightedText); // selected text
+  case 16:
+    return pal.color(QPalette::Mid); // button shadow
+  case 17:
+    return pal.color(QPalette::Disabled, QPalette::Text); // grey text
+  case 18:
+    return pal.color(QPalette::ButtonText);
+  case 20:
+    return pal.color(QPalette::Light); // button highlight
+  case 21:
+    return pal.color(QPalette::Dark); // dark 3D shadow
+  case 22:
+    return pal.color(QPalette::Midlight);
+  case 23:
+    return pal.color(QPalette::ToolTipText);
+  case 24:
+    return pal.color(QPalette::ToolTipBase);
+  case 4:  // menu
+  case 15: // button face
+  default:
+    return pal.color(QPalette::Button);
   }
 }
 } // namespace
@@ -49,7 +65,9 @@ TColor FromQColor(const QColor& color) {
          static_cast<TColor>(color.blue()) << 16;
 }
 
-int PixelsOfPoints(int points) { return (points * 96 + 36) / 72; }
+int PixelsOfPoints(int points) {
+  return (points * 96 + 36) / 72;
+}
 
 QFont ToQFont(const TFontSpec& font) {
   QFont f(ToQString(font.Name));

@@ -12,10 +12,14 @@ int Wrap(const std::string& text, int width, TCanvas& canvas, TLineLayout& table
          int& total) {
   int maxLine;
   switch (mode) {
-  case 0: return FormatTextLen(text, width, canvas, table, true, total, maxLine);
-  case 1: return FormatTextWord(text, width, canvas, table, true, total, maxLine);
-  case 2: return FormatTextLen(text, width, canvas, table, false, total, maxLine);
-  default: return FormatTextWord(text, width, canvas, table, false, total, maxLine);
+  case 0:
+    return FormatTextLen(text, width, canvas, table, true, total, maxLine);
+  case 1:
+    return FormatTextWord(text, width, canvas, table, true, total, maxLine);
+  case 2:
+    return FormatTextLen(text, width, canvas, table, false, total, maxLine);
+  default:
+    return FormatTextWord(text, width, canvas, table, false, total, maxLine);
   }
 }
 } // namespace
@@ -35,7 +39,8 @@ int TextToMemo(const std::string& text, TCanvas& canvas, QPlainTextEdit* memo, i
   memo->setLineWrapMode(QPlainTextEdit::NoWrap);
   memo->setVerticalScrollBarPolicy(reserve ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
   QStringList out;
-  for (int i = 0; i < lines; ++i) out << ToQString(table.Line(text, i));
+  for (int i = 0; i < lines; ++i)
+    out << ToQString(table.Line(text, i));
   memo->setPlainText(out.join('\n'));
   memo->moveCursor(QTextCursor::Start);
   int height = canvas.TextHeight("Wg") * lines;

@@ -7,8 +7,10 @@ TZLangBox::TZLangBox(TZLangControl* control, std::string property)
     : FControl(control), FLang(IFaceLang), FProperty(std::move(property)) {}
 
 void TZLangBox::WText(ELang lang, const std::string& text) {
-  if (Shown(lang)) FControl->WProp(FProperty, text);
-  else FOther = text;
+  if (Shown(lang))
+    FControl->WProp(FProperty, text);
+  else
+    FOther = text;
 }
 
 std::string TZLangBox::RText(ELang lang) const {
@@ -24,7 +26,8 @@ void TZLangBox::WLang(ELang lang) {
   if (Shown(lang)) return;
   std::string value = FOther;
   bool ignore = false;
-  if (FInitMark) FInitMark = false; // the change that follows Init is not announced
+  if (FInitMark)
+    FInitMark = false; // the change that follows Init is not announced
   else if (FControl->OnLangChange && !FControl->Loading())
     FControl->OnLangChange(this, lang, value, ignore);
   if (ignore) return;

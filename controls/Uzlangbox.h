@@ -76,15 +76,21 @@ public:
     return name == "Hint" ? FromQString(this->toolTip()) : RCaption();
   }
   void WProp(const std::string& name, const std::string& text) override {
-    if (name == "Hint") this->setToolTip(ToQString(text));
-    else WCaption(text);
+    if (name == "Hint")
+      this->setToolTip(ToQString(text));
+    else
+      WCaption(text);
   }
   virtual std::string RCaption() const {
-    if constexpr (requires(const W& w) { w.text(); }) return FromQString(this->text());
-    else return FromQString(this->title());
+    if constexpr (requires(const W& w) { w.text(); })
+      return FromQString(this->text());
+    else
+      return FromQString(this->title());
   }
   virtual void WCaption(const std::string& text) {
-    if constexpr (requires(W& w) { w.setText(QString()); }) this->setText(ToQString(text));
-    else this->setTitle(ToQString(text));
+    if constexpr (requires(W & w) { w.setText(QString()); })
+      this->setText(ToQString(text));
+    else
+      this->setTitle(ToQString(text));
   }
 };

@@ -22,7 +22,9 @@ TZSelBox::TZSelBox(const std::string& name, QWidget* parent) : QWidget(parent) {
   SetText(name);
 }
 
-int TZSelBox::FittingHeight() const { return fontMetrics().height() + 8; }
+int TZSelBox::FittingHeight() const {
+  return fontMetrics().height() + 8;
+}
 
 void TZSelBox::SetText(const std::string& text) {
   FText = text;
@@ -35,8 +37,10 @@ std::string TZSelBox::RProp(const std::string& name) const {
 }
 
 void TZSelBox::WProp(const std::string& name, const std::string& text) {
-  if (name == "Hint") setToolTip(ToQString(text));
-  else SetText(text);
+  if (name == "Hint")
+    setToolTip(ToQString(text));
+  else
+    SetText(text);
 }
 
 bool TZSelBox::SelectKey(int code) {
@@ -58,23 +62,31 @@ void TZSelBox::Release() {
 
 void TZSelBox::mousePressEvent(QMouseEvent* event) {
   // Qt reports the primary button as left also when the system swaps the buttons.
-  if (event->button() == Qt::LeftButton && isEnabled()) Press();
-  else QWidget::mousePressEvent(event);
+  if (event->button() == Qt::LeftButton && isEnabled())
+    Press();
+  else
+    QWidget::mousePressEvent(event);
 }
 
 void TZSelBox::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) Release();
-  else QWidget::mouseReleaseEvent(event);
+  if (event->button() == Qt::LeftButton)
+    Release();
+  else
+    QWidget::mouseReleaseEvent(event);
 }
 
 void TZSelBox::keyPressEvent(QKeyEvent* event) {
-  if (SelectKey(TransKey(event)) && !event->isAutoRepeat()) Press();
-  else QWidget::keyPressEvent(event);
+  if (SelectKey(TransKey(event)) && !event->isAutoRepeat())
+    Press();
+  else
+    QWidget::keyPressEvent(event);
 }
 
 void TZSelBox::keyReleaseEvent(QKeyEvent* event) {
-  if (SelectKey(TransKey(event)) && !event->isAutoRepeat()) Release();
-  else QWidget::keyReleaseEvent(event);
+  if (SelectKey(TransKey(event)) && !event->isAutoRepeat())
+    Release();
+  else
+    QWidget::keyReleaseEvent(event);
 }
 
 bool TZSelBox::event(QEvent* event) {
@@ -118,6 +130,5 @@ void TZSelBox::paintEvent(QPaintEvent*) {
   }
   p.setPen(isEnabled() ? palette().color(QPalette::Text)
                        : palette().color(QPalette::Disabled, QPalette::Text));
-  p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-             ToQString(FText));
+  p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, ToQString(FText));
 }

@@ -16,17 +16,23 @@ TZText::TZText(QWidget* parent) : QWidget(parent), FLang(IFaceLang) {
   setGeometry(20, 20, 50, 50);
 }
 
-size_t TZText::Slot(int i) { return static_cast<size_t>(std::clamp(i, 1, TextCount) - 1); }
+size_t TZText::Slot(int i) {
+  return static_cast<size_t>(std::clamp(i, 1, TextCount) - 1);
+}
 
 void TZText::Changed() {
   if (!Reading) update();
 }
 
-std::string TZText::Text(int i) const { return FLang == elg_Rus ? TextR(i) : TextU(i); }
+std::string TZText::Text(int i) const {
+  return FLang == elg_Rus ? TextR(i) : TextU(i);
+}
 
 void TZText::SetText(int i, const std::string& text) {
-  if (FLang == elg_Rus) SetTextR(i, text);
-  else SetTextU(i, text);
+  if (FLang == elg_Rus)
+    SetTextR(i, text);
+  else
+    SetTextU(i, text);
 }
 
 void TZText::SetTextR(int i, const std::string& text) {

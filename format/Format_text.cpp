@@ -12,7 +12,9 @@ struct TWrapMode {
   bool HashBreak; // "#" is a break character
 };
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 int HexValue(char c) {
   if (IsDigit(c)) return c - '0';
@@ -23,15 +25,24 @@ int HexValue(char c) {
 
 int32_t FlagOf(char c) {
   switch (c) {
-  case 'Л': return ffLeft;
-  case 'Ц': return ffCenter;
-  case 'П': return ffRight;
-  case 'К': return ffItalic;
-  case 'Ж': return ffBold;
-  case 'Ч': return ffUnderline;
-  case 'Z': return ffStrikeOut;
-  case 'F': return ffFollow;
-  default: return 0;
+  case 'Л':
+    return ffLeft;
+  case 'Ц':
+    return ffCenter;
+  case 'П':
+    return ffRight;
+  case 'К':
+    return ffItalic;
+  case 'Ж':
+    return ffBold;
+  case 'Ч':
+    return ffUnderline;
+  case 'Z':
+    return ffStrikeOut;
+  case 'F':
+    return ffFollow;
+  default:
+    return 0;
   }
 }
 
@@ -95,11 +106,11 @@ size_t LineFormat(const std::string& s, size_t p, TLineFormat& state, TLineLayou
 }
 
 struct TScan {
-  size_t End;        // the line ends before this position
-  bool Forced;       // a break character ended it
-  bool Kept;         // that break character stays in the line
-  bool Overflow;     // a character did not fit
-  bool CommaBefore;  // a comma lies within the part that fit
+  size_t End;       // the line ends before this position
+  bool Forced;      // a break character ended it
+  bool Kept;        // that break character stays in the line
+  bool Overflow;    // a character did not fit
+  bool CommaBefore; // a comma lies within the part that fit
 };
 
 // Grows the line from p one character at a time until the text ends, a break character comes
@@ -130,7 +141,9 @@ TScan ScanLine(const std::string& s, size_t p, int width, TCanvas& canvas, const
   return {end, false, false, true, anyComma};
 }
 
-bool IsBreakChar(char c, const TWrapMode& m) { return c == CharBreak3 || (m.HashBreak && c == '#'); }
+bool IsBreakChar(char c, const TWrapMode& m) {
+  return c == CharBreak3 || (m.HashBreak && c == '#');
+}
 
 int EmptyText(TLineLayout& table, int& total, int& maxHeight) {
   table.Start[0] = 1;
@@ -229,8 +242,7 @@ int FormatTextWord(const std::string& text, int width, TCanvas& canvas, TLineLay
 
 int FormatTextLen(const std::string& text, int width, TCanvas& canvas, TLineLayout& table,
                   bool ignoreBreak, int& totalHeight, int& maxLineHeight) {
-  return SFormatTextLen(text, width, canvas, table, ignoreBreak, true, totalHeight,
-                        maxLineHeight);
+  return SFormatTextLen(text, width, canvas, table, ignoreBreak, true, totalHeight, maxLineHeight);
 }
 
 int FormatTextLine(const std::string& text, int width, TCanvas& canvas, TLineLayout& table,
@@ -244,8 +256,10 @@ void CellOutText(const std::string& text, const TRect& rect, TCanvas& canvas, in
   if (text.empty() || lineCount == 0) return;
   const TFontSpec start = canvas.Font();
   int top = rect.Top;
-  if (ver == 1) top += (rect.Height() - textHeight) / 2;
-  else if (ver == 2) top += rect.Height() - textHeight;
+  if (ver == 1)
+    top += (rect.Height() - textHeight) / 2;
+  else if (ver == 2)
+    top += rect.Height() - textHeight;
   int count = std::min(lineCount < 0 ? -lineCount : lineCount, MaxFormatLines);
   for (int i = 0; i < count; ++i) {
     int align = ApplyLineFormat(canvas, start, table.Format[i], table.Color[i], hor);

@@ -52,8 +52,7 @@ int SFormatTextWord(const std::string& text, int width, TCanvas& canvas, TLineLa
 int SFormatTextLen(const std::string& text, int width, TCanvas& canvas, TLineLayout& table,
                    bool ignoreBreak, bool hashBreak, int& totalHeight, int& maxLineHeight);
 int SFormatTextLine(const std::string& text, int width, TCanvas& canvas, TLineLayout& table,
-                    int fitMode, bool unused, bool hashBreak, int& totalHeight,
-                    int& maxLineHeight);
+                    int fitMode, bool unused, bool hashBreak, int& totalHeight, int& maxLineHeight);
 
 // Draws the wrapped lines into rect. hor: 0 left, 1 centre, 2 right (a line's own block
 // overrides it); ver: 0 top, 1 centre, 2 bottom.

@@ -25,14 +25,18 @@ TZMLButton* Button(QWidget* parent, QRect rect, const char* rus, const char* ukr
   return b;
 }
 
-void MoveUp(QWidget* w, int by) { w->move(w->x(), w->y() - by); }
+void MoveUp(QWidget* w, int by) {
+  w->move(w->x(), w->y() - by);
+}
 
 const char* TitleOf(uint8_t mode, bool russian) {
   switch (mode) {
-  case dmError: return russian ? "     О ш и б к а  !" : "     П о м и л к а  !";
+  case dmError:
+    return russian ? "     О ш и б к а  !" : "     П о м и л к а  !";
   case dmWarning:
     return russian ? "     П р е д у п р е ж д е н и е  !" : "     П о п е р е д ж е н н я  !";
-  default: return russian ? "     З а п р о с  !" : "     З а п и т  !";
+  default:
+    return russian ? "     З а п р о с  !" : "     З а п и т  !";
   }
 }
 } // namespace
@@ -71,17 +75,23 @@ TDMessages::TDMessages(QWidget* owner, bool normalColours, uint8_t mode)
   const bool question = Mode == dmQuestion || Mode == dmQuestionAsk;
   connect(btYes, &QPushButton::clicked, this, [this] { accept(); });
   connect(btWatchExit, &QPushButton::clicked, this, [this, question] {
-    if (question) btWatchExitClick();
-    else btNoWatchClick();
+    if (question)
+      btWatchExitClick();
+    else
+      btNoWatchClick();
   });
   connect(btNoWatch, &QPushButton::clicked, this, [this, question] {
-    if (question) btNoWatchClick();
-    else btWatchExitClick();
+    if (question)
+      btNoWatchClick();
+    else
+      btWatchExitClick();
   });
 
   ErrorLayout();
-  if (Mode == dmError) DrawImage(0);
-  else if (Mode == dmWarning) DrawImage(2);
+  if (Mode == dmError)
+    DrawImage(0);
+  else if (Mode == dmWarning)
+    DrawImage(2);
   if (Mode == dmQuestionAsk) {
     Ask->show();
     BottomRef = Ask;
@@ -92,9 +102,8 @@ TDMessages::TDMessages(QWidget* owner, bool normalColours, uint8_t mode)
 }
 
 void TDMessages::MakeImages() {
-  const QStyle::StandardPixmap kinds[3] = {QStyle::SP_MessageBoxCritical,
-                                           QStyle::SP_MessageBoxQuestion,
-                                           QStyle::SP_MessageBoxWarning};
+  const QStyle::StandardPixmap kinds[3] = {
+      QStyle::SP_MessageBoxCritical, QStyle::SP_MessageBoxQuestion, QStyle::SP_MessageBoxWarning};
   for (int i = 0; i < 3; ++i) {
     QPixmap icon = style()->standardIcon(kinds[i]).pixmap(kPicture, kPicture);
     for (int alarm = 0; alarm < 2; ++alarm) {
@@ -143,8 +152,8 @@ void TDMessages::FormShow() {
   setWindowTitle(ToQString(TitleOf(Mode, Cfg[CfgIfaceRussian] != 0)));
   TQtCanvas canvas(nullptr, TextFont());
   int maxLine;
-  LineCount = FormatTextWord(Text, ClientWidth - TextLeft(), canvas, Layout, false, TextHeight,
-                             maxLine);
+  LineCount =
+      FormatTextWord(Text, ClientWidth - TextLeft(), canvas, Layout, false, TextHeight, maxLine);
   TextHeight += 6;
   const int bottom = BottomRef->y();
   const int formHeight = ClientHeight + NonClientHeight;
@@ -184,8 +193,10 @@ void TDMessages::paintEvent(QPaintEvent*) {
 }
 
 void TDMessages::keyPressEvent(QKeyEvent* event) {
-  if (TransKey(event) == 27) btNoWatchClick();
-  else QDialog::keyPressEvent(event);
+  if (TransKey(event) == 27)
+    btNoWatchClick();
+  else
+    QDialog::keyPressEvent(event);
 }
 
 void TDMessages::btWatchExitClick() {

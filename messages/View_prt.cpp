@@ -1,6 +1,7 @@
 // The protocol viewer window.
 #include "messages/View_prt.h"
 
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "base/QtText.h"
@@ -69,6 +70,7 @@ TViewPrt::TViewPrt(QWidget* owner) : QDialog(owner) {
   connect(kWar, &QPushButton::clicked, this, [this] { kWarClick(); });
   connect(kErr, &QPushButton::clicked, this, [this] { kErrClick(); });
   connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  setMinimumSize(600, 200); // the designed width of the button row
   setWindowState(Qt::WindowMaximized);
   if (IsScale) SetScaleMsg(this);
 }
@@ -100,14 +102,19 @@ void TViewPrt::FormShow() {
     kWar->hide();
     kErr->hide();
   }
-  if (ErrLog.empty()) kWarClick();
-  else kErrClick();
+  if (ErrLog.empty())
+    kWarClick();
+  else
+    kErrClick();
 }
 
 void TViewPrt::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (FShown) return;
   FShown = true;
+  // Window managers that ignore the maximised state of tool windows get the whole screen.
+  if (QScreen* s = screen(); s && size() != s->availableGeometry().size())
+    setGeometry(s->availableGeometry());
   FormShow();
 }
 

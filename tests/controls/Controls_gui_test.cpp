@@ -5,7 +5,7 @@
 #include <QKeyEvent>
 #include <QTest>
 
-#include "Guisupport.h"
+#include "tests/support_gui/Guisupport.h"
 #include "base/FixedCanvas.h"
 #include "base/QtApp.h"
 #include "base/QtKeys.h"
@@ -278,7 +278,8 @@ TEST(QtLayer, EventDispatchShowsExceptionsAndGoesOn) {
   EXPECT_EQ(shown.All[0].Text, creat_msg("f|g", 5));
   EXPECT_EQ(shown.All[1].Text, "boom");
   EXPECT_FALSE(shown.All[2].Text.empty());
-  for (auto& r : shown.All) EXPECT_EQ(r.Mode, TMsgMode::Error);
+  for (auto& r : shown.All)
+    EXPECT_EQ(r.Mode, TMsgMode::Error);
 }
 
 TEST(Memo, TextToMemoWrapsOnceOrTwiceAndComesBack) {

@@ -9,7 +9,8 @@ using Lines = std::vector<std::string>;
 
 Lines LinesOf(const std::string& text, const TLineLayout& t, int n) {
   Lines out;
-  for (int i = 0; i < n; ++i) out.push_back(t.Line(text, i));
+  for (int i = 0; i < n; ++i)
+    out.push_back(t.Line(text, i));
   return out;
 }
 
@@ -138,7 +139,8 @@ TEST(FormatTextWord, LineHeightsFollowTheFontAndFontIsRestored) {
 
 TEST(FormatTextWord, CutsAtHundredLinesAndEmptyTextIsOneLine) {
   std::string text;
-  for (int i = 0; i < 150; ++i) text += "a#";
+  for (int i = 0; i < 150; ++i)
+    text += "a#";
   TFixedCanvas c;
   TLineLayout t;
   int total, maxH;
