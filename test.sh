@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test.
+# Installs what is missing, builds, and runs every test; then the core again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and every fuzz target briefly.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
 scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure -j2
+scripts/asan.sh
+scripts/fuzz.sh "${RAVINEL_FUZZ_SECONDS:-30}"

@@ -26,12 +26,15 @@ SFile::SFile(const std::string& name, ZFileMode mode, int extraFlags, unsigned p
       if (mode == fmCreate && !OutSel(Name, 1)) SetError(Name, 999);
       if (sysio::Unlink(Name) != 0) SystemError();
     }
-    flags = O_WRONLY | O_CREAT | O_TRUNC;
+    // A link planted at the name (one that dangles, so it was not removed above) is never
+    // followed to create or truncate another file.
+    flags = O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW;
     break;
   default:
     SetError("SFile: " + Name + "|" + std::to_string(static_cast<int>(mode)), 0);
   }
-  Handle = sysio::Open(Name, flags | extraFlags, static_cast<mode_t>(perms));
+  // New files get the user's umask and are never writable by everyone.
+  Handle = sysio::Open(Name, flags | extraFlags, static_cast<mode_t>(perms & ~S_IWOTH));
   if (Handle < 0) {
     if (errno == ENOENT && (mode == fmRead || mode == fmUpdate)) SetError(Name, 1);
     SystemError();

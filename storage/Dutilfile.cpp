@@ -20,6 +20,7 @@ const char* const VersionText = "5-2.9.1";
 
 namespace {
 constexpr size_t kChunk = 65536;
+constexpr uint64_t kVisitSlack = 64 << 20;
 const char kEndMarker[LenEof] = {0, '\xFF', '\xFF', '\xFF', '\xFF', 1, 0, '@'};
 
 void Put32(std::string& out, uint32_t v) {
@@ -66,14 +67,18 @@ int UnusedPercent(const WFile& f) {
   double live = 0;
   for (const WDirEntry& e : f.Dir)
     live += e.Size;
-  // A damaged directory may claim more live bytes than the area holds; never below 0.
-  return std::max(0, 100 - static_cast<int>(100.0 * live / area));
+  // A damaged directory may claim more live bytes than the area holds: never below 0, and the
+  // share is capped before it becomes an int (a larger value would not fit).
+  return 100 - static_cast<int>(std::min(100.0 * live / area, 100.0));
 }
 
 namespace {
 // Copies every group's live records, in group order and without links, behind the skeleton.
 void CopyGroups(WFile& src, SFile& out) {
   std::vector<WDirEntry> dir(src.Header.Count);
+  // The chains of a sound file share no bytes, so they walk at most the file once together;
+  // the generous cap only stops a directory whose groups all run through one long chain.
+  src.LimitTotalVisits(4 * static_cast<uint64_t>(src.Header.End) + kVisitSlack);
   uint64_t pos = 8 + 8 * static_cast<uint64_t>(src.Header.Count);
   std::string buf;
   WRec rec;

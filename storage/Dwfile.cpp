@@ -226,7 +226,13 @@ void WFile::ReadHeader(uint64_t pos, int8_t& prefix, uint32_t& link, uint16_t& l
 void WFile::CountVisited(uint64_t bytes) {
   // A chain that visits each byte once cannot be longer than the file.
   Visited += bytes;
-  if (Visited > ReadLimit()) SetError(Name, MsgChainLoop);
+  TotalVisited += bytes;
+  if (Visited > ReadLimit() || (VisitCap && TotalVisited > VisitCap)) SetError(Name, MsgChainLoop);
+}
+
+void WFile::LimitTotalVisits(uint64_t bytes) {
+  TotalVisited = 0;
+  VisitCap = bytes;
 }
 
 // ---- groups ----

@@ -65,6 +65,10 @@ public:
   unsigned short WUpdatePrefix(unsigned long adr, char bits);
   unsigned short WUpdatePrefix(unsigned long adr, unsigned long link, char bits);
   void WUpdateLogInfo(int group, unsigned long offset);
+  // Caps the bytes that all chain reads from now on may walk together (each chain is capped at
+  // the file anyway). A reader of every group sets it, so that a damaged directory whose groups
+  // share one long chain cannot make it take time of the square of the file's size.
+  void LimitTotalVisits(uint64_t bytes);
 
   // Block reading and writing of short entries packed into records.
   void WBOpenFile(unsigned long group, WBForm form, int fixedLength = 0,
@@ -125,11 +129,13 @@ private:
   void ReleaseBlock() noexcept;
   void DestroyDuties();
 
-  uint64_t FileLen = 0;    // physical length as far as this object knows
-  uint64_t Visited = 0;    // bytes of the chain walked since the last positioning
-  std::string TmpBuf;      // group output not yet in the scratch file
-  uint32_t TmpFlushed = 0; // bytes already in the scratch file
-  std::vector<char> Cache; // read cache: file bytes [CacheStart, CacheStart + CacheLen)
+  uint64_t FileLen = 0;      // physical length as far as this object knows
+  uint64_t Visited = 0;      // bytes of the chain walked since the last positioning
+  uint64_t TotalVisited = 0; // bytes walked since LimitTotalVisits
+  uint64_t VisitCap = 0;     // 0: no cap on TotalVisited
+  std::string TmpBuf;        // group output not yet in the scratch file
+  uint32_t TmpFlushed = 0;   // bytes already in the scratch file
+  std::vector<char> Cache;   // read cache: file bytes [CacheStart, CacheStart + CacheLen)
   uint64_t CacheStart = 0;
   size_t CacheLen = 0;
   int64_t OsPos = -1; // the handle's position when known
