@@ -8,6 +8,9 @@
 constexpr int MsgChainLoop = 19;   // a record chain runs longer than the file could hold
 constexpr int MsgBadLayout = 20;   // header, directory or a group lies outside the file
 
+// A record address lies in the header or the directory.
+constexpr int MsgLinkIntoHeader = 21;
+
 // The catalogue text for a looked-up number (warnings +1000, questions +2000); "" when none.
 std::string MsgCatalogueText(uint16_t number, unsigned char russian);
 // Sets cLoadMsg to the catalogue.

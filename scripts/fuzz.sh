@@ -17,8 +17,14 @@ if [ ${#targets[@]} -eq 0 ]; then
 fi
 findings=build-asan/fuzz-findings
 mkdir -p "$findings"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# RAVINEL_FUZZ_WORK keeps the grown corpora and logs (to merge new seeds into fuzz/corpus).
+if [ -n "${RAVINEL_FUZZ_WORK:-}" ]; then
+  work=$RAVINEL_FUZZ_WORK
+  mkdir -p "$work"
+else
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+fi
 failed=0
 for t in "${targets[@]}"; do
   mkdir -p "$work/$t"

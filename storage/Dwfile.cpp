@@ -213,6 +213,10 @@ uint64_t WFile::ReadLimit() const {
 
 void WFile::ReadHeader(uint64_t pos, int8_t& prefix, uint32_t& link, uint16_t& len) {
   if (pos + 7 > ReadLimit()) SetError(Name + "|" + Num(pos), 10);
+  // No record lies in the header or the directory; reading one there would deliver, and an
+  // edit would overwrite, the bytes that describe the groups.
+  if (Composite && pos < 8 + 8 * static_cast<uint64_t>(Header.Count))
+    SetError(Name + "|" + Num(pos), MsgLinkIntoHeader);
   char h[7];
   ReadExact(pos, h, 7);
   prefix = static_cast<int8_t>(h[0]);

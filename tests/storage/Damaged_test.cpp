@@ -12,6 +12,10 @@
 #include "tests/support/Tempdir.h"
 
 namespace {
+std::string Bytes(std::initializer_list<unsigned char> b) {
+  return std::string(b.begin(), b.end());
+}
+
 struct Damaged : ::testing::Test {
   TTempDir Tmp;
   std::string Path = Tmp / "f.bn";
@@ -63,4 +67,36 @@ TEST_F(Damaged, TwoGroupsSharingAChainStillCompress) {
   compress_bf(Path, 0);
   EXPECT_EQ(GroupRecords(Path, 0), GroupRecords(Path, 1));
   EXPECT_EQ(GroupRecords(Path, 1).size(), 1u);
+}
+
+TEST_F(Damaged, LinkIntoTheHeaderIsAnErrorAndEditsNeverReachIt) {
+  // The second record links to offset 8, the directory entry of group 0.
+  WriteAll(Path, Composite({{16, 16}}, Rec(0, 8, "x") + Marker()));
+  WFile f(Path);
+  f.WOpen_file(0);
+  WRec rec;
+  EXPECT_TRUE(f.WRead(&rec));
+  try {
+    f.WRead(&rec);
+    ADD_FAILURE();
+  } catch (const ZError& e) {
+    EXPECT_EQ(e.Number, MsgLinkIntoHeader);
+    EXPECT_EQ(e.Message, f.Name + "|8");
+  }
+  std::string before = ReadAll(Path);
+  EXPECT_THROW(f.WUpdatePrefix(8, 0x80), ZError);
+  EXPECT_THROW(f.WEditFile(weDelete, 0, 0, 0, &rec), ZError);
+  EXPECT_EQ(ReadAll(Path), before);
+
+  // As found: group 1's chain ran through the directory, so rewriting group 2 changed it.
+  WriteAll(Path,
+           Bytes({0x68, 0,    0,    0,    3,    0,    0,    0,    0x20, 0,    0,    0,    0x16,
+                  0,    0x20, 0,    0x36, 0,    0,    0,    0x2a, 0,    0,    0,    0x60, 0,
+                  0,    0,    8,    0,    0,    0,    0,    0xff, 0xff, 0xff, 0xff, 7,    0,
+                  'r',  'a',  'v',  'i',  'n',  'e',  'l',  0,    0xff, 0xff, 0xff, 0xff, 1,
+                  0,    0x40, 0,    7,    0,    0,    0,    4,    0,    'z',  'e',  'r',  'o',
+                  0,    0xff, 0xff, 0,    0xf1, 0xff, 0xff, 0xff, 1,    0,    0x30, 6,    0,
+                  0xff, 0xff, 0xff, 0xff, 7,    0,    'r',  'a',  'v',  'i',  'n',  'e',  'l',
+                  0,    0xff, 0xff, 0xff, 0xff, 1,    0,    0x40, 0,    0xff, 0xff, 0xff, 0x40}));
+  EXPECT_THROW(GroupRecords(Path, 1), ZError);
 }
