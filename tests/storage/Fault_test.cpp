@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <functional>
 
 #include "messages/Zmsg.h"
@@ -49,13 +50,15 @@ struct Fault : ::testing::Test {
     long calls = CountCalls(start, op);
     ASSERT_GT(calls, 5);
     const TFaultIo::TKind kinds[] = {TFaultIo::TKind::FailOnce, TFaultIo::TKind::FailAlways,
-                                     TFaultIo::TKind::Crash, TFaultIo::TKind::CrashDropUnsynced};
+                                     TFaultIo::TKind::Crash, TFaultIo::TKind::CrashDropUnsynced,
+                                     TFaultIo::TKind::CrashTorn};
     for (TFaultIo::TKind kind : kinds)
       for (long k = 1; k <= calls; ++k) {
         Reset(start);
         {
           TFaultScope scope;
           scope.Io.Arm(kind, k, kind == TFaultIo::TKind::FailAlways ? 28 /* ENOSPC */ : 5);
+          scope.Io.TearAt(k);
           try {
             op();
           } catch (const ZError&) {
@@ -167,4 +170,37 @@ TEST_F(Fault, FileThatMayNotBeWrittenOpensForReading) {
   } catch (const ZError& e) {
     EXPECT_EQ(e.Number, 18);
   }
+}
+
+TEST_F(Fault, PowerLossTearsTheNewestWriteAtASectorBoundary) {
+  std::string old(2048, 'o');
+  for (long tear = 0; tear < 5; ++tear) {
+    WriteAll(Path, old);
+    TFaultScope scope;
+    scope.Io.Arm(TFaultIo::TKind::CrashTorn, 5);
+    scope.Io.TearAt(tear);
+    int fd = sysio::Open(Path, O_RDWR);                                      // call 1
+    ASSERT_EQ(IoSys().Write(fd, "AAAA", 4), 4);                              // 2: older, dropped
+    ASSERT_EQ(IoSys().Seek(fd, 100, SEEK_SET), 100);                         // 3
+    ASSERT_EQ(IoSys().Write(fd, std::string(2000, 'n').data(), 2000), 2000); // 4: spans 512..2048
+    EXPECT_NE(IoSys().DataSync(fd), 0);                                      // 5: the crash
+    IoSys().Close(fd);
+    // Boundaries inside the write: 512, 1024, 1536, 2048; then its end at 2100.
+    const long cuts[] = {512, 1024, 1536, 2048, 2100};
+    std::string want = old;
+    want.resize(std::max<size_t>(old.size(), static_cast<size_t>(cuts[tear])), 'o');
+    for (long i = 100; i < cuts[tear]; ++i)
+      want[static_cast<size_t>(i)] = 'n';
+    EXPECT_EQ(ReadAll(Path), want) << "tear " << tear;
+  }
+  // A synced write is never torn or lost; an unsynced one vanishes at a power loss.
+  WriteAll(Path, old);
+  TFaultScope scope;
+  int fd = sysio::Open(Path, O_RDWR);
+  ASSERT_EQ(IoSys().Write(fd, "SYNC", 4), 4);
+  ASSERT_EQ(IoSys().DataSync(fd), 0);
+  ASSERT_EQ(IoSys().Write(fd, "LOST", 4), 4);
+  IoSys().Close(fd);
+  scope.Io.PowerLoss();
+  EXPECT_EQ(ReadAll(Path), "SYNC" + old.substr(4));
 }

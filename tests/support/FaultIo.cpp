@@ -38,6 +38,7 @@ bool TFaultIo::Intercept() {
     return true;
   case TKind::Crash:
   case TKind::CrashDropUnsynced:
+  case TKind::CrashTorn:
     Hit = true;
     CrashNow();
     errno = EIO;
@@ -48,10 +49,24 @@ bool TFaultIo::Intercept() {
 }
 
 // Everything synced stays; with CrashDropUnsynced the writes since each file's last sync are
-// undone, newest first, as if the machine lost its page cache.
+// undone, newest first, as if the machine lost its page cache. CrashTorn undoes them too but
+// keeps the newest write's sectors up to the chosen boundary: storage writes whole 512-byte
+// sectors, so a write is torn only there.
 void TFaultIo::CrashNow() {
   Dead = true;
-  if (Kind != TKind::CrashDropUnsynced) return;
+  if (Kind == TKind::CrashDropUnsynced || Kind == TKind::CrashTorn)
+    DropUnsynced(Kind == TKind::CrashTorn);
+}
+
+void TFaultIo::PowerLoss() {
+  DropUnsynced(false);
+}
+
+void TFaultIo::DropUnsynced(bool tear) {
+  long newest = 0;
+  for (auto& [path, undos] : Unsynced)
+    for (const TUndo& u : undos)
+      newest = std::max(newest, u.Seq);
   for (auto& [path, undos] : Unsynced) {
     int fd = ::open(path.c_str(), O_WRONLY);
     if (fd < 0) continue;
@@ -62,6 +77,19 @@ void TFaultIo::CrashNow() {
     ::close(fd);
   }
   Unsynced.clear();
+  if (!tear || newest == 0 || Last.Seq != newest) return;
+  // The sectors of the newest write up to the chosen boundary reached the disk after all.
+  off_t end = Last.Offset + static_cast<off_t>(Last.Data.size());
+  std::vector<off_t> cuts; // boundaries inside the write, then its end
+  for (off_t b = (Last.Offset / 512 + 1) * 512; b < end; b += 512)
+    cuts.push_back(b);
+  cuts.push_back(end);
+  off_t cut = cuts[static_cast<size_t>(Tear) % cuts.size()];
+  int fd = ::open(Last.Path.c_str(), O_WRONLY);
+  if (fd < 0) return;
+  if (::pwrite(fd, Last.Data.data(), static_cast<size_t>(cut - Last.Offset), Last.Offset) < 0)
+    Last.Seq = 0; // nothing of it kept
+  ::close(fd);
 }
 
 int TFaultIo::Open(const std::string& path, int flags, mode_t mode) {
@@ -94,7 +122,8 @@ ssize_t TFaultIo::Write(int fd, const void* buf, size_t count) {
   if (p != Paths.end()) {
     off_t at = ::lseek(fd, 0, SEEK_CUR);
     struct stat st;
-    TUndo undo{at, std::string(), 0};
+    TUndo undo{at, std::string(), 0, ++WriteSeq};
+    Last = {p->second, at, std::string(static_cast<const char*>(buf), count), WriteSeq};
     if (::fstat(fd, &st) == 0) undo.OldSize = st.st_size;
     if (at >= 0 && at < undo.OldSize) {
       undo.Old.resize(std::min<size_t>(count, static_cast<size_t>(undo.OldSize - at)));
@@ -118,14 +147,14 @@ void TFaultIo::Forget(int fd) {
 
 int TFaultIo::DataSync(int fd) {
   if (Intercept()) return -1;
-  int rc = Real->DataSync(fd);
+  int rc = RealSync ? Real->DataSync(fd) : 0;
   if (rc == 0) Forget(fd);
   return rc;
 }
 
 int TFaultIo::FullSync(int fd) {
   if (Intercept()) return -1;
-  int rc = Real->FullSync(fd);
+  int rc = RealSync ? Real->FullSync(fd) : 0;
   if (rc == 0) Forget(fd);
   return rc;
 }
@@ -139,6 +168,8 @@ int TFaultIo::Rename(const std::string& from, const std::string& to) {
   if (Intercept()) return -1;
   int rc = Real->Rename(from, to);
   if (rc == 0) {
+    if (Last.Path == to) Last.Seq = 0;
+    if (Last.Path == from) Last.Path = to;
     Unsynced.erase(to);
     auto moved = Unsynced.find(from);
     if (moved != Unsynced.end()) {
@@ -153,6 +184,7 @@ int TFaultIo::Unlink(const std::string& path) {
   if (Intercept()) return -1;
   int rc = Real->Unlink(path);
   if (rc == 0) Unsynced.erase(path);
+  if (rc == 0 && Last.Path == path) Last.Seq = 0;
   return rc;
 }
 

@@ -1,5 +1,6 @@
 // A TIoSys wrapper for tests: counts calls and fails or "crashes" at the k-th call.
-// A crash stops all later calls from reaching the disk; it can also drop writes not yet synced.
+// A crash stops all later calls from reaching the disk; it can also drop writes not yet synced,
+// or (power loss) drop them but keep the newest one torn at a 512-byte sector boundary.
 #pragma once
 #include <map>
 #include <string>
@@ -9,13 +10,20 @@
 
 class TFaultIo : public TIoSys {
 public:
-  enum class TKind { None, FailOnce, FailAlways, Crash, CrashDropUnsynced };
+  enum class TKind { None, FailOnce, FailAlways, Crash, CrashDropUnsynced, CrashTorn };
 
   TFaultIo();
   ~TFaultIo() override;
 
   // Arms a fault at call number k (1-based, counted from now); errorCode for the failures.
   void Arm(TKind kind, long k, int errorCode = 5 /* EIO */);
+  // CrashTorn: which sector boundary of the newest write (when it is unsynced) its kept part
+  // ends at, counted modulo the boundaries inside it plus its end (the last keeps it whole).
+  void TearAt(long boundary) { Tear = boundary; }
+  // Syncs are only recorded, never passed to the disk: durability is modelled, not needed.
+  void ModelSyncs() { RealSync = false; }
+  // A power loss now: every write not yet synced is lost.
+  void PowerLoss();
   long Calls() const { return Count; }
   bool Crashed() const { return Dead; }
   bool Fired() const { return Hit; }
@@ -40,10 +48,19 @@ private:
     off_t Offset;
     std::string Old;
     off_t OldSize;
+    long Seq; // order of the write among all files
+  };
+  // The newest write, whole, to keep a torn part of it.
+  struct TLastWrite {
+    std::string Path;
+    off_t Offset = 0;
+    std::string Data;
+    long Seq = 0;
   };
   // True when the call must fail (errno set); false when it may reach the real backend.
   bool Intercept();
   void CrashNow();
+  void DropUnsynced(bool tear);
   void Forget(int fd);
 
   TIoSys* Real;
@@ -53,6 +70,10 @@ private:
   int Code = 5;
   bool Dead = false;
   bool Hit = false;
+  bool RealSync = true;
+  long Tear = 0;
+  long WriteSeq = 0;
+  TLastWrite Last;
   std::map<int, std::string> Paths;                   // open fd -> path
   std::map<std::string, std::vector<TUndo>> Unsynced; // path -> writes since its last sync
 };
