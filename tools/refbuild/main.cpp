@@ -6,6 +6,7 @@
 #include "storage/Dsfile.h"
 #include "storage/Dutilfile.h"
 #include "storage/Dwfile.h"
+#include "storage/Sysio.h"
 #include "workflow/Refdata.h"
 
 #include <cstdio>
@@ -29,7 +30,8 @@ std::string ReadWhole(const std::string& name) {
 // Group order of the reference file: old and new of each kind and language side by side.
 void Build(const std::string& source, const std::string& out) {
   std::vector<TRefCalc> calcs = ParseRefSource(ReadWhole(source));
-  creat_bf(out, kRefFileGroups);
+  if (sysio::FileExists(out)) sysio::Unlink(out);
+  creat_bf(out, kRefFileGroups, "");
   WFile file(out);
   for (int g : {0, 8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15}) {
     file.WCreat_file(static_cast<unsigned long>(g));
@@ -39,7 +41,9 @@ void Build(const std::string& source, const std::string& out) {
   }
 }
 
-void PutU32(char* p, uint32_t v) { std::memcpy(p, &v, 4); }
+void PutU32(char* p, uint32_t v) {
+  std::memcpy(p, &v, 4);
+}
 
 void Append(const std::string& program, const std::string& ref) {
   std::string data = ReadWhole(ref);
