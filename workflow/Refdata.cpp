@@ -3,6 +3,9 @@
 
 #include "base/Codec.h"
 #include "messages/Zmsg.h"
+#include "storage/Dutilfile.h"
+#include "storage/Dwfile.h"
+#include "storage/Sysio.h"
 
 #include <algorithm>
 #include <sstream>
@@ -187,4 +190,19 @@ std::vector<TRefRecord> EncodeRefCalc(const TRefCalc& calc) {
 
 int RefGroupOf(int kind, bool russian, bool newVersion) {
   return kind + (russian ? 0 : 4) + (newVersion ? 8 : 0);
+}
+
+void BuildReferenceFile(const std::vector<TRefCalc>& calcs, const std::string& out) {
+  if (calcs.size() != kRefGroups) SetError("Нужно 16 эталонных расчетов", 0);
+  if (sysio::FileExists(out)) sysio::Unlink(out);
+  // An empty text in group 0 first, as the suite's tools create such files; the groups then
+  // follow as old and new of each kind and language side by side.
+  creat_bf(out, kRefFileGroups, "");
+  WFile file(out);
+  for (int g : {0, 8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15}) {
+    file.WCreat_file(static_cast<unsigned long>(g));
+    for (const TRefRecord& r : EncodeRefCalc(calcs[static_cast<size_t>(g)]))
+      file.WWrite(r.Prefix, static_cast<unsigned short>(r.Data.size()), r.Data.data());
+    file.WClose_file(static_cast<unsigned long>(g));
+  }
 }

@@ -48,3 +48,7 @@ std::string PackText(const std::string& text);
 std::vector<TRefRecord> EncodeRefCalc(const TRefCalc& calc);
 // The reference group of a kind and language: old = kind + (russian ? 0 : 4), new = old + 8.
 int RefGroupOf(int kind, bool russian, bool newVersion);
+
+// Writes the reference file: a composite file of 17 groups, group g holding calcs[g] (16 empty).
+// An existing file of that name is replaced.
+void BuildReferenceFile(const std::vector<TRefCalc>& calcs, const std::string& out);

@@ -27,20 +27,6 @@ std::string ReadWhole(const std::string& name) {
   return data;
 }
 
-// Group order of the reference file: old and new of each kind and language side by side.
-void Build(const std::string& source, const std::string& out) {
-  std::vector<TRefCalc> calcs = ParseRefSource(ReadWhole(source));
-  if (sysio::FileExists(out)) sysio::Unlink(out);
-  creat_bf(out, kRefFileGroups, "");
-  WFile file(out);
-  for (int g : {0, 8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15}) {
-    file.WCreat_file(static_cast<unsigned long>(g));
-    for (const TRefRecord& r : EncodeRefCalc(calcs[static_cast<size_t>(g)]))
-      file.WWrite(r.Prefix, static_cast<unsigned short>(r.Data.size()), r.Data.data());
-    file.WClose_file(static_cast<unsigned long>(g));
-  }
-}
-
 void PutU32(char* p, uint32_t v) {
   std::memcpy(p, &v, 4);
 }
@@ -68,7 +54,8 @@ int main(int argc, char** argv) {
   InstallMsgCatalogue();
   try {
     if (argc == 4 && std::strcmp(argv[1], "build") == 0) {
-      Build(Cp1251FromUtf8(argv[2]), Cp1251FromUtf8(argv[3]));
+      BuildReferenceFile(ParseRefSource(ReadWhole(Cp1251FromUtf8(argv[2]))),
+                         Cp1251FromUtf8(argv[3]));
       return 0;
     }
     if (argc == 4 && std::strcmp(argv[1], "append") == 0) {
