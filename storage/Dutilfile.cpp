@@ -58,16 +58,19 @@ std::unique_ptr<SFile> CreateSkeleton(const std::string& name, int count, unsign
   if (e.Number == 99 || e.Number == 999) throw e;
   OutSystemErrorCode(creat_msg(e.Message, e.Number), 0);
 }
+} // namespace
 
-int UnusedOf(const WFile& f) {
+int UnusedPercent(const WFile& f) {
   double area = static_cast<double>(f.Header.End) - 8 - 8.0 * f.Header.Count;
   if (area <= 0) return 0;
   double live = 0;
   for (const WDirEntry& e : f.Dir)
     live += e.Size;
-  return 100 - static_cast<int>(100.0 * live / area);
+  // A damaged directory may claim more live bytes than the area holds; never below 0.
+  return std::max(0, 100 - static_cast<int>(100.0 * live / area));
 }
 
+namespace {
 // Copies every group's live records, in group order and without links, behind the skeleton.
 void CopyGroups(WFile& src, SFile& out) {
   std::vector<WDirEntry> dir(src.Header.Count);
@@ -109,7 +112,7 @@ void CopyGroups(WFile& src, SFile& out) {
 
 int def_unused(const std::string& name) {
   WFile f(name);
-  return UnusedOf(f);
+  return UnusedPercent(f);
 }
 
 bool compress_bf(const std::string& name, int threshold) {

@@ -3,6 +3,8 @@
 #pragma once
 #include <string>
 
+class WFile;
+
 // The version text that the two-argument creat_bf writes into group 0.
 extern const char* const VersionText;
 
@@ -10,6 +12,8 @@ extern const char* const VersionText;
 bool compress_bf(const std::string& name, int threshold);
 // Dead space of a composite file in percent.
 int def_unused(const std::string& name);
+// The same for an open file, from its header and directory in memory.
+int UnusedPercent(const WFile& f);
 // A skeleton of 8 + 8 count bytes, all zero except the count; returns false.
 bool creat_bfsp(const std::string& name, int count);
 // An empty composite file of count groups; text (when not null) becomes group 0's one record.

@@ -111,10 +111,12 @@ WFile::~WFile() noexcept(false) {
     // content) rather than committed half-written.
     ReleaseBlock();
     DiscardGroup();
-    if (!Composite && IsSimpleOutput()) try {
+    if (!Composite && IsSimpleOutput()) {
+      try { // what was written stays a readable chain
         WriteAt(Header.End, kEndMarker, LenEof);
       } catch (...) {
       }
+    }
     return;
   }
   DestroyDuties();
@@ -467,7 +469,8 @@ void WFile::WWrite(char prefix, unsigned short length, const char* data) {
 void WFile::WWrite(const std::string& text) {
   if (!Composite && !IsSimpleOutput())
     SetError("Файл " + Name + " не открыт для записи или дозаписи", 0);
-  if (text.size() + 2 > UseLenRec) CheckWriteLength(static_cast<uint16_t>(UseLenRec + 1));
+  if (text.size() + 2 > UseLenRec)
+    SetError(Name + "|( " + Num(text.size() + 2) + ")|" + Num(UseLenRec), 11);
   std::string data(2, '\0');
   Put16(data.data(), static_cast<uint16_t>(text.size()));
   data += text;
@@ -622,11 +625,15 @@ unsigned long WFile::WEditFile(WEdit kind, int group, unsigned long adrRec, unsi
 
 // ---- block reading and writing ----
 
-void WFile::StartBlock(unsigned long group, WBForm form, int fixedLength,
-                       const std::string& delim) {
+void WFile::CheckBlockForm(unsigned long group, WBForm form, int fixedLength,
+                           const std::string& delim) {
   if ((form == wbFixed && (fixedLength <= 0 || fixedLength > MaxBlockLen)) ||
       (form == wbDelim && delim.empty()))
     SetError("Для файла " + Name + " задана нулевая длина логической записи" + Num(group), 0);
+}
+
+void WFile::StartBlock(unsigned long group, WBForm form, int fixedLength,
+                       const std::string& delim) {
   ReleaseBlock();
   BlockRec = GetBuf();
   BlockRec->Len = 0;
@@ -640,16 +647,17 @@ void WFile::StartBlock(unsigned long group, WBForm form, int fixedLength,
 void WFile::WBOpenFile(unsigned long group, WBForm form, int fixedLength,
                        const std::string& delim) {
   WOpen_file(group);
+  CheckBlockForm(group, form, fixedLength, delim);
   StartBlock(group, form, fixedLength, delim);
-  BlockOut = false;
 }
 
 void WFile::WBCreatFile(unsigned long group, WBForm form, int fixedLength,
                         const std::string& delim) {
   RequireComposite();
   CheckGroup(group);
+  CheckBlockForm(group, form, fixedLength, delim);
+  WCreat_file(group); // commits a pending group, with its block output, first
   StartBlock(group, form, fixedLength, delim);
-  WCreat_file(group);
   BlockOut = true;
 }
 

@@ -120,6 +120,7 @@ private:
   unsigned long EditNew(uint32_t link, WRec* rec);
   unsigned long Relocate(int group, unsigned long adrRec, uint32_t link, WRec* rec);
   uint32_t GrownSize(int group, uint64_t plus, uint64_t minus) const;
+  void CheckBlockForm(unsigned long group, WBForm form, int fixedLength, const std::string& delim);
   void StartBlock(unsigned long group, WBForm form, int fixedLength, const std::string& delim);
   void ReleaseBlock() noexcept;
   void DestroyDuties();

@@ -1,6 +1,6 @@
 // The correction from the command line: the same start-up, object tables, check and change as
 // the windowed program, with text or JSON output.
-#include "tools/cli/Correction.h"
+#include "tools/cli/Cli.h"
 
 #include "base/Codec.h"
 #include "messages/Msgcat.h"
@@ -20,34 +20,13 @@
 
 namespace {
 
-struct TUsage {
-  std::string Text;
-};
-
 TListInfo ParseList(const std::string& name) {
   if (name == "ss") return ListInfoOf(1, 0);
   if (name == "dc") return ListInfoOf(2, 0);
   if (name == "pd") return ListInfoOf(3, 0);
   if (name.size() == 3 && name.compare(0, 2, "bn") == 0 && name[2] >= '0' && name[2] <= '3')
     return ListInfoOf(5, static_cast<uint8_t>(name[2] - '0'));
-  throw TUsage{"unknown list '" + name + "' (ss, dc, pd, bn0..bn3)"};
-}
-
-std::string JsonText(const std::string& utf8) {
-  std::string out = "\"";
-  for (unsigned char c : utf8) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20 || c == 0x7F) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\u%04x", c);
-      out += buf;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
+  throw TUsageError("unknown list '" + name + "' (ss, dc, pd, bn0..bn3)");
 }
 
 // A CP1251 text for the terminal: UTF-8 with control characters made visible.
@@ -84,11 +63,11 @@ std::string LinesJson(const std::vector<TObjLine>& lines) {
     const TObjLine& l = lines[i];
     out += (i ? "," : "") + std::string("{\"line\":") + std::to_string(i) +
            ",\"number\":" + std::to_string(l.Number) +
-           ",\"variant\":" + JsonText(Utf8FromCp1251(l.Variant)) +
+           ",\"variant\":" + JsonString(Utf8FromCp1251(l.Variant)) +
            ",\"kind\":" + std::to_string(l.Kind) + ",\"hidden\":" + (l.Hidden ? "true" : "false") +
-           ",\"file\":" + JsonText(Utf8FromCp1251(l.File)) + ",\"path\":" + JsonText(OsPathOf(l)) +
-           ",\"state\":" + JsonText(StateName(l.State)) + ",\"bits\":" + std::to_string(l.State) +
-           "}";
+           ",\"file\":" + JsonString(Utf8FromCp1251(l.File)) +
+           ",\"path\":" + JsonString(OsPathOf(l)) + ",\"state\":" + JsonString(StateName(l.State)) +
+           ",\"bits\":" + std::to_string(l.State) + "}";
   }
   return out + "]";
 }
@@ -107,7 +86,7 @@ void PrintLines(const std::vector<TObjLine>& lines) {
 // The session of one check or change: the single-instance lock, the start-up, the list file.
 class TListSession {
 public:
-  TListSession(const TCliOptions& o, const TListInfo& info) : Info(info), Russian(o.Russian) {
+  TListSession(const TCliContext& o, const TListInfo& info) : Info(info), Russian(o.Russian) {
     if (!AcquireProcessLock()) SetError("", MsgAlreadyRunning);
     Session = std::make_unique<TWorkflowSession>();
     Cfg[CfgDocRussian] = Russian ? 1 : 0;
@@ -138,8 +117,8 @@ private:
 };
 
 std::string ListJsonHead(const TListSession& s, const std::string& list) {
-  return "\"list\":" + JsonText(list) + ",\"lang\":" + JsonText(s.Russian ? "rus" : "ukr") +
-         ",\"listfile\":" + JsonText(sysio::OsPath(s.ListPath));
+  return "\"list\":" + JsonString(list) + ",\"lang\":" + JsonString(s.Russian ? "rus" : "ukr") +
+         ",\"listfile\":" + JsonString(sysio::OsPath(s.ListPath));
 }
 
 struct TResult {
@@ -155,16 +134,17 @@ std::vector<const TObjLine*> SelectLines(const std::vector<TObjLine>& lines,
       if (l.State & stReplaceable) chosen.push_back(&l);
     return chosen;
   }
-  if (args.size() < 2) throw TUsage{"change LIST (NUMBER... | --all)"};
+  if (args.size() < 2) throw TUsageError("change LIST (NUMBER... | --all)");
   std::set<uint32_t> wanted;
   for (size_t i = 1; i < args.size(); ++i) {
     char* end = nullptr;
     unsigned long n = std::strtoul(args[i].c_str(), &end, 10);
-    if (args[i].empty() || *end || n > 0xFFFFFFFFul) throw TUsage{"bad number '" + args[i] + "'"};
+    if (args[i].empty() || *end || n > 0xFFFFFFFFul)
+      throw TUsageError("bad number '" + args[i] + "'");
     bool listed = false;
     for (const TObjLine& l : lines)
       listed |= l.Number == n;
-    if (!listed) throw TUsage{"object " + args[i] + " is not in the list"};
+    if (!listed) throw TUsageError("object " + args[i] + " is not in the list");
     wanted.insert(static_cast<uint32_t>(n));
   }
   for (const TObjLine& l : lines)
@@ -174,8 +154,10 @@ std::vector<const TObjLine*> SelectLines(const std::vector<TObjLine>& lines,
 
 } // namespace
 
-int CmdCheck(const TCliOptions& o, const std::vector<std::string>& args) {
-  if (args.size() != 1) throw TUsage{"check LIST"};
+namespace {
+
+int CmdCheck(TCliContext& o, const std::vector<std::string>& args) {
+  if (args.size() != 1) throw TUsageError("check LIST");
   TListSession s(o, ParseList(args[0]));
   std::vector<TObjLine> lines = s.Check();
   if (o.Json)
@@ -185,8 +167,8 @@ int CmdCheck(const TCliOptions& o, const std::vector<std::string>& args) {
   return 0;
 }
 
-int CmdChange(const TCliOptions& o, const std::vector<std::string>& args) {
-  if (args.empty()) throw TUsage{"change LIST (NUMBER... | --all)"};
+int CmdChange(TCliContext& o, const std::vector<std::string>& args) {
+  if (args.empty()) throw TUsageError("change LIST (NUMBER... | --all)");
   TListSession s(o, ParseList(args[0]));
   std::vector<TObjLine> lines = s.Check();
   std::vector<TResult> results;
@@ -210,13 +192,14 @@ int CmdChange(const TCliOptions& o, const std::vector<std::string>& args) {
     for (size_t i = 0; i < results.size(); ++i) {
       const TResult& r = results[i];
       rs += (i ? "," : "") + std::string("{\"number\":") + std::to_string(r.Line->Number) +
-            ",\"variant\":" + JsonText(Utf8FromCp1251(r.Line->Variant)) +
-            ",\"result\":" + JsonText(ChangeResultName(r.Outcome.Result)) +
-            ",\"error\":" + JsonText(Utf8FromCp1251(r.Outcome.Error)) + "}";
+            ",\"variant\":" + JsonString(Utf8FromCp1251(r.Line->Variant)) +
+            ",\"result\":" + JsonString(ChangeResultName(r.Outcome.Result)) +
+            ",\"error\":" + JsonString(Utf8FromCp1251(r.Outcome.Error)) + "}";
     }
     std::printf("{%s,\"results\":%s],\"changed\":%d,\"failed\":%zu,\"protocol\":%s,\"lines\":%s}\n",
                 ListJsonHead(s, args[0]).c_str(), rs.c_str(), changed, failures.size(),
-                JsonText(log.empty() ? "" : sysio::OsPath(log)).c_str(), LinesJson(after).c_str());
+                JsonString(log.empty() ? "" : sysio::OsPath(log)).c_str(),
+                LinesJson(after).c_str());
   } else {
     for (const TResult& r : results) {
       std::string res = ChangeResultName(r.Outcome.Result);
@@ -231,20 +214,20 @@ int CmdChange(const TCliOptions& o, const std::vector<std::string>& args) {
   return failures.empty() ? 0 : 1;
 }
 
-int CmdReference(const TCliOptions&, const std::vector<std::string>& args) {
-  if (args.size() != 1) throw TUsage{"reference FILE"};
+int CmdReference(TCliContext&, const std::vector<std::string>& args) {
+  if (args.size() != 1) throw TUsageError("reference FILE");
   ExtractReference(kProgramSelf, Cp1251FromUtf8(args[0]));
   return 0;
 }
 
-int CmdDemo(const TCliOptions&, const std::vector<std::string>& args) {
-  if (args.empty()) throw TUsage{"demo DIR [--projects N] [--blocks N] [--seed S]"};
+int CmdDemo(TCliContext&, const std::vector<std::string>& args) {
+  if (args.empty()) throw TUsageError("demo DIR [--projects N] [--blocks N] [--seed S]");
   TDemoOptions opt;
   for (size_t i = 1; i < args.size(); i += 2) {
-    if (i + 1 >= args.size()) throw TUsage{"missing value after " + args[i]};
+    if (i + 1 >= args.size()) throw TUsageError("missing value after " + args[i]);
     char* end = nullptr;
     long v = std::strtol(args[i + 1].c_str(), &end, 10);
-    if (*end || v < 0 || v > 100000) throw TUsage{"bad value '" + args[i + 1] + "'"};
+    if (*end || v < 0 || v > 100000) throw TUsageError("bad value '" + args[i + 1] + "'");
     if (args[i] == "--projects")
       opt.Projects = static_cast<int>(v);
     else if (args[i] == "--blocks")
@@ -252,10 +235,10 @@ int CmdDemo(const TCliOptions&, const std::vector<std::string>& args) {
     else if (args[i] == "--seed")
       opt.Seed = static_cast<uint32_t>(v);
     else
-      throw TUsage{"unknown option " + args[i]};
+      throw TUsageError("unknown option " + args[i]);
   }
   std::string dir = args[0];
-  if (dir.empty()) throw TUsage{"empty DIR"};
+  if (dir.empty()) throw TUsageError("empty DIR");
   if (dir[0] != '/') dir = Utf8FromCp1251(GetCurrentDir()) + "/" + dir;
   while (dir.size() > 1 && dir.back() == '/')
     dir.pop_back();
@@ -279,19 +262,15 @@ int CmdDemo(const TCliOptions&, const std::vector<std::string>& args) {
   return 0;
 }
 
-// Entry for main: runs a correction command; usage faults give exit code 2.
-int RunCorrectionCommand(const std::string& cmd, const TCliOptions& o,
-                         const std::vector<std::string>& args, bool& handled) {
-  handled = true;
-  try {
-    if (cmd == "check") return CmdCheck(o, args);
-    if (cmd == "change") return CmdChange(o, args);
-    if (cmd == "reference") return CmdReference(o, args);
-    if (cmd == "demo") return CmdDemo(o, args);
-  } catch (const TUsage& u) {
-    std::fprintf(stderr, "ravinel-cli %s: %s\n", cmd.c_str(), u.Text.c_str());
-    return 2;
-  }
-  handled = false;
-  return 2;
+} // namespace
+
+void AddCorrectionCommands(std::vector<TCommand>& table) {
+  table.push_back(
+      {"check", "LIST", "states of the objects of a list (ss, dc, pd, bn0..bn3)", CmdCheck});
+  table.push_back({"change", "LIST (NUMBER... | --all)",
+                   "replace the old P145 calculation of the given or of all replaceable objects",
+                   CmdChange});
+  table.push_back({"reference", "FILE", "write the embedded reference file", CmdReference});
+  table.push_back({"demo", "DIR [--projects N] [--blocks N] [--seed S]",
+                   "create a demo suite in an empty directory", CmdDemo});
 }

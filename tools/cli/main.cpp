@@ -1,68 +1,103 @@
 // ravinel-cli: command-line access to the record files and the correction.
+// Global options come before the command; --json is also accepted after it.
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
 #include "base/Codec.h"
 #include "messages/Msgcat.h"
 #include "messages/Zmsg.h"
-#include "storage/Sysio.h"
-#include "tools/cli/Correction.h"
-
-#include <cstdio>
-#include <cstring>
-#include <string>
-#include <unistd.h>
-#include <vector>
+#include "storage/Drec.h"
+#include "tools/cli/Cli.h"
 
 namespace {
-void Usage() {
-  std::puts("usage: ravinel-cli [-C DIR] [--lang rus|ukr] [--json] COMMAND ...\n"
-            "  check LIST                      states of a list (ss, dc, pd, bn0..bn3)\n"
-            "  change LIST (NUMBER...|--all)   replace the old P145 calculations\n"
-            "  reference FILE                  write the embedded reference file\n"
-            "  demo DIR [--projects N] [--blocks N] [--seed S]   create a demo suite");
+std::vector<TCommand> Commands() {
+  std::vector<TCommand> table;
+  AddStorageCommands(table);
+  AddCorrectionCommands(table);
+  return table;
+}
+
+void PrintHelp(const std::vector<TCommand>& table) {
+  std::cout << "usage: ravinel-cli [-C DIR] [--lang rus|ukr] [--json] COMMAND [ARGS...]\n\n"
+               "  -C DIR   work as if started in DIR\n"
+               "  --lang   language of the output documents (default ukr)\n"
+               "  --json   print machine-readable output\n"
+               "  --help   show this text\n\ncommands:\n";
+  for (const TCommand& c : table)
+    std::cout << "  " << c.Name << " " << c.Usage << "\n      " << c.Help << "\n";
+  std::cout << "\nexit status: 0 success, 1 error, 2 wrong usage\n";
+}
+
+int Usage(const std::string& message, const TCommand* cmd) {
+  std::cerr << "ravinel-cli: " << message << "\n";
+  if (cmd)
+    std::cerr << "usage: ravinel-cli " << cmd->Name << " " << cmd->Usage << "\n";
+  else
+    std::cerr << "try: ravinel-cli --help\n";
+  return 2;
+}
+
+int RunCommand(const TCommand& cmd, TCliContext& ctx, const std::vector<std::string>& args) {
+  try {
+    return cmd.Run(ctx, args);
+  } catch (const TUsageError& e) {
+    return Usage(e.what(), &cmd);
+  } catch (const ZError& e) {
+    if (e.HelpContext != 999)
+      std::cerr << Utf8FromCp1251(creat_msg(e.Message, e.HelpContext)) << "\n";
+    return 1;
+  } catch (const std::exception& e) {
+    std::cerr << "ravinel-cli: " << e.what() << "\n";
+    return 1;
+  }
 }
 } // namespace
 
 int main(int argc, char** argv) {
-  InstallMsgCatalogue();
-  TCliOptions o;
+  std::vector<TCommand> table = Commands();
+  TCliContext ctx;
   int i = 1;
-  for (; i < argc && argv[i][0] == '-'; ++i) {
+  for (; i < argc; ++i) {
     std::string a = argv[i];
-    if (a == "--help") {
-      Usage();
+    if (a == "--help" || a == "-h") {
+      PrintHelp(table);
       return 0;
     } else if (a == "--json") {
-      o.Json = true;
-    } else if (a == "--lang" && i + 1 < argc) {
-      std::string l = argv[++i];
-      if (l != "rus" && l != "ukr") {
-        std::fprintf(stderr, "ravinel-cli: --lang rus|ukr\n");
-        return 2;
-      }
-      o.Russian = l == "rus";
-    } else if (a == "-C" && i + 1 < argc) {
-      if (chdir(argv[++i]) != 0) {
-        std::perror(argv[i]);
+      ctx.Json = true;
+    } else if (a == "--lang") {
+      std::string lang = ++i < argc ? argv[i] : "";
+      if (lang != "rus" && lang != "ukr") return Usage("--lang takes rus or ukr", nullptr);
+      ctx.Russian = lang == "rus";
+    } else if (a == "-C") {
+      if (++i >= argc) return Usage("-C needs a directory", nullptr);
+      std::error_code ec;
+      std::filesystem::current_path(argv[i], ec);
+      if (ec) {
+        std::cerr << "ravinel-cli: " << argv[i] << ": " << ec.message() << "\n";
         return 1;
       }
+    } else if (!a.empty() && a[0] == '-') {
+      return Usage("unknown option " + a, nullptr);
     } else {
-      std::fprintf(stderr, "ravinel-cli: unknown option %s\n", a.c_str());
-      return 2;
+      break;
     }
   }
-  if (i >= argc) {
-    Usage();
-    return 2;
+  if (i >= argc) return Usage("no command given", nullptr);
+  const TCommand* cmd = nullptr;
+  for (const TCommand& c : table)
+    if (c.Name == argv[i]) cmd = &c;
+  if (!cmd) return Usage(std::string("unknown command ") + argv[i], nullptr);
+  std::vector<std::string> args;
+  for (++i; i < argc; ++i) {
+    if (std::string(argv[i]) == "--json")
+      ctx.Json = true;
+    else
+      args.push_back(argv[i]);
   }
-  std::string cmd = argv[i++];
-  std::vector<std::string> args(argv + i, argv + argc);
-  try {
-    bool handled = false;
-    int rc = RunCorrectionCommand(cmd, o, args, handled);
-    if (handled) return rc;
-    std::fprintf(stderr, "ravinel-cli: unknown command %s\n", cmd.c_str());
-    return 2;
-  } catch (const ZError& e) {
-    std::fprintf(stderr, "ravinel-cli: %s\n", Utf8FromCp1251(creat_msg(e.Text, e.Number)).c_str());
-    return 1;
-  }
+  InstallMsgCatalogue();
+  InitBuf();
+  int rc = RunCommand(*cmd, ctx, args);
+  DeInitBuf();
+  return rc;
 }
