@@ -5,6 +5,7 @@
 
 #include "storage/Drec.h"
 #include "storage/Dwfile.h"
+#include "storage/Sysio.h"
 #include "tests/support/Tempdir.h"
 #include "workflow/Demosuite.h"
 #include "workflow/Refdata.h"
@@ -13,6 +14,31 @@
 #include <cstring>
 #include <memory>
 #include <unistd.h>
+
+// The plain file calls without their syncs: generating a suite for a test need not wait for the
+// disk.
+class TNoSyncIo : public TPosixIoSys {
+public:
+  TNoSyncIo() : Old(SetIoSys(this)) {}
+  ~TNoSyncIo() override { SetIoSys(Old); }
+  int DataSync(int) override { return 0; }
+  int FullSync(int) override { return 0; }
+
+private:
+  TIoSys* Old;
+};
+
+// Creates a demo suite in root from the compiled reference source; refFile is written too.
+inline void MakeSuite(const std::string& root, const std::string& refFile,
+                      const TDemoOptions& options = {}) {
+  TNoSyncIo fast;
+  InitBuf();
+  BuildReferenceFile(
+      ParseRefSource(ReadAll(std::string(RAVINEL_SOURCE_DIR) + "/workflow/refdata/p145.txt")),
+      refFile);
+  CreateDemoSuite(root, refFile, options);
+  DeInitBuf();
+}
 
 // The reference records of group g, read from the compiled source.
 inline std::vector<TRefRecord> RefRecords(int g) {
@@ -36,12 +62,7 @@ protected:
   void SetUp() override {
     ::getcwd(OldCwd, sizeof OldCwd);
     Root = Dir.Path() + "/suite";
-    std::vector<TRefCalc> calcs =
-        ParseRefSource(ReadAll(std::string(RAVINEL_SOURCE_DIR) + "/workflow/refdata/p145.txt"));
-    InitBuf();
-    BuildReferenceFile(calcs, Dir / "ref.bn");
-    CreateDemoSuite(Root, Dir / "ref.bn", Options());
-    DeInitBuf();
+    MakeSuite(Root, Dir / "ref.bn", Options());
     RefBytes = ReadAll(Dir / "ref.bn");
     WriteAll(Dir / "prog", ProgramBytes(RefBytes));
     ASSERT_EQ(::chdir(Root.c_str()), 0);
