@@ -6,6 +6,8 @@
 #include "paths/Dpath.h"
 #include "paths/Rdwr_cfg.h"
 #include "storage/Dutilfile.h"
+#include "storage/Sysio.h"
+#include "tests/support/FaultIo.h"
 #include "workflow/Objects.h"
 
 #include <filesystem>
@@ -206,4 +208,48 @@ TEST_F(TObjectsTest, ChangeOfOneProject) {
   EXPECT_EQ(ChangeObject(Info, b, listRec, 1, writer).Result, TChangeResult::Changed);
   EXPECT_EQ(writes, 1);
   EXPECT_EQ(CheckObject(Info, b, 1), stReplaced);
+}
+
+namespace {
+std::vector<std::string> GroupRecords(const std::string& path, int group) {
+  WFile f(path);
+  WRec rec;
+  std::vector<std::string> out;
+  f.WOpen_file(static_cast<unsigned long>(group));
+  while (f.WRead(&rec))
+    out.push_back(std::to_string(rec.Prefix) + std::string(rec.Data, rec.Len));
+  return out;
+}
+} // namespace
+
+TEST_F(TObjectsTest, AFailureAnywhereLeavesTheOldOrTheNewCalculation) {
+  auto lines = Load(5, 2, true);
+  const TObjLine& b =
+      *std::find_if(lines.begin(), lines.end(), [](auto& x) { return x.State == stReplaceable; });
+  std::string path = GetRealName(b.File), os = sysio::OsPath(path);
+  std::string original = ReadAll(os);
+  WRec listRec;
+  auto noWrite = [](WRec*) {};
+  std::vector<std::string> oldCalc = GroupRecords(path, 33);
+  ASSERT_EQ(ChangeObject(Info, b, listRec, 1, noWrite).Result, TChangeResult::Changed);
+  std::vector<std::string> newCalc = GroupRecords(path, 33);
+  ASSERT_NE(oldCalc, newCalc);
+  int failures = 0;
+  for (long k = 1; k < 2000; ++k) {
+    WriteAll(os, original);
+    TChangeOutcome out;
+    bool fired;
+    {
+      TFaultScope scope;
+      scope.Io.Arm(TFaultIo::TKind::FailOnce, k);
+      out = ChangeObject(Info, b, listRec, 1, noWrite);
+      fired = scope.Io.Fired();
+    }
+    if (!fired) break;
+    failures += out.Result == TChangeResult::Failed;
+    if (!sysio::FileExists(path)) continue; // failed between the compression's steps
+    std::vector<std::string> now = GroupRecords(path, 33);
+    EXPECT_TRUE(now == oldCalc || now == newCalc) << "fault at call " << k;
+  }
+  EXPECT_GT(failures, 10);
 }
