@@ -5,6 +5,7 @@ cd "$(dirname "$0")"
 scripts/deps.sh
 scripts/build.sh
 mkdir -p demo
+rm -f demo/demo.bn demo/demo.bn\$ demo/demo.bn\$\$
 cli=build/tools/ravinel-cli
 $cli create demo/demo.bn 3 --text "ravinel demo"
 $cli dump demo/demo.bn

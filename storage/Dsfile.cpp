@@ -10,7 +10,8 @@
 #include "paths/Dpath.h"
 #include "storage/Sysio.h"
 
-SFile::SFile(const std::string& name, ZFileMode mode) : Name(GetRealName(name)), Mode(mode) {
+SFile::SFile(const std::string& name, ZFileMode mode, int extraFlags, unsigned perms)
+    : Name(GetRealName(name)), Mode(mode) {
   int flags;
   switch (mode) {
   case fmRead:
@@ -30,7 +31,7 @@ SFile::SFile(const std::string& name, ZFileMode mode) : Name(GetRealName(name)),
   default:
     SetError("SFile: " + Name + "|" + std::to_string(static_cast<int>(mode)), 0);
   }
-  Handle = sysio::Open(Name, flags, 0666);
+  Handle = sysio::Open(Name, flags | extraFlags, static_cast<mode_t>(perms));
   if (Handle < 0) {
     if (errno == ENOENT && (mode == fmRead || mode == fmUpdate)) SetError(Name, 1);
     SystemError();
@@ -41,7 +42,9 @@ SFile::~SFile() {
   if (Handle >= 0) IoSys().Close(Handle);
 }
 
-void SFile::SystemError() { OutSystemErrorCode(Name, errno); }
+void SFile::SystemError() {
+  OutSystemErrorCode(Name, errno);
+}
 
 int SFile::SRead(char* buffer, int count) {
   if (Mode == fmCreate || Mode == fmRewrite) SetError(Name, 17);
@@ -52,8 +55,7 @@ int SFile::SRead(char* buffer, int count) {
 
 void SFile::SWrite(const char* buffer, int count) {
   if (Mode == fmRead) SetError(Name, 18);
-  if (count > 0 && sysio::WriteFull(Handle, buffer, static_cast<size_t>(count)) < 0)
-    SystemError();
+  if (count > 0 && sysio::WriteFull(Handle, buffer, static_cast<size_t>(count)) < 0) SystemError();
 }
 
 void SFile::SWrite(const std::string& text) {
@@ -61,7 +63,9 @@ void SFile::SWrite(const std::string& text) {
   SWrite(line.data(), static_cast<int>(line.size()));
 }
 
-long SFile::Seek(long offset) { return Seek(offset, 0); }
+long SFile::Seek(long offset) {
+  return Seek(offset, 0);
+}
 
 long SFile::Seek(long offset, unsigned long origin) {
   static const int kWhence[] = {SEEK_SET, SEEK_CUR, SEEK_END};
@@ -70,7 +74,9 @@ long SFile::Seek(long offset, unsigned long origin) {
   return static_cast<long>(pos);
 }
 
-long SFile::Tell() { return Seek(0, 1); }
+long SFile::Tell() {
+  return Seek(0, 1);
+}
 
 unsigned long SFile::Size() {
   long here = Tell();

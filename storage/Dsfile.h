@@ -3,11 +3,19 @@
 #pragma once
 #include <string>
 
-enum ZFileMode : unsigned char { fmRead = 1, fmCreate = 2, fmRewrite = 3, fmUpdate = 4, fmAppend = 5 };
+enum ZFileMode : unsigned char {
+  fmRead = 1,
+  fmCreate = 2,
+  fmRewrite = 3,
+  fmUpdate = 4,
+  fmAppend = 5
+};
 
 class SFile {
 public:
-  SFile(const std::string& name, ZFileMode mode);
+  // extraFlags are added to the open flags (e.g. O_CREAT | O_EXCL | O_NOFOLLOW for scratch files);
+  // perms are the permission bits of a created file (the umask applies).
+  SFile(const std::string& name, ZFileMode mode, int extraFlags = 0, unsigned perms = 0666);
   ~SFile();
   SFile(const SFile&) = delete;
   SFile& operator=(const SFile&) = delete;

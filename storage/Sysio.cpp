@@ -11,23 +11,38 @@
 
 int TPosixIoSys::Open(const std::string& path, int flags, mode_t mode) {
   int fd;
-  do fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
+  do
+    fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
   while (fd < 0 && errno == EINTR);
   return fd;
 }
-int TPosixIoSys::Close(int fd) { return ::close(fd); }
-ssize_t TPosixIoSys::Read(int fd, void* buf, size_t count) { return ::read(fd, buf, count); }
+int TPosixIoSys::Close(int fd) {
+  return ::close(fd);
+}
+ssize_t TPosixIoSys::Read(int fd, void* buf, size_t count) {
+  return ::read(fd, buf, count);
+}
 ssize_t TPosixIoSys::Write(int fd, const void* buf, size_t count) {
   return ::write(fd, buf, count);
 }
-off_t TPosixIoSys::Seek(int fd, off_t offset, int whence) { return ::lseek(fd, offset, whence); }
-int TPosixIoSys::DataSync(int fd) { return ::fdatasync(fd); }
-int TPosixIoSys::FullSync(int fd) { return ::fsync(fd); }
-int TPosixIoSys::Truncate(int fd, off_t length) { return ::ftruncate(fd, length); }
+off_t TPosixIoSys::Seek(int fd, off_t offset, int whence) {
+  return ::lseek(fd, offset, whence);
+}
+int TPosixIoSys::DataSync(int fd) {
+  return ::fdatasync(fd);
+}
+int TPosixIoSys::FullSync(int fd) {
+  return ::fsync(fd);
+}
+int TPosixIoSys::Truncate(int fd, off_t length) {
+  return ::ftruncate(fd, length);
+}
 int TPosixIoSys::Rename(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str());
 }
-int TPosixIoSys::Unlink(const std::string& path) { return ::unlink(path.c_str()); }
+int TPosixIoSys::Unlink(const std::string& path) {
+  return ::unlink(path.c_str());
+}
 int TPosixIoSys::Stat(const std::string& path, struct stat* st) {
   return ::stat(path.c_str(), st);
 }
@@ -55,13 +70,20 @@ std::string FoldName(const std::string& utf8) {
   std::string s = Cp1251FromUtf8(utf8);
   for (char& c : s) {
     unsigned char u = static_cast<unsigned char>(c);
-    if (u >= 'a' && u <= 'z') c = static_cast<char>(u - 32);
-    else if (u >= 0xE0) c = static_cast<char>(u - 32);
-    else if (u == 0xB8) c = static_cast<char>(0xA8); // ё
-    else if (u == 0xB3) c = static_cast<char>(0xB2); // і
-    else if (u == 0xBF) c = static_cast<char>(0xAF); // ї
-    else if (u == 0xBA) c = static_cast<char>(0xAA); // є
-    else if (u == 0xB4) c = static_cast<char>(0xA5); // ґ
+    if (u >= 'a' && u <= 'z')
+      c = static_cast<char>(u - 32);
+    else if (u >= 0xE0)
+      c = static_cast<char>(u - 32);
+    else if (u == 0xB8)
+      c = static_cast<char>(0xA8); // ё
+    else if (u == 0xB3)
+      c = static_cast<char>(0xB2); // і
+    else if (u == 0xBF)
+      c = static_cast<char>(0xAF); // ї
+    else if (u == 0xBA)
+      c = static_cast<char>(0xAA); // є
+    else if (u == 0xB4)
+      c = static_cast<char>(0xA5); // ґ
   }
   return s;
 }
@@ -101,7 +123,9 @@ std::string MatchCase(const std::string& utf8) {
 }
 } // namespace
 
-TIoSys& IoSys() { return *gIo; }
+TIoSys& IoSys() {
+  return *gIo;
+}
 TIoSys* SetIoSys(TIoSys* io) {
   TIoSys* old = gIo;
   gIo = io ? io : &gPosix;
@@ -122,8 +146,10 @@ template <class F> auto WithFallback(const std::string& path, F call) {
   auto rc = call(utf8);
   if (rc < 0 && errno == ENOENT && !utf8.empty()) {
     std::string matched = MatchCase(utf8);
-    if (matched != utf8) rc = call(matched);
-    else errno = ENOENT;
+    if (matched != utf8)
+      rc = call(matched);
+    else
+      errno = ENOENT;
   }
   return rc;
 }
@@ -141,11 +167,14 @@ int Unlink(const std::string& path) {
 int Stat(const std::string& path, struct stat* st) {
   return WithFallback(path, [&](const std::string& p) { return gIo->Stat(p, st); });
 }
-int Mkdir(const std::string& path, mode_t mode) { return gIo->Mkdir(OsPath(path), mode); }
+int Mkdir(const std::string& path, mode_t mode) {
+  return gIo->Mkdir(OsPath(path), mode);
+}
 
 int ListDir(const std::string& path, std::vector<std::string>& names) {
   int rc = gIo->ListDir(OsPath(path), names);
-  for (std::string& n : names) n = Cp1251FromUtf8(n);
+  for (std::string& n : names)
+    n = Cp1251FromUtf8(n);
   return rc;
 }
 

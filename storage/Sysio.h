@@ -1,5 +1,6 @@
 // The one seam between the program and the operating system's file calls.
-// Callers pass CP1251 paths; the seam converts them to UTF-8 and falls back to a case-insensitive match.
+// Callers pass CP1251 paths; the seam converts them to UTF-8 and falls back to a case-insensitive
+// match.
 #pragma once
 #include <string>
 #include <sys/stat.h>

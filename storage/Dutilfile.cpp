@@ -1,0 +1,182 @@
+// Compression writes the whole file anew under "NAME$", makes it durable and renames it over the
+// source, so the user always has either the old or the compressed file.
+#include "storage/Dutilfile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <vector>
+
+#include "messages/Msgcat.h"
+#include "messages/Zmsg.h"
+#include "storage/Dsfile.h"
+#include "storage/Dwfile.h"
+#include "storage/Sysio.h"
+
+const char* const VersionText = "5-2.9.1";
+
+namespace {
+constexpr size_t kChunk = 65536;
+const char kEndMarker[LenEof] = {0, '\xFF', '\xFF', '\xFF', '\xFF', 1, 0, '@'};
+
+void Put32(std::string& out, uint32_t v) {
+  for (int i = 0; i < 4; ++i)
+    out += static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+// Header and directory bytes.
+std::string HeaderBytes(uint32_t end, const std::vector<WDirEntry>& dir) {
+  std::string out;
+  Put32(out, end);
+  Put32(out, static_cast<uint32_t>(dir.size()));
+  for (const WDirEntry& e : dir) {
+    Put32(out, e.Offset);
+    Put32(out, e.Size);
+  }
+  return out;
+}
+
+void CheckCount(const std::string& name, int count) {
+  if (count < 0 || static_cast<uint64_t>(count) * 16 + 8 > EmptyAdr)
+    SetError(name + "|" + std::to_string(count), MsgBadLayout);
+}
+
+// A new skeleton file, never through a link planted at its name.
+std::unique_ptr<SFile> CreateSkeleton(const std::string& name, int count, unsigned perms) {
+  CheckCount(name, count);
+  auto out = std::make_unique<SFile>(name, fmRewrite, O_EXCL | O_NOFOLLOW, perms);
+  out->SWrite(HeaderBytes(0, std::vector<WDirEntry>(static_cast<size_t>(count))).data(),
+              8 + 8 * count);
+  return out;
+}
+
+// Errors of the file layer reach the caller as system errors (number 99), keeping their text.
+[[noreturn]] void AsSystemError(const ZError& e) {
+  if (e.Number == 99 || e.Number == 999) throw e;
+  OutSystemErrorCode(creat_msg(e.Message, e.Number), 0);
+}
+} // namespace
+
+int UnusedPercent(const WFile& f) {
+  double area = static_cast<double>(f.Header.End) - 8 - 8.0 * f.Header.Count;
+  if (area <= 0) return 0;
+  double live = 0;
+  for (const WDirEntry& e : f.Dir)
+    live += e.Size;
+  // A damaged directory may claim more live bytes than the area holds; never below 0.
+  return std::max(0, 100 - static_cast<int>(100.0 * live / area));
+}
+
+namespace {
+// Copies every group's live records, in group order and without links, behind the skeleton.
+void CopyGroups(WFile& src, SFile& out) {
+  std::vector<WDirEntry> dir(src.Header.Count);
+  uint64_t pos = 8 + 8 * static_cast<uint64_t>(src.Header.Count);
+  std::string buf;
+  WRec rec;
+  for (uint32_t g = 0; g < src.Header.Count; ++g) {
+    dir[g].Offset = static_cast<uint32_t>(pos);
+    src.WOpen_file(g);
+    uint64_t size = 0;
+    while (src.WRead(&rec)) {
+      char head[7] = {static_cast<char>(rec.Prefix),
+                      '\xFF',
+                      '\xFF',
+                      '\xFF',
+                      '\xFF',
+                      static_cast<char>(rec.Len & 0xFF),
+                      static_cast<char>(rec.Len >> 8)};
+      buf.append(head, 7).append(rec.Data, rec.Len);
+      size += 7 + static_cast<uint64_t>(rec.Len);
+      if (buf.size() >= kChunk) {
+        out.SWrite(buf.data(), static_cast<int>(buf.size()));
+        buf.clear();
+      }
+    }
+    buf.append(kEndMarker, LenEof);
+    size += LenEof;
+    pos += size;
+    if (pos > EmptyAdr) OutSystemErrorCode(out.Name, EFBIG);
+    dir[g].Size = static_cast<uint32_t>(size);
+  }
+  out.SWrite(buf.data(), static_cast<int>(buf.size()));
+  std::string head = HeaderBytes(static_cast<uint32_t>(pos), dir);
+  out.Seek(0);
+  out.SWrite(head.data(), static_cast<int>(head.size()));
+  if (IoSys().FullSync(out.Handle) != 0) OutSystemErrorCode(out.Name, errno);
+}
+} // namespace
+
+int def_unused(const std::string& name) {
+  WFile f(name);
+  return UnusedPercent(f);
+}
+
+bool compress_bf(const std::string& name, int threshold) {
+  if (def_unused(name) < threshold) return false;
+  std::string real, scratch;
+  bool made = false;
+  try {
+    {
+      WFile src(name);
+      real = src.Name;
+      scratch = real + "$";
+      struct stat st;
+      unsigned perms = sysio::Stat(real, &st) == 0 ? (st.st_mode & 0777) : 0666;
+      if (sysio::Unlink(scratch) != 0 && errno != ENOENT) OutSystemErrorCode(scratch, errno);
+      auto out = CreateSkeleton(scratch, static_cast<int>(src.Header.Count), perms);
+      made = true;
+      CopyGroups(src, *out);
+    }
+    if (sysio::Rename(scratch, real) != 0) OutSystemErrorCode(real, errno);
+    made = false;
+    if (sysio::SyncDir(real) != 0) OutSystemErrorCode(real, errno);
+  } catch (const ZError& e) {
+    if (made) sysio::Unlink(scratch);
+    AsSystemError(e);
+  }
+  return false;
+}
+
+bool creat_bfsp(const std::string& name, int count) {
+  try {
+    CreateSkeleton(name, count, 0666);
+  } catch (const ZError& e) {
+    AsSystemError(e);
+  }
+  return false;
+}
+
+bool creat_bf(const std::string& name, int count, const char* text) {
+  try {
+    CheckCount(name, count);
+    uint32_t n = static_cast<uint32_t>(count);
+    std::vector<WDirEntry> dir(n);
+    for (uint32_t i = 0; i < n; ++i)
+      dir[i] = {8 + 8 * n + 8 * i, LenEof};
+    std::string bytes = HeaderBytes(16 * n + 8, dir);
+    for (uint32_t i = 0; i < n; ++i)
+      bytes.append(kEndMarker, LenEof);
+    {
+      SFile f(name, fmCreate);
+      f.SWrite(bytes.data(), static_cast<int>(bytes.size()));
+      f.Sync();
+    }
+    if (text) {
+      WFile w(name);
+      w.WCreat_file(0);
+      w.WWrite(0, static_cast<unsigned short>(std::min<size_t>(std::strlen(text), 0xFFFF)), text);
+      w.WClose_file(0);
+    }
+  } catch (const ZError& e) {
+    AsSystemError(e);
+  }
+  return false;
+}
+
+bool creat_bf(const std::string& name, int count) {
+  return creat_bf(name, count, VersionText);
+}

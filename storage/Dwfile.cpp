@@ -1,0 +1,738 @@
+// Record files: opening, chain reading, group rewriting through a scratch file, in-place edits
+// and block output. Changes are ordered so that a crash leaves every group old or new: appended
+// bytes are made durable before the end value, the end value before anything that points at them.
+#include "storage/Dwfile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <exception>
+#include <fcntl.h>
+
+#include "messages/Msgcat.h"
+#include "messages/Zmsg.h"
+#include "storage/Sysio.h"
+
+namespace {
+constexpr size_t kCacheSize = 32768;
+constexpr size_t kTmpChunk = 65536;
+const char kEndMarker[LenEof] = {0, '\xFF', '\xFF', '\xFF', '\xFF', 1, 0, '@'};
+
+void Put32(char* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i)
+    p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+void Put16(char* p, uint16_t v) {
+  p[0] = static_cast<char>(v & 0xFF);
+  p[1] = static_cast<char>(v >> 8);
+}
+uint32_t Get32(const char* p) {
+  uint32_t v = 0;
+  for (int i = 3; i >= 0; --i)
+    v = (v << 8) | static_cast<unsigned char>(p[i]);
+  return v;
+}
+uint16_t Get16(const char* p) {
+  return static_cast<uint16_t>(static_cast<unsigned char>(p[0]) |
+                               (static_cast<unsigned char>(p[1]) << 8));
+}
+// A 7-byte record header followed by the data.
+std::string RecordBytes(int8_t prefix, uint32_t link, uint16_t len, const char* data) {
+  std::string out(7 + static_cast<size_t>(len), '\0');
+  out[0] = static_cast<char>(prefix);
+  Put32(&out[1], link);
+  Put16(&out[5], len);
+  if (len) std::memcpy(&out[7], data, len);
+  return out;
+}
+std::string Num(uint64_t v) {
+  return std::to_string(v);
+}
+} // namespace
+
+// ---- construction and destruction ----
+
+WFile::WFile(const std::string& name) : Composite(true), Uncaught(std::uncaught_exceptions()) {
+  try {
+    File = std::make_unique<SFile>(name, fmUpdate);
+    Mode = fmUpdate;
+  } catch (const ZError& e) {
+    // A file the user may only read is opened for reading.
+    if (e.Number != 99 || (errno != EACCES && errno != EROFS && errno != EPERM)) throw;
+    File = std::make_unique<SFile>(name, fmRead);
+    Mode = fmRead;
+  }
+  Name = File->Name;
+  OpenComposite();
+}
+
+WFile::WFile(const std::string& name, ZFileMode mode)
+    : Composite(false), Mode(mode), Uncaught(std::uncaught_exceptions()) {
+  File = std::make_unique<SFile>(name, mode == fmAppend ? fmUpdate : mode);
+  Name = File->Name;
+  OpenSimple(mode);
+}
+
+void WFile::OpenComposite() {
+  FileLen = File->Size();
+  if (FileLen < 8) BadLayout();
+  char head[8];
+  ReadExact(0, head, 8);
+  Header.End = Get32(head);
+  Header.Count = Get32(head + 4);
+  uint64_t dirEnd = 8 + 8 * static_cast<uint64_t>(Header.Count);
+  if (Header.End > FileLen || dirEnd > Header.End) BadLayout();
+  std::vector<char> raw(8 * static_cast<size_t>(Header.Count));
+  if (!raw.empty()) ReadExact(8, raw.data(), raw.size());
+  Dir.resize(Header.Count);
+  for (size_t i = 0; i < Dir.size(); ++i)
+    Dir[i] = {Get32(&raw[8 * i]), Get32(&raw[8 * i + 4])};
+}
+
+void WFile::OpenSimple(ZFileMode mode) {
+  Header.Count = 1;
+  if (mode == fmCreate || mode == fmRewrite) return;
+  FileLen = File->Size();
+  if (FileLen > EmptyAdr) BadLayout();
+  Header.End = static_cast<uint32_t>(FileLen);
+  if (mode != fmAppend) return;
+  // New records replace the end marker, which must be there.
+  char tail[LenEof];
+  if (FileLen < LenEof) BadLayout();
+  ReadExact(FileLen - LenEof, tail, LenEof);
+  if (std::memcmp(tail, kEndMarker, LenEof) != 0) BadLayout();
+  Header.End -= LenEof;
+  CurAdr = Header.End;
+}
+
+WFile::~WFile() noexcept(false) {
+  if (std::uncaught_exceptions() > Uncaught) {
+    // Leaving because of an error: an unfinished group is dropped (the group keeps its old
+    // content) rather than committed half-written.
+    ReleaseBlock();
+    DiscardGroup();
+    if (!Composite && IsSimpleOutput()) {
+      try { // what was written stays a readable chain
+        WriteAt(Header.End, kEndMarker, LenEof);
+      } catch (...) {
+      }
+    }
+    return;
+  }
+  DestroyDuties();
+}
+
+void WFile::DestroyDuties() {
+  if (Composite && NewGroup != EmptyAdr) {
+    uint32_t h = NewGroup;
+    if (!TmpFile) {
+      ReleaseBlock();
+      NewGroup = EmptyAdr;
+      return;
+    }
+    if (BlockOut) WCommit();
+    ReleaseBlock();
+    WClose_file(h);
+    if (StrictClose) SetError("Для файла " + Name + " не выполнено закрытие файла " + Num(h), 0);
+  }
+  ReleaseBlock();
+  if (!Composite && IsSimpleOutput()) WriteAt(Header.End, kEndMarker, LenEof);
+}
+
+bool WFile::IsSimpleOutput() const {
+  return Mode == fmCreate || Mode == fmRewrite || Mode == fmAppend;
+}
+
+void WFile::BadLayout() {
+  SetError(Name + "|" + Num(FileLen), MsgBadLayout);
+}
+
+void WFile::RequireComposite() {
+  if (!Composite) SetError("Файл " + Name + " не является составным", 0);
+}
+
+void WFile::CheckGroup(unsigned long group) {
+  if (group >= Header.Count)
+    SetError("Для файла " + Name + " неверен номер лог. файла " + Num(group), 0);
+}
+
+// ---- positioned input and output ----
+
+void WFile::SeekTo(uint64_t pos) {
+  if (OsPos == static_cast<int64_t>(pos)) return;
+  OsPos = -1;
+  File->Seek(static_cast<long>(pos));
+  OsPos = static_cast<int64_t>(pos);
+}
+
+size_t WFile::ReadAt(uint64_t pos, char* buf, size_t n) {
+  if (pos >= CacheStart && pos + n <= CacheStart + CacheLen) {
+    std::memcpy(buf, Cache.data() + (pos - CacheStart), n);
+    return n;
+  }
+  SeekTo(pos);
+  OsPos = -1;
+  if (n > kCacheSize / 2) {
+    size_t got = static_cast<size_t>(File->SRead(buf, static_cast<int>(n)));
+    OsPos = static_cast<int64_t>(pos + got);
+    return got;
+  }
+  if (Cache.empty()) Cache.resize(kCacheSize);
+  CacheLen = 0;
+  size_t got = static_cast<size_t>(File->SRead(Cache.data(), static_cast<int>(kCacheSize)));
+  OsPos = static_cast<int64_t>(pos + got);
+  CacheStart = pos;
+  CacheLen = got;
+  size_t m = std::min(n, got);
+  std::memcpy(buf, Cache.data(), m);
+  return m;
+}
+
+void WFile::ReadExact(uint64_t pos, char* buf, size_t n) {
+  if (ReadAt(pos, buf, n) < n) BadLayout(); // the file is shorter than its contents say
+}
+
+void WFile::WriteAt(uint64_t pos, const char* buf, size_t n) {
+  SeekTo(pos);
+  OsPos = -1;
+  File->SWrite(buf, static_cast<int>(n));
+  OsPos = static_cast<int64_t>(pos + n);
+  FileLen = std::max(FileLen, pos + n);
+  // Keep the cached bytes equal to the file.
+  uint64_t from = std::max(pos, CacheStart), to = std::min(pos + n, CacheStart + CacheLen);
+  if (from < to) std::memcpy(Cache.data() + (from - CacheStart), buf + (from - pos), to - from);
+}
+
+void WFile::Flush() {
+  File->Sync();
+}
+
+uint64_t WFile::ReadLimit() const {
+  return Composite ? Header.End : std::max<uint64_t>(FileLen, Header.End);
+}
+
+void WFile::ReadHeader(uint64_t pos, int8_t& prefix, uint32_t& link, uint16_t& len) {
+  if (pos + 7 > ReadLimit()) SetError(Name + "|" + Num(pos), 10);
+  char h[7];
+  ReadExact(pos, h, 7);
+  prefix = static_cast<int8_t>(h[0]);
+  link = Get32(h + 1);
+  len = Get16(h + 5);
+  if (len == 0) SetError(Name, 9);
+  if (len > UseLenRec) SetError(Name + "|( " + Num(len) + ")|" + Num(UseLenRec), 11);
+  if (pos + 7 + len > ReadLimit()) SetError(Name + "|" + Num(pos + 7 + len), 10);
+}
+
+void WFile::CountVisited(uint64_t bytes) {
+  // A chain that visits each byte once cannot be longer than the file.
+  Visited += bytes;
+  if (Visited > ReadLimit()) SetError(Name, MsgChainLoop);
+}
+
+// ---- groups ----
+
+unsigned long WFile::WOpen_file(unsigned long group) {
+  if (!Composite) SetError("Для файла " + Name + " невозможна открытие логического файла", 0);
+  CheckGroup(group);
+  const WDirEntry& e = Dir[group];
+  if (e.Offset < 8 + 8 * static_cast<uint64_t>(Header.Count) ||
+      static_cast<uint64_t>(e.Offset) + LenEof > Header.End || e.Size > Header.End)
+    BadLayout();
+  CurAdr = LastAdr = e.Offset;
+  Visited = 0;
+  CacheLen = 0; // another process may have changed the file since the last group
+  return e.Size;
+}
+
+unsigned long WFile::WOpen_file(unsigned long group, int& adr) {
+  unsigned long size = WOpen_file(group);
+  adr = static_cast<int>(CurAdr);
+  return size;
+}
+
+void WFile::WCreat_file(unsigned long group) {
+  RequireComposite();
+  CheckGroup(group);
+  if (Mode == fmRead) SetError(Name, 18);
+  if (NewGroup != EmptyAdr) {
+    uint32_t h = NewGroup;
+    WClose_file(h);
+    if (StrictClose) SetError("Для файла " + Name + " не выполнено закрытие файла " + Num(h), 0);
+  }
+  Written = 0;
+  TmpBuf.clear();
+  TmpFlushed = 0;
+  NewGroup = static_cast<uint32_t>(group);
+  std::string tmp = Name + "$$";
+  if (sysio::Unlink(tmp) != 0 && errno != ENOENT) OutSystemErrorCode(tmp, errno);
+  // Never follow a link planted at the scratch name.
+  TmpFile = std::make_unique<SFile>(tmp, fmUpdate, O_CREAT | O_EXCL | O_NOFOLLOW);
+}
+
+void WFile::WClose_file(unsigned long group) {
+  RequireComposite();
+  if (NewGroup == EmptyAdr)
+    SetError("Для файла " + Name + " не выполнено создание файла " + Num(group), 0);
+  if (!TmpFile) {
+    NewGroup = EmptyAdr;
+    SetError("Закрытие файла невозможно для несуществующего файла TMP$", 0);
+  }
+  if (NewGroup != group) {
+    uint32_t h = NewGroup;
+    WClose_file(h);
+    SetError(
+        "Для файла " + Name + " ошибочно задан номер файла " + Num(group) + " вместо " + Num(h), 0);
+  }
+  if (BlockOut) {
+    WCommit();
+    ReleaseBlock();
+  }
+  try {
+    CommitGroup(group);
+  } catch (...) {
+    DiscardGroup();
+    throw;
+  }
+  DiscardGroup();
+}
+
+void WFile::CommitGroup(unsigned long group) {
+  AppendRaw(std::string(kEndMarker, LenEof));
+  uint32_t start = Header.End;
+  uint64_t total = Written;
+  if (start + total > EmptyAdr) OutSystemErrorCode(Name, EFBIG);
+  // The part already in the scratch file, then the part still in memory.
+  std::vector<char> chunk;
+  for (uint32_t off = 0; off < TmpFlushed;) {
+    size_t n = std::min<size_t>(kTmpChunk, TmpFlushed - off);
+    chunk.resize(n);
+    TmpFile->Seek(off);
+    if (static_cast<size_t>(TmpFile->SRead(chunk.data(), static_cast<int>(n))) != n)
+      OutSystemErrorCode(TmpFile->Name, EIO);
+    WriteAt(start + off, chunk.data(), n);
+    off += static_cast<uint32_t>(n);
+  }
+  WriteAt(start + TmpFlushed, TmpBuf.data(), TmpBuf.size());
+  Flush();
+  WriteHeaderEnd(static_cast<uint32_t>(start + total));
+  Flush();
+  WriteDirEntry(group, {start, static_cast<uint32_t>(total)});
+  Flush();
+}
+
+void WFile::DiscardGroup() noexcept {
+  if (TmpFile) {
+    std::string tmp = TmpFile->Name;
+    TmpFile.reset();
+    sysio::Unlink(tmp);
+  }
+  TmpBuf.clear();
+  TmpFlushed = 0;
+  Written = 0;
+  NewGroup = EmptyAdr;
+}
+
+void WFile::WClear_file(unsigned long group) {
+  if (!Composite) SetError("Для файла " + Name + " невозможна очистка логического файла", 0);
+  CheckGroup(group);
+  uint32_t at = Dir[group].Offset;
+  if (at < 8 + 8 * static_cast<uint64_t>(Header.Count) ||
+      static_cast<uint64_t>(at) + LenEof > Header.End)
+    BadLayout();
+  WriteAt(at, kEndMarker, LenEof);
+  Flush();
+  WriteGroupSize(group, LenEof);
+  Flush();
+}
+
+void WFile::WriteHeaderEnd(uint32_t end) {
+  char b[4];
+  Put32(b, end);
+  WriteAt(0, b, 4);
+  Header.End = end;
+}
+
+void WFile::WriteDirEntry(unsigned long group, WDirEntry entry) {
+  char b[8];
+  Put32(b, entry.Offset);
+  Put32(b + 4, entry.Size);
+  WriteAt(8 + 8 * static_cast<uint64_t>(group), b, 8);
+  Dir[group] = entry;
+}
+
+void WFile::WriteGroupSize(unsigned long group, uint32_t size) {
+  char b[4];
+  Put32(b, size);
+  WriteAt(12 + 8 * static_cast<uint64_t>(group), b, 4);
+  Dir[group].Size = size;
+}
+
+// ---- reading ----
+
+bool WFile::WRead(WRec* rec) {
+  for (;;) {
+    uint32_t pos = CurAdr;
+    int8_t prefix;
+    uint32_t link;
+    uint16_t len;
+    ReadHeader(pos, prefix, link, len);
+    CountVisited(7 + static_cast<uint64_t>(len));
+    uint32_t next = link == EmptyAdr ? pos + 7 + len : link;
+    if (prefix < 0) { // removed or relocated: read over it
+      CurAdr = next;
+      continue;
+    }
+    if (len > rec->Capacity()) SetError(Name + "|( " + Num(len) + ")|" + Num(rec->Capacity()), 11);
+    ReadExact(pos + 7, rec->Data, len);
+    rec->Prefix = prefix;
+    rec->Adr = link;
+    rec->Len = len;
+    LastAdr = pos;
+    if (len == 1 && rec->Data[0] == '@') {
+      CurAdr = pos;
+      return false;
+    }
+    CurAdr = next;
+    return true;
+  }
+}
+
+bool WFile::WRead(WRec* rec, int& adr) {
+  WSeek(static_cast<uint32_t>(adr));
+  bool more = WRead(rec);
+  adr = static_cast<int>(CurAdr);
+  return more;
+}
+
+bool WFile::WRead(unsigned long adr, WRec* rec) {
+  WSeek(adr);
+  return WRead(rec);
+}
+
+void WFile::WSeek(unsigned long adr) {
+  if (adr > ReadLimit()) SetError(Name + "|" + Num(adr), 10);
+  CurAdr = static_cast<uint32_t>(adr);
+  Visited = 0;
+}
+
+// ---- writing ----
+
+void WFile::AppendRaw(const std::string& bytes) {
+  TmpBuf += bytes;
+  Written += static_cast<uint32_t>(bytes.size());
+  if (TmpBuf.size() >= kTmpChunk) {
+    TmpFile->Seek(TmpFlushed);
+    TmpFile->SWrite(TmpBuf.data(), static_cast<int>(TmpBuf.size()));
+    TmpFlushed += static_cast<uint32_t>(TmpBuf.size());
+    TmpBuf.clear();
+  }
+}
+
+void WFile::CheckWriteLength(uint16_t len) {
+  // A longer record could never be read back.
+  if (len > UseLenRec) SetError(Name + "|( " + Num(len) + ")|" + Num(UseLenRec), 11);
+}
+
+void WFile::AppendRecord(int8_t prefix, uint16_t len, const char* data) {
+  if (NewGroup == EmptyAdr || !TmpFile) SetError("Невозможна запись в несуществующий файл TMP", 0);
+  CheckWriteLength(len);
+  AppendRaw(RecordBytes(prefix, EmptyAdr, len, data));
+}
+
+void WFile::WriteSimple(int8_t prefix, uint16_t len, const char* data) {
+  CheckWriteLength(len);
+  std::string bytes = RecordBytes(prefix, EmptyAdr, len, data);
+  WriteAt(Header.End, bytes.data(), bytes.size());
+  Header.End += static_cast<uint32_t>(bytes.size());
+  CurAdr = Header.End;
+}
+
+void WFile::WWrite(WRec* rec) {
+  if (!Composite && !IsSimpleOutput())
+    SetError("Файл " + Name + " не открыт для записи или дозаписи", 0);
+  rec->Adr = EmptyAdr;
+  if (Composite)
+    AppendRecord(rec->Prefix, rec->Len, rec->Data);
+  else
+    WriteSimple(rec->Prefix, rec->Len, rec->Data);
+}
+
+void WFile::WWrite(char prefix, unsigned short length, const char* data) {
+  if (!Composite && !IsSimpleOutput())
+    SetError("Файл " + Name + " не открыт только для записи или дозаписи", 0);
+  if (Composite)
+    AppendRecord(static_cast<int8_t>(prefix), length, data);
+  else
+    WriteSimple(static_cast<int8_t>(prefix), length, data);
+}
+
+void WFile::WWrite(const std::string& text) {
+  if (!Composite && !IsSimpleOutput())
+    SetError("Файл " + Name + " не открыт для записи или дозаписи", 0);
+  if (text.size() + 2 > UseLenRec)
+    SetError(Name + "|( " + Num(text.size() + 2) + ")|" + Num(UseLenRec), 11);
+  std::string data(2, '\0');
+  Put16(data.data(), static_cast<uint16_t>(text.size()));
+  data += text;
+  uint16_t len = static_cast<uint16_t>(data.size());
+  if (Composite)
+    AppendRecord(0, len, data.data());
+  else
+    WriteSimple(0, len, data.data());
+}
+
+unsigned long WFile::WWriteAppend(WRec* rec) {
+  if (Composite) SetError("Файл " + Name + " должен быть простым", 0);
+  CheckWriteLength(rec->Len);
+  rec->Adr = EmptyAdr;
+  std::string bytes = RecordBytes(rec->Prefix, EmptyAdr, rec->Len, rec->Data);
+  WriteAt(FileLen, bytes.data(), bytes.size());
+  Header.End += static_cast<uint32_t>(bytes.size());
+  return bytes.size();
+}
+
+void WFile::WSeekEnd() {
+  if (Composite) SetError("Файл " + Name + " должен быть простым", 0);
+  CurAdr = FileLen >= LenEof ? static_cast<uint32_t>(FileLen - LenEof) : 0;
+  Visited = 0;
+}
+
+void WFile::WUpdate(unsigned long adr, WRec* rec) {
+  if (Mode != fmUpdate) SetError("Файл " + Name + " не открыт только для чтения/записи", 0);
+  int8_t prefix;
+  uint32_t link;
+  uint16_t len;
+  ReadHeader(adr, prefix, link, len);
+  if (len != rec->Len) SetError(Name, 16);
+  WriteAt(adr + 7, rec->Data, len);
+  Flush();
+  if (rec->Adr != EmptyAdr) {
+    CurAdr = rec->Adr;
+    Visited = 0;
+  }
+}
+
+void WFile::WWriteEdit(WRec* rec) {
+  if (Mode != fmUpdate) SetError("Файл " + Name + " не открыт только для записи", 0);
+  CheckWriteLength(rec->Len);
+  std::string bytes = RecordBytes(rec->Prefix, rec->Adr, rec->Len, rec->Data);
+  WriteAt(CurAdr, bytes.data(), bytes.size());
+  CurAdr += static_cast<uint32_t>(bytes.size());
+}
+
+unsigned short WFile::WUpdatePrefix(unsigned long adr, char bits) {
+  int8_t prefix;
+  uint32_t link;
+  uint16_t len;
+  ReadHeader(adr, prefix, link, len);
+  return WUpdatePrefix(adr, link, bits);
+}
+
+unsigned short WFile::WUpdatePrefix(unsigned long adr, unsigned long link, char bits) {
+  int8_t prefix;
+  uint32_t oldLink;
+  uint16_t len;
+  ReadHeader(adr, prefix, oldLink, len);
+  char b[5];
+  b[0] = static_cast<char>(prefix | bits);
+  Put32(b + 1, static_cast<uint32_t>(link));
+  WriteAt(adr, b, 5); // prefix and link in one write
+  Flush();
+  return len;
+}
+
+void WFile::WUpdateLogInfo(int group, unsigned long offset) {
+  RequireComposite();
+  CheckGroup(static_cast<unsigned long>(group));
+  char b[4];
+  Put32(b, static_cast<uint32_t>(offset));
+  WriteAt(8 + 8 * static_cast<uint64_t>(group), b, 4);
+  Dir[group].Offset = static_cast<uint32_t>(offset);
+  Flush();
+}
+
+// ---- in-place edits ----
+
+unsigned long WFile::EditNew(uint32_t link, WRec* rec) {
+  if (Mode != fmUpdate) SetError("Файл " + Name + " не открыт только для записи", 0);
+  uint32_t at = Header.End;
+  if (static_cast<uint64_t>(at) + 7 + rec->Len > EmptyAdr) OutSystemErrorCode(Name, EFBIG);
+  // The new record becomes durable below a durable end value before anything links to it.
+  rec->Adr = link;
+  CurAdr = at;
+  WWriteEdit(rec);
+  Flush();
+  WriteHeaderEnd(at + 7 + rec->Len);
+  Flush();
+  return at;
+}
+
+unsigned long WFile::Relocate(int group, unsigned long adrRec, uint32_t link, WRec* rec) {
+  unsigned long at = EditNew(link, rec);
+  uint16_t oldLen = WUpdatePrefix(adrRec, at, static_cast<char>(0x80));
+  WriteGroupSize(group, GrownSize(group, 7 + rec->Len, 7 + oldLen));
+  Flush();
+  return at;
+}
+
+uint32_t WFile::GrownSize(int group, uint64_t plus, uint64_t minus) const {
+  uint64_t size = Dir[group].Size + plus;
+  return static_cast<uint32_t>(size > minus ? size - minus : LenEof);
+}
+
+unsigned long WFile::WEditFile(WEdit kind, int group, unsigned long adrRec, unsigned long adrNext,
+                               WRec* rec) {
+  RequireComposite();
+  CheckGroup(static_cast<unsigned long>(group));
+  int8_t prefix;
+  uint32_t link;
+  uint16_t len;
+  switch (kind) {
+  case weDelete:
+    len = WUpdatePrefix(adrRec, static_cast<char>(0x80));
+    WriteGroupSize(group, GrownSize(group, 0, 7 + static_cast<uint64_t>(len)));
+    Flush();
+    return adrRec;
+  case weMove:
+    ReadHeader(adrRec, prefix, link, len);
+    return Relocate(group, adrRec, static_cast<uint32_t>(adrNext), rec);
+  case weInsert: {
+    if (adrRec != EmptyAdr) ReadHeader(adrRec, prefix, link, len);
+    unsigned long at = EditNew(static_cast<uint32_t>(adrNext), rec);
+    uint32_t size = GrownSize(group, 7 + rec->Len, 0);
+    if (adrRec == EmptyAdr) {
+      WriteDirEntry(group, {static_cast<uint32_t>(at), size}); // offset and size in one write
+    } else {
+      WUpdatePrefix(adrRec, at, 0);
+      WriteGroupSize(group, size);
+    }
+    Flush();
+    return at;
+  }
+  case weUpdate:
+    WUpdate(adrRec, rec);
+    return adrRec;
+  case weReplace:
+    ReadHeader(adrRec, prefix, link, len);
+    if (len == rec->Len) {
+      WUpdate(adrRec, rec);
+      return adrRec;
+    }
+    return Relocate(group, adrRec, link == EmptyAdr ? adrRec + 7 + len : link, rec);
+  }
+  SetError("Для файла " + Name + " неверен вид изменения " + Num(kind), 0);
+}
+
+// ---- block reading and writing ----
+
+void WFile::CheckBlockForm(unsigned long group, WBForm form, int fixedLength,
+                           const std::string& delim) {
+  if ((form == wbFixed && (fixedLength <= 0 || fixedLength > MaxBlockLen)) ||
+      (form == wbDelim && delim.empty()))
+    SetError("Для файла " + Name + " задана нулевая длина логической записи" + Num(group), 0);
+}
+
+void WFile::StartBlock(unsigned long group, WBForm form, int fixedLength,
+                       const std::string& delim) {
+  ReleaseBlock();
+  BlockRec = GetBuf();
+  BlockRec->Len = 0;
+  BlockPos = 0;
+  BlockGroup = group;
+  BlockForm = form;
+  BlockFixed = fixedLength;
+  BlockDelim = delim;
+}
+
+void WFile::WBOpenFile(unsigned long group, WBForm form, int fixedLength,
+                       const std::string& delim) {
+  WOpen_file(group);
+  CheckBlockForm(group, form, fixedLength, delim);
+  StartBlock(group, form, fixedLength, delim);
+}
+
+void WFile::WBCreatFile(unsigned long group, WBForm form, int fixedLength,
+                        const std::string& delim) {
+  RequireComposite();
+  CheckGroup(group);
+  CheckBlockForm(group, form, fixedLength, delim);
+  WCreat_file(group); // commits a pending group, with its block output, first
+  StartBlock(group, form, fixedLength, delim);
+  BlockOut = true;
+}
+
+void WFile::WBCloseFile() {
+  if (!BlockRec) return;
+  if (!BlockOut) {
+    ReleaseBlock();
+    return;
+  }
+  WCommit();
+  unsigned long group = BlockGroup;
+  ReleaseBlock();
+  WClose_file(group);
+}
+
+void WFile::ReleaseBlock() noexcept {
+  if (BlockRec) try {
+      FreeBuf(BlockRec);
+    } catch (...) {
+    }
+  BlockRec = nullptr;
+  BlockOut = false;
+}
+
+void WFile::WPut(const char* data, int length) {
+  if (!BlockRec || !BlockOut) SetError("Невозможна запись в несуществующий файл TMP", 0);
+  if (length <= 0)
+    SetError("Для файла " + Name + " задана нулевая длина логической записи" + Num(BlockGroup), 0);
+  if (BlockForm == wbFixed && length != BlockFixed) SetError(Name, 16);
+  std::string entry;
+  if (BlockForm == wbLength) {
+    entry.assign(2, '\0');
+    Put16(entry.data(), static_cast<uint16_t>(std::min(length, 0xFFFF)));
+  }
+  entry.append(data, static_cast<size_t>(length));
+  if (BlockForm == wbDelim) entry += BlockDelim;
+  if (entry.size() > MaxBlockLen)
+    SetError(Name + "|( " + Num(entry.size()) + ")|" + Num(MaxBlockLen), 11);
+  if (BlockRec->Len + entry.size() > MaxBlockLen) WCommit();
+  std::memcpy(BlockRec->Data + BlockRec->Len, entry.data(), entry.size());
+  BlockRec->Len = static_cast<uint16_t>(BlockRec->Len + entry.size());
+}
+
+void WFile::WCommit() {
+  if (!BlockRec || !BlockOut || BlockRec->Len == 0) return;
+  AppendRecord(0, BlockRec->Len, BlockRec->Data);
+  BlockRec->Len = 0;
+}
+
+bool WFile::WGet(std::string& entry) {
+  if (!BlockRec || BlockOut) return false;
+  while (BlockPos >= BlockRec->Len) {
+    if (!WRead(BlockRec)) {
+      BlockRec->Len = 0;
+      BlockPos = 0;
+      return false;
+    }
+    BlockPos = 0;
+  }
+  const char* p = BlockRec->Data + BlockPos;
+  size_t left = BlockRec->Len - BlockPos, n = 0, skip = 0;
+  if (BlockForm == wbLength) {
+    n = left >= 2 ? Get16(p) : left;
+    skip = 2;
+  } else if (BlockForm == wbFixed) {
+    n = static_cast<size_t>(BlockFixed);
+  } else {
+    std::string_view block(p, left);
+    n = block.find(BlockDelim);
+    if (n == std::string_view::npos) n = left + 1;
+  }
+  size_t used =
+      (BlockForm == wbLength ? 2 : 0) + n + (BlockForm == wbDelim ? BlockDelim.size() : 0);
+  if (used > left) SetError(Name + "|" + Num(LastAdr + 7 + BlockRec->Len), 10); // damaged block
+  entry.assign(p + skip, n);
+  BlockPos += used;
+  return true;
+}
