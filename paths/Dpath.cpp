@@ -12,8 +12,17 @@
 #include "messages/Zmsg.h"
 #include "paths/Rdwr_cfg.h"
 #include "paths/Zcomp_var.h"
+#include "storage/Dwfile.h"
 #include "storage/Sysio.h"
 
+std::string GetCurrentDir() {
+  char buf[PATH_MAX];
+  if (!::getcwd(buf, sizeof buf)) return "";
+  return Cp1251FromUtf8(buf);
+}
+
+namespace {
+// CP1251 upper case of every letter (alias names).
 std::string AnsiUpperCase(const std::string& text) {
   std::string s = text;
   for (char& c : s) {
@@ -35,6 +44,7 @@ std::string AnsiUpperCase(const std::string& text) {
   return s;
 }
 
+// Drops blanks and control characters at both ends.
 std::string Trim(const std::string& text) {
   size_t b = 0, e = text.size();
   while (b < e && static_cast<unsigned char>(text[b]) <= ' ')
@@ -44,13 +54,6 @@ std::string Trim(const std::string& text) {
   return text.substr(b, e - b);
 }
 
-std::string GetCurrentDir() {
-  char buf[PATH_MAX];
-  if (!::getcwd(buf, sizeof buf)) return "";
-  return Cp1251FromUtf8(buf);
-}
-
-namespace {
 // The sub-directory named CFG in any letter case ("" when none); an exact "CFG" wins.
 std::string FindCfgIn(const std::string& dir) {
   std::vector<std::string> names;
@@ -97,6 +100,22 @@ void AddAliasRecord(const std::string& record) {
 void SortAliases() {
   std::stable_sort(tAlias->begin(), tAlias->end(),
                    [](const TAliasEntry& a, const TAliasEntry& b) { return a.Name < b.Name; });
+}
+
+void InitPath(bool full) {
+  if (!tAlias) tAlias = new std::vector<TAliasEntry>;
+  if (!tPath) tPath = new std::vector<std::string>;
+  DirCfg = GetDirCfg();
+  std::string fileName = full ? "alias.zev" : "File.Cfg";
+  if (full)
+    ReadCfg(DirCfg);
+  else
+    cLoadMsg = nullptr;
+  WFile file(DirCfg + fileName, fmRead);
+  WRec rec;
+  while (file.WRead(&rec))
+    AddAliasRecord(std::string(rec.Data, rec.Len));
+  SortAliases();
 }
 
 void DeInitPath() {
