@@ -21,19 +21,23 @@ bool Present(TMsgRequest request) {
   return gPresenter ? gPresenter(request) : ConsolePresenter(request);
 }
 
+// Every "|" becomes a line break and the lines are the parameters; line breaks already in the
+// text (CR LF, LF or CR) split it as well. A break at the very end adds no empty parameter.
 std::vector<std::string> SplitParams(const std::string& text) {
   std::vector<std::string> params;
-  if (text.empty()) return params;
-  size_t start = 0;
-  for (;;) {
-    size_t bar = text.find('|', start);
-    if (bar == std::string::npos) {
-      if (start < text.size()) params.push_back(text.substr(start));
-      return params;
+  std::string line;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c != '|' && c != '\n' && c != '\r') {
+      line += c;
+      continue;
     }
-    params.push_back(text.substr(start, bar - start));
-    start = bar + 1;
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    params.push_back(line);
+    line.clear();
   }
+  if (!line.empty()) params.push_back(line);
+  return params;
 }
 
 std::string CatalogueText(int number) {

@@ -30,6 +30,8 @@ TEST(CreatMsg, FallbackTextWithAndWithoutParameters) {
   // A trailing "|" adds no empty parameter; an inner empty one stays.
   EXPECT_EQ(creat_msg("A|", 7), kFallback7 + "## A");
   EXPECT_EQ(creat_msg("|B", 7), kFallback7 + "##  B");
+  // Line breaks inside the text separate parameters too.
+  EXPECT_EQ(creat_msg("A\r\nB|C\n", 7), kFallback7 + "## A B C");
 }
 
 TEST(CreatMsg, PlaceholdersFilledLeftToRight) {

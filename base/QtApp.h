@@ -1,0 +1,14 @@
+// ZApplication: the Qt application of the program. It maps the designed fonts, shows messages
+// in the dialog, and catches what an event handler throws so that the program goes on.
+#pragma once
+#include <QApplication>
+
+class ZApplication : public QApplication {
+public:
+  ZApplication(int& argc, char** argv);
+  bool notify(QObject* receiver, QEvent* event) override;
+};
+
+// Shows an exception that reached the event loop: a ZError through OutErr, anything else as a
+// generic error.
+void ShowException(std::exception_ptr error);

@@ -1,0 +1,12 @@
+// The main of the GUI test programs: the tests run inside the program's application object.
+#include <gtest/gtest.h>
+
+#include "base/QtApp.h"
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  // Also when the test list is read at build time, without a display.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  ZApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}
