@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "base/Codec.h"
+#include "base/Strutil.h"
 #include "messages/Utslang.h"
 #include "messages/Zmsg.h"
 #include "paths/Rdwr_cfg.h"
@@ -22,38 +23,6 @@ std::string GetCurrentDir() {
 }
 
 namespace {
-// CP1251 upper case of every letter (alias names).
-std::string AnsiUpperCase(const std::string& text) {
-  std::string s = text;
-  for (char& c : s) {
-    unsigned char u = static_cast<unsigned char>(c);
-    if ((u >= 'a' && u <= 'z') || u >= 0xE0)
-      u = static_cast<unsigned char>(u - 32);
-    else if (u == 0xB8)
-      u = 0xA8; // ё
-    else if (u == 0xB3)
-      u = 0xB2; // і
-    else if (u == 0xBF)
-      u = 0xAF; // ї
-    else if (u == 0xBA)
-      u = 0xAA; // є
-    else if (u == 0xB4)
-      u = 0xA5; // ґ
-    c = static_cast<char>(u);
-  }
-  return s;
-}
-
-// Drops blanks and control characters at both ends.
-std::string Trim(const std::string& text) {
-  size_t b = 0, e = text.size();
-  while (b < e && static_cast<unsigned char>(text[b]) <= ' ')
-    ++b;
-  while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ')
-    --e;
-  return text.substr(b, e - b);
-}
-
 // The sub-directory named CFG in any letter case ("" when none); an exact "CFG" wins.
 std::string FindCfgIn(const std::string& dir) {
   std::vector<std::string> names;
