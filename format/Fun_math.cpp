@@ -2,6 +2,8 @@
 // The comma is fixed here: nothing depends on the process locale.
 #include "format/Fun_math.h"
 
+#include "base/Strutil.h"
+
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -27,15 +29,6 @@ long double Pow10(int d) {
 
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
-}
-
-std::string Trim(const std::string& text) {
-  size_t b = 0, e = text.size();
-  while (b < e && static_cast<unsigned char>(text[b]) <= ' ')
-    ++b;
-  while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ')
-    --e;
-  return text.substr(b, e - b);
 }
 
 [[noreturn]] void ConvertError(const std::string& text, const char* what) {

@@ -8,41 +8,13 @@
 #include <unistd.h>
 
 #include "base/Codec.h"
+#include "base/Strutil.h"
 #include "messages/Utslang.h"
 #include "messages/Zmsg.h"
 #include "paths/Rdwr_cfg.h"
 #include "paths/Zcomp_var.h"
+#include "storage/Dwfile.h"
 #include "storage/Sysio.h"
-
-std::string AnsiUpperCase(const std::string& text) {
-  std::string s = text;
-  for (char& c : s) {
-    unsigned char u = static_cast<unsigned char>(c);
-    if ((u >= 'a' && u <= 'z') || u >= 0xE0)
-      u = static_cast<unsigned char>(u - 32);
-    else if (u == 0xB8)
-      u = 0xA8; // ё
-    else if (u == 0xB3)
-      u = 0xB2; // і
-    else if (u == 0xBF)
-      u = 0xAF; // ї
-    else if (u == 0xBA)
-      u = 0xAA; // є
-    else if (u == 0xB4)
-      u = 0xA5; // ґ
-    c = static_cast<char>(u);
-  }
-  return s;
-}
-
-std::string Trim(const std::string& text) {
-  size_t b = 0, e = text.size();
-  while (b < e && static_cast<unsigned char>(text[b]) <= ' ')
-    ++b;
-  while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ')
-    --e;
-  return text.substr(b, e - b);
-}
 
 std::string GetCurrentDir() {
   char buf[PATH_MAX];
@@ -97,6 +69,22 @@ void AddAliasRecord(const std::string& record) {
 void SortAliases() {
   std::stable_sort(tAlias->begin(), tAlias->end(),
                    [](const TAliasEntry& a, const TAliasEntry& b) { return a.Name < b.Name; });
+}
+
+void InitPath(bool full) {
+  if (!tAlias) tAlias = new std::vector<TAliasEntry>;
+  if (!tPath) tPath = new std::vector<std::string>;
+  DirCfg = GetDirCfg();
+  std::string fileName = full ? "alias.zev" : "File.Cfg";
+  if (full)
+    ReadCfg(DirCfg);
+  else
+    cLoadMsg = nullptr;
+  WFile file(DirCfg + fileName, fmRead);
+  WRec rec;
+  while (file.WRead(&rec))
+    AddAliasRecord(std::string(rec.Data, rec.Len));
+  SortAliases();
 }
 
 void DeInitPath() {

@@ -26,7 +26,3 @@ void SortAliases();
 std::string GetRealName(const std::string& name);
 // The directory of an alias (message 7 when the table does not hold it).
 std::string GetAliasPath(const std::string& alias);
-
-// CP1251 upper case of every letter (alias names) and trimming of blanks and control characters.
-std::string AnsiUpperCase(const std::string& text);
-std::string Trim(const std::string& text);

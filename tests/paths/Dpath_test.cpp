@@ -152,3 +152,62 @@ TEST(ReadCfg, ReadsUpToTheRecordSize) {
   Cfg = saved;
 }
 } // namespace
+
+namespace {
+class SuiteStart : public ::testing::Test {
+protected:
+  void SetUp() override { SavedCfg = Cfg; }
+  void TearDown() override {
+    DeInitPath();
+    Cfg = SavedCfg;
+  }
+  TTempDir Root;
+  std::array<unsigned char, CfgSize> SavedCfg;
+};
+
+TEST_F(SuiteStart, InitPathReadsAliasesAndConfiguration) {
+  TSuiteBuilder suite(Root.Path());
+  suite.AliasDir("RAB", "Rab")
+      .Alias(" nsi # " + Root.Path() + "/Rus/ # " + Root.Path() + "/Ukr/ ")
+      .Languages(0, 1)
+      .Write();
+  std::filesystem::create_directories(Root / "work/deep");
+  TChdir in(Root / "work/deep");
+  InitPath(true);
+  EXPECT_EQ(DirCfg, Root.Path() + "/CFG/");
+  EXPECT_EQ(Cfg[CfgDocRussian], 0);
+  EXPECT_EQ(Cfg[CfgIfaceRussian], 1);
+  EXPECT_EQ(GetRealName("rab#Temp"), Root.Path() + "/Rab/Temp");
+  EXPECT_EQ(GetRealName("NSI#x.dat"), Root.Path() + "/Ukr/x.dat");
+  EXPECT_EQ(GetRealName("CFG#Boib.sfr"), Root.Path() + "/CFG/Boib.sfr");
+  ASSERT_EQ(tPath->size(), 3u); // in the order of the file's records
+  EXPECT_EQ((*tPath)[1], Root.Path() + "/Rab/");
+}
+
+TEST_F(SuiteStart, WithoutFullTheOtherAliasFileAndNoCatalogue) {
+  TSuiteBuilder(Root.Path()).Write();
+  WriteAll(Root / "CFG/File.Cfg", SimpleFileBytes({{0, "ONLY#/only/"}}));
+  TLoadMsg savedHook = cLoadMsg;
+  cLoadMsg = [](uint16_t, unsigned char, int) { return std::string("x"); };
+  Cfg[CfgDocRussian] = 9;
+  TChdir in(Root.Path());
+  InitPath(false);
+  EXPECT_FALSE(cLoadMsg);
+  cLoadMsg = savedHook;
+  EXPECT_EQ(Cfg[CfgDocRussian], 9); // the configuration record is not read
+  EXPECT_EQ(GetRealName("only#a"), "/only/a");
+  EXPECT_EQ(ErrorNumber("CFG#a"), 7);
+}
+
+TEST_F(SuiteStart, MissingAliasFileRaisesMessageOne) {
+  std::filesystem::create_directories(Root / "CFG");
+  WriteAll(Root / "CFG/cfg.zev", std::string(CfgSize, '\0'));
+  TChdir in(Root.Path());
+  try {
+    InitPath(true);
+    FAIL() << "no error";
+  } catch (const ZError& e) {
+    EXPECT_EQ(e.Number, 1);
+  }
+}
+} // namespace

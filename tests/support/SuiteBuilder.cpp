@@ -4,41 +4,22 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "tests/support/RecBytes.h"
 #include "tests/support/Tempdir.h"
 
 namespace {
-void PutU16(std::string& out, uint16_t v) {
-  out += static_cast<char>(v & 0xFF);
-  out += static_cast<char>(v >> 8);
-}
-
-void PutU32(std::string& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i)
-    out += static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-
-void PutRecord(std::string& out, const TRawRecord& r) {
-  if (r.Data.empty() || r.Data.size() > 20000) throw std::invalid_argument("record length");
-  out += static_cast<char>(r.Prefix);
-  PutU32(out, 0xFFFFFFFF);
-  PutU16(out, static_cast<uint16_t>(r.Data.size()));
-  out += r.Data;
-}
-
-const std::string kEndMarker("\x00\xFF\xFF\xFF\xFF\x01\x00\x40", 8);
-
 std::string ChainBytes(const std::vector<TRawRecord>& records) {
   std::string out;
-  for (const TRawRecord& r : records)
-    PutRecord(out, r);
-  return out + kEndMarker;
+  for (const TRawRecord& r : records) {
+    if (r.Data.empty() || r.Data.size() > 20000) throw std::invalid_argument("record length");
+    out += Rec(r.Prefix, 0xFFFFFFFF, r.Data);
+  }
+  return out + Marker();
 }
 } // namespace
 
 std::string TextData(const std::string& text) {
-  std::string out;
-  PutU16(out, static_cast<uint16_t>(text.size()));
-  return out + text;
+  return Le16(static_cast<uint16_t>(text.size())) + text;
 }
 
 std::string SimpleFileBytes(const std::vector<TRawRecord>& records) {
@@ -51,14 +32,11 @@ std::string CompositeFileBytes(const std::vector<std::vector<TRawRecord>>& group
   uint32_t at = 8 + 8 * n;
   for (const auto& g : groups) {
     std::string chain = ChainBytes(g);
-    PutU32(dir, at + static_cast<uint32_t>(data.size()));
-    PutU32(dir, static_cast<uint32_t>(chain.size()));
+    dir +=
+        Le32(at + static_cast<uint32_t>(data.size())) + Le32(static_cast<uint32_t>(chain.size()));
     data += chain;
   }
-  std::string out;
-  PutU32(out, at + static_cast<uint32_t>(data.size()));
-  PutU32(out, n);
-  return out + dir + data;
+  return Le32(at + static_cast<uint32_t>(data.size())) + Le32(n) + dir + data;
 }
 
 TSuiteBuilder::TSuiteBuilder(const std::string& root)
@@ -91,10 +69,7 @@ TSuiteBuilder& TSuiteBuilder::Languages(unsigned char docRussian, unsigned char 
 
 TSuiteBuilder& TSuiteBuilder::Structure(int number, const std::vector<TSuiteField>& fields) {
   std::vector<TRawRecord> records;
-  std::string header;
-  PutU32(header, 0);
-  PutU32(header, 0);
-  records.push_back({0, header});
+  records.push_back({0, Le32(0) + Le32(0)});
   records.push_back({0, TextData("")});
   for (const TSuiteField& f : fields)
     records.push_back({1, TextData(f.Name) + static_cast<char>(f.Type)});
