@@ -1,14 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the main job on the demo data.
+# Installs what is missing, builds, creates the demo suite when it is missing and shows the
+# states of its seven lists.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
 scripts/build.sh
-mkdir -p demo
-rm -f demo/demo.bn demo/demo.bn\$ demo/demo.bn\$\$
 cli=build/tools/ravinel-cli
-$cli create demo/demo.bn 3 --text "ravinel demo"
-$cli dump demo/demo.bn
-$cli unused demo/demo.bn
-$cli compress demo/demo.bn
-$cli dump demo/demo.bn
+[ -d demo-suite ] || $cli demo demo-suite
+for list in ss dc pd bn0 bn1 bn2 bn3; do
+  echo "== $list"
+  $cli -C demo-suite check "$list"
+done

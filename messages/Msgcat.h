@@ -7,6 +7,10 @@
 // Message numbers added by this program for damaged files.
 constexpr int MsgChainLoop = 19;   // a record chain runs longer than the file could hold
 constexpr int MsgBadLayout = 20;   // header, directory or a group lies outside the file
+// Message numbers of the correction workflow.
+constexpr int MsgNoReference = 140;      // the program file carries no valid reference data
+constexpr int MsgAlreadyRunning = 141;   // another instance holds the single-instance lock
+constexpr int MsgUnsafeObjectName = 142; // an object name would leave its aliased directory
 
 // A record address lies in the header or the directory.
 constexpr int MsgLinkIntoHeader = 21;

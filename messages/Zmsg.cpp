@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include "base/Codec.h"
+#include "paths/Dpath.h"
 #include "paths/Rdwr_cfg.h"
+#include "storage/Sysio.h"
 
 TLoadMsg cLoadMsg;
 
@@ -162,4 +164,24 @@ void OutSystemError(const std::string& text) { OutSystemErrorCode(text, errno); 
 void OutUnDefError(const std::string& text) {
   std::string sys = SystemErrorText(errno);
   OutErr(sys.empty() ? text : text + "#(" + sys + ")", 99);
+}
+
+void CreatNameLog(const std::string& fileName, std::string& logName, const std::string& suffix,
+                  bool unique) {
+  std::string real = GetRealName(fileName);
+  std::string part = real.substr(real.rfind('/') == std::string::npos ? 0 : real.rfind('/') + 1);
+  size_t dot = part.rfind('.');
+  if (dot != std::string::npos) part[part.find(part.substr(dot))] = '_';
+  std::string name = GetAliasPath("LOG") + part;
+  if (!suffix.empty()) name += "_" + suffix;
+  name = unique ? CreatUnikalNameLog(name, "Log") : name + ".Log";
+  logName = GetRealName(name);
+}
+
+std::string CreatUnikalNameLog(const std::string& base, const std::string& ext) {
+  std::string name = base + "." + ext;
+  struct stat st;
+  for (int counter = 1; sysio::Stat(name, &st) == 0; ++counter)
+    name = base + "_" + std::to_string(counter) + "." + ext;
+  return name;
 }

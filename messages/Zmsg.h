@@ -67,3 +67,11 @@ void OutUnDefError(const std::string& text);
 
 // The system's text for an error code, without a trailing line break ("" for code 0).
 std::string SystemErrorText(int code);
+
+// The protocol file name for a data file: the LOG alias directory + the file's name with its
+// extension dot turned into "_" [+ "_" + suffix] + ".Log" (or the first free name of the series
+// when unique is set), resolved once more.
+void CreatNameLog(const std::string& fileName, std::string& logName, const std::string& suffix,
+                  bool unique);
+// base + "." + ext, else base + "_1." + ext, "_2", ...: the first name of no existing file.
+std::string CreatUnikalNameLog(const std::string& base, const std::string& ext);

@@ -5,9 +5,19 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include "base/Codec.h"
+#include "base/Strutil.h"
+
+int TIoSys::Lock(int fd, int operation) {
+  int rc;
+  do
+    rc = ::flock(fd, operation);
+  while (rc < 0 && errno == EINTR);
+  return rc;
+}
 
 int TPosixIoSys::Open(const std::string& path, int flags, mode_t mode) {
   int fd;
@@ -67,25 +77,7 @@ TIoSys* gIo = &gPosix;
 
 // Case-folds a UTF-8 name through CP1251 so that Cyrillic letters compare without case too.
 std::string FoldName(const std::string& utf8) {
-  std::string s = Cp1251FromUtf8(utf8);
-  for (char& c : s) {
-    unsigned char u = static_cast<unsigned char>(c);
-    if (u >= 'a' && u <= 'z')
-      c = static_cast<char>(u - 32);
-    else if (u >= 0xE0)
-      c = static_cast<char>(u - 32);
-    else if (u == 0xB8)
-      c = static_cast<char>(0xA8); // ё
-    else if (u == 0xB3)
-      c = static_cast<char>(0xB2); // і
-    else if (u == 0xBF)
-      c = static_cast<char>(0xAF); // ї
-    else if (u == 0xBA)
-      c = static_cast<char>(0xAA); // є
-    else if (u == 0xB4)
-      c = static_cast<char>(0xA5); // ґ
-  }
-  return s;
+  return AnsiUpperCase(Cp1251FromUtf8(utf8));
 }
 
 bool Exists(const std::string& osPath) {

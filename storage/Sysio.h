@@ -26,6 +26,8 @@ public:
   virtual int Mkdir(const std::string& path, mode_t mode) = 0;
   // Names in a directory (without "." and ".."); -1 with errno on failure.
   virtual int ListDir(const std::string& path, std::vector<std::string>& names) = 0;
+  // Advisory whole-file lock (flock); not pure so that test backends need not provide it.
+  virtual int Lock(int fd, int operation);
 };
 
 // The plain POSIX implementation.

@@ -6,6 +6,7 @@
 
 struct TCliContext {
   bool Json = false;
+  bool Russian = false; // --lang rus: Russian output documents (Ukrainian by default)
 };
 
 // A wrong command line: the tool prints the message and the command's usage and exits 2.
@@ -23,6 +24,7 @@ struct TCommand {
 
 // Each unit of commands adds its entries here; main collects them in this order.
 void AddStorageCommands(std::vector<TCommand>& table);
+void AddCorrectionCommands(std::vector<TCommand>& table);
 
 // Helpers.
 std::string ArgPath(const std::string& utf8); // a command-line path as a CP1251 name

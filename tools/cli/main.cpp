@@ -14,12 +14,14 @@ namespace {
 std::vector<TCommand> Commands() {
   std::vector<TCommand> table;
   AddStorageCommands(table);
+  AddCorrectionCommands(table);
   return table;
 }
 
 void PrintHelp(const std::vector<TCommand>& table) {
-  std::cout << "usage: ravinel-cli [-C DIR] [--json] COMMAND [ARGS...]\n\n"
+  std::cout << "usage: ravinel-cli [-C DIR] [--lang rus|ukr] [--json] COMMAND [ARGS...]\n\n"
                "  -C DIR   work as if started in DIR\n"
+               "  --lang   language of the output documents (default ukr)\n"
                "  --json   print machine-readable output\n"
                "  --help   show this text\n\ncommands:\n";
   for (const TCommand& c : table)
@@ -63,6 +65,10 @@ int main(int argc, char** argv) {
       return 0;
     } else if (a == "--json") {
       ctx.Json = true;
+    } else if (a == "--lang") {
+      std::string lang = ++i < argc ? argv[i] : "";
+      if (lang != "rus" && lang != "ukr") return Usage("--lang takes rus or ukr", nullptr);
+      ctx.Russian = lang == "rus";
     } else if (a == "-C") {
       if (++i >= argc) return Usage("-C needs a directory", nullptr);
       std::error_code ec;

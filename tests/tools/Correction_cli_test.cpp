@@ -1,0 +1,349 @@
+// ravinel-cli check and change end to end on a generated demo suite.
+#include <gtest/gtest.h>
+
+#include "base/Codec.h"
+#include "storage/Dutilfile.h"
+#include "storage/Dwfile.h"
+#include "tests/support/Tempdir.h"
+#include "tests/workflow/WorkflowFixture.h"
+#include "workflow/Demosuite.h"
+#include "workflow/Instance.h"
+#include "workflow/Objects.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <sys/wait.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TRun {
+  int Code;
+  std::string Out, Err;
+};
+
+std::string Quote(const std::string& s) {
+  std::string out = "'";
+  for (char c : s)
+    out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+using TJsonObj = std::map<std::string, std::string>;
+
+// The flat objects of the array named key in a JSON text (values as raw texts, strings
+// without their quotes).
+std::vector<TJsonObj> JsonArray(const std::string& json, const std::string& key) {
+  std::vector<TJsonObj> out;
+  size_t at = json.find("\"" + key + "\":[");
+  if (at == std::string::npos) return out;
+  at = json.find('[', at) + 1;
+  size_t end = json.find(']', at);
+  std::regex field(R"re("([a-z]+)":("((?:[^"\\]|\\.)*)"|[^,}]+))re");
+  size_t pos = at;
+  while (pos < end) {
+    size_t close = json.find('}', pos);
+    if (close == std::string::npos || close > end) break;
+    std::string obj = json.substr(pos, close - pos);
+    TJsonObj o;
+    for (std::sregex_iterator it(obj.begin(), obj.end(), field), e; it != e; ++it)
+      o[(*it)[1]] = (*it)[3].matched ? (*it)[3].str() : (*it)[2].str();
+    out.push_back(o);
+    pos = close + 2;
+  }
+  return out;
+}
+
+std::string JsonValue(const std::string& json, const std::string& key) {
+  std::smatch m;
+  std::regex r("\"" + key + "\":([0-9]+)");
+  return std::regex_search(json, m, r) ? m[1].str() : "";
+}
+
+struct TRecs {
+  std::vector<int8_t> Prefix;
+  std::vector<std::string> Data;
+};
+
+TRecs ReadGroup(const std::string& path, int group) {
+  WFile f(path);
+  WRec rec;
+  TRecs out;
+  f.WOpen_file(static_cast<unsigned long>(group));
+  while (f.WRead(&rec)) {
+    out.Prefix.push_back(rec.Prefix);
+    out.Data.push_back(std::string(rec.Data, rec.Len));
+  }
+  return out;
+}
+
+const char* StateOf(TDemoCase c) {
+  switch (c) {
+  case TDemoCase::New:
+    return "replaced";
+  case TDemoCase::UserChanged:
+    return "user-changed";
+  case TDemoCase::Damaged:
+    return "unreadable";
+  case TDemoCase::Missing:
+    return "missing";
+  default:
+    return "replaceable";
+  }
+}
+
+uint32_t NumberOf(TDemoCase c) {
+  for (int i = 0; i < 10; ++i)
+    if (DemoProjectCase(i) == c) return DemoObjectNumber(i);
+  return 0;
+}
+
+class CorrectionCli : public ::testing::Test {
+protected:
+  void SetUp() override {
+    const char* cli = std::getenv("RAVINEL_CLI");
+    ASSERT_NE(cli, nullptr);
+    Cli = cli;
+    Suite = Tmp / "suite";
+    if (const char* x = std::getenv("XDG_RUNTIME_DIR")) OldXdg = x;
+    setenv("XDG_RUNTIME_DIR", Tmp.Path().c_str(), 1); // a lock of this test's own
+    MakeSuite(Suite, Tmp / "ref.bn");
+  }
+  void TearDown() override {
+    if (OldXdg.empty())
+      unsetenv("XDG_RUNTIME_DIR");
+    else
+      setenv("XDG_RUNTIME_DIR", OldXdg.c_str(), 1);
+  }
+  TRun Run(const std::vector<std::string>& args, bool inSuite = false) {
+    std::string cmd = Quote(Cli) + (inSuite ? " -C " + Quote(Suite) : "");
+    for (const std::string& a : args)
+      cmd += " " + Quote(a);
+    cmd += " >" + Quote(Tmp / "out") + " 2>" + Quote(Tmp / "err") + " </dev/null";
+    int status = std::system(cmd.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(Tmp / "out"),
+            ReadAll(Tmp / "err")};
+  }
+  std::vector<TJsonObj> Check(const std::string& list, const std::string& lang = "ukr") {
+    TRun r = Run({"--json", "--lang", lang, "check", list}, true);
+    EXPECT_EQ(r.Code, 0) << r.Err;
+    return JsonArray(r.Out, "lines");
+  }
+  static const TJsonObj* Line(const std::vector<TJsonObj>& lines, uint32_t number) {
+    for (const TJsonObj& l : lines)
+      if (l.at("number") == std::to_string(number)) return &l;
+    return nullptr;
+  }
+  std::string Project(uint32_t n) { return Suite + "/LSS/" + std::to_string(n) + ".aru"; }
+
+  TTempDir Tmp;
+  std::string Cli, Suite, OldXdg;
+};
+
+} // namespace
+
+TEST_F(CorrectionCli, ChecksEveryListInBothLanguages) {
+  for (const char* lang : {"ukr", "rus"}) {
+    for (const char* list : {"ss", "dc"}) {
+      auto lines = Check(list, lang);
+      ASSERT_EQ(lines.size(), 10u) << list;
+      for (int i = 0; i < 10; ++i) {
+        const TJsonObj* l = Line(lines, DemoObjectNumber(i));
+        ASSERT_NE(l, nullptr);
+        EXPECT_EQ(l->at("state"), StateOf(DemoProjectCase(i))) << list << " " << i;
+      }
+    }
+    for (int bn = 0; bn < 4; ++bn) {
+      auto lines = Check("bn" + std::to_string(bn), lang);
+      ASSERT_EQ(lines.size(), 6u);
+      for (int i = 0; i < 6; ++i) {
+        const TJsonObj* l = Line(lines, DemoObjectNumber(i) + 100u * bn);
+        ASSERT_NE(l, nullptr);
+        EXPECT_EQ(l->at("state"), StateOf(DemoBlockCase(i)));
+      }
+    }
+  }
+  auto pd = Check("pd", "rus");
+  ASSERT_EQ(pd.size(), 14u);
+  int hidden = 0;
+  for (size_t i = 0; i < pd.size(); ++i) {
+    EXPECT_EQ(pd[i].at("line"), std::to_string(i));
+    hidden += pd[i].at("hidden") == "true";
+    if (i) {
+      EXPECT_LE(std::stoul(pd[i - 1].at("number")), std::stoul(pd[i].at("number")));
+    }
+  }
+  EXPECT_EQ(hidden, 1);
+  const TJsonObj* seven = Line(pd, 7);
+  EXPECT_EQ(seven->at("file"), "LPD#7_B.pd1r");
+  EXPECT_EQ(seven->at("hidden"), "true");
+  EXPECT_EQ(seven->at("path"), Suite + "/LPD/7_B.pd1r");
+  const TJsonObj* unsafe = Line(pd, 11);
+  EXPECT_EQ(unsafe->at("state"), "unreadable");
+  EXPECT_EQ(unsafe->at("bits"), "16");
+  EXPECT_EQ(unsafe->at("file"), "");
+  EXPECT_EQ(Run({"check", "xx"}, true).Code, 2);
+}
+
+TEST_F(CorrectionCli, DemoCommandIsDeterministicAndRefusesAFullDirectory) {
+  EXPECT_EQ(Run({"demo", Suite}).Code, 1); // not empty
+  for (const char* d : {"a", "b"}) {
+    TRun r = Run({"demo", Tmp / d, "--projects", "2", "--blocks", "1", "--seed", "7"});
+    ASSERT_EQ(r.Code, 0) << r.Err;
+  }
+  for (const char* f : {"LSS/AdmSs.ukr", "LPD/AdmPd.rus", "LBN/AdmBn.ukr", "LSS/5.arr",
+                        "LPD/7_A.pd1u", "LBN/5.ukr", "CFG/Boib.sfr", "CFG/cfg.zev"}) {
+    EXPECT_TRUE(fs::exists(Tmp / (std::string("a/") + f))) << f;
+    EXPECT_EQ(ReadAll(Tmp / (std::string("a/") + f)), ReadAll(Tmp / (std::string("b/") + f))) << f;
+  }
+  EXPECT_FALSE(fs::exists(Tmp / "a/oldnew145.tmp"));
+  TRun r = Run({"--json", "check", "ss"}, false);
+  EXPECT_EQ(r.Code, 1); // no configuration directory here
+}
+
+TEST_F(CorrectionCli, ChangeOfAllReplaceableProjects) {
+  const uint32_t between = NumberOf(TDemoCase::OldBetween);
+  const uint32_t other = NumberOf(TDemoCase::Old149Other);
+  const uint32_t empty = NumberOf(TDemoCase::Old149Empty);
+  const uint32_t old = NumberOf(TDemoCase::Old);
+  TRecs before = ReadGroup(Project(between), 109);
+  TRecs userBefore = ReadGroup(Project(NumberOf(TDemoCase::UserChanged)), 109);
+  std::string listBefore = ReadAll(Suite + "/LSS/AdmSs.ukr");
+
+  TRun r = Run({"--json", "change", "ss", "--all"}, true);
+  EXPECT_EQ(r.Code, 1) << r.Err; // the project with the other information record failed
+  auto results = JsonArray(r.Out, "results");
+  ASSERT_EQ(results.size(), 6u);
+  for (const TJsonObj& res : results) {
+    bool bad = res.at("number") == std::to_string(other);
+    EXPECT_EQ(res.at("result"), bad ? "failed" : "changed") << res.at("number");
+    EXPECT_EQ(res.at("error").empty(), !bad);
+  }
+  EXPECT_EQ(JsonValue(r.Out, "changed"), "5");
+  EXPECT_EQ(JsonValue(r.Out, "failed"), "1");
+  EXPECT_TRUE(fs::exists(Suite + "/LOG/AdmSs_ukr.Log"));
+  for (const TJsonObj& l : JsonArray(r.Out, "lines")) {
+    std::string s = l.at("state");
+    EXPECT_TRUE(s == "replaced" || s == "user-changed" || s == "unreadable" || s == "missing") << s;
+  }
+
+  // List records: the flag bits, the rest untouched (same length, written in place).
+  std::string listAfter = ReadAll(Suite + "/LSS/AdmSs.ukr");
+  EXPECT_EQ(listAfter.size(), listBefore.size());
+  {
+    WFile list(Suite + "/LSS/AdmSs.ukr");
+    WRec rec;
+    list.WOpen_file(1);
+    while (list.WRead(&rec)) {
+      uint32_t n, flags;
+      std::memcpy(&n, rec.Data, 4);
+      std::memcpy(&flags, rec.Data + 5, 4);
+      bool changed = n == between || n == other || n == empty || n == old ||
+                     n == NumberOf(TDemoCase::OldLongTitle) ||
+                     n == NumberOf(TDemoCase::OldLaterDiff);
+      EXPECT_EQ((flags & kChangedFlags) == kChangedFlags, changed) << n;
+    }
+  }
+  // Information records: in place, or a new group 149; changed files compressed.
+  for (uint32_t n : {between, empty, old}) {
+    TRecs info = ReadGroup(Project(n), kInfoGroup);
+    ASSERT_EQ(info.Data.size(), 1u);
+    EXPECT_EQ(info.Data[0].size(), static_cast<size_t>(kInfoRecLen));
+    uint32_t flags;
+    std::memcpy(&flags, info.Data[0].data() + 5, 4);
+    EXPECT_EQ(flags & kChangedFlags, kChangedFlags);
+    EXPECT_EQ(def_unused(Project(n)), 0);
+  }
+  EXPECT_EQ(ReadGroup(Project(other), kInfoGroup).Data[0].size(), 12345u);
+  EXPECT_GT(def_unused(Project(other)), 0); // not compressed after the failure
+
+  // The neighbours of the replaced calculation keep their place and bytes.
+  TRecs after = ReadGroup(Project(between), 109);
+  size_t lead = 0;
+  while (before.Data[lead].compare(0, 6, std::string("\x04\x00\xC4\x31\x34\x35", 6)) != 0)
+    ++lead;
+  ASSERT_GT(lead, 0u);
+  size_t tailBefore = before.Data.size(), tailAfter = after.Data.size();
+  const std::string d145("\x04\x00\xC4\x31\x34\x35", 6);
+  auto finalP145 = [&](const TRecs& g, size_t i) {
+    return g.Prefix[i] == 3 && g.Data[i][8] == 1 && g.Data[i].compare(0, 6, d145) == 0;
+  };
+  while (!finalP145(before, tailBefore - 1))
+    --tailBefore;
+  while (!finalP145(after, tailAfter - 1))
+    --tailAfter;
+  for (size_t i = 0; i < lead; ++i)
+    EXPECT_EQ(after.Data[i], before.Data[i]);
+  ASSERT_EQ(before.Data.size() - tailBefore, after.Data.size() - tailAfter);
+  EXPECT_GT(before.Data.size() - tailBefore, 0u);
+  for (size_t i = 0; i < before.Data.size() - tailBefore; ++i)
+    EXPECT_EQ(after.Data[tailAfter + i], before.Data[tailBefore + i]);
+  TRecs user = ReadGroup(Project(NumberOf(TDemoCase::UserChanged)), 109);
+  EXPECT_EQ(user.Data, userBefore.Data);
+
+  // Nothing left to change; a replaced project asked for by number is unchanged.
+  r = Run({"--json", "change", "ss", "--all"}, true);
+  EXPECT_EQ(r.Code, 0);
+  EXPECT_EQ(JsonValue(r.Out, "changed"), "0");
+  EXPECT_TRUE(JsonArray(r.Out, "results").empty());
+  std::string bytes = ReadAll(Project(old));
+  r = Run(
+      {"--json", "change", "ss", std::to_string(old), std::to_string(NumberOf(TDemoCase::Missing))},
+      true);
+  EXPECT_EQ(r.Code, 0);
+  results = JsonArray(r.Out, "results");
+  ASSERT_EQ(results.size(), 2u);
+  EXPECT_EQ(results[0].at("result"), "unchanged");
+  EXPECT_EQ(results[1].at("result"), "missing");
+  EXPECT_EQ(ReadAll(Project(old)), bytes);
+  EXPECT_EQ(Run({"change", "ss", "99999"}, true).Code, 2);
+}
+
+TEST_F(CorrectionCli, ContractorAndUnsafeVariantInTextForm) {
+  TRun r = Run({"change", "pd", "7", "11"}, true);
+  EXPECT_EQ(r.Code, 1);
+  EXPECT_NE(r.Out.find("7 B changed"), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("7 A changed"), std::string::npos);
+  EXPECT_NE(r.Out.find("11 ../11 unsafe-name"), std::string::npos);
+  EXPECT_FALSE(fs::exists(Tmp / "11.pd1u"));
+  std::string log = ReadAll(Suite + "/LOG/AdmPd_ukr.Log");
+  EXPECT_NE(log.find("../11"), std::string::npos);
+  auto lines = Check("pd");
+  EXPECT_EQ(Line(lines, 7)->at("state"), "replaced");
+}
+
+TEST_F(CorrectionCli, SecondInstanceIsRefused) {
+  TInstanceLock lock;
+  ASSERT_TRUE(lock.Acquire());
+  TRun r = Run({"check", "ss"}, true);
+  EXPECT_EQ(r.Code, 1);
+  bool told = r.Err.find(Utf8FromCp1251("П145 вже запущена")) != std::string::npos ||
+              r.Err.find(Utf8FromCp1251("П145 уже запущена")) != std::string::npos;
+  EXPECT_TRUE(told) << r.Err;
+  EXPECT_FALSE(fs::exists(Suite + "/oldnew145.bn"));
+}
+
+TEST_F(CorrectionCli, ReferenceDataAndStrippedProgram) {
+  TRun r = Run({"reference", Tmp / "ref.bn"});
+  ASSERT_EQ(r.Code, 0) << r.Err;
+  {
+    WFile ref(Tmp / "ref.bn");
+    EXPECT_EQ(ref.Header.Count, 17u);
+    EXPECT_EQ(ref.Dir[0].Offset, 0x127u);
+  }
+  if (std::system("command -v strip >/dev/null 2>&1") != 0) GTEST_SKIP() << "no strip";
+  fs::copy_file(Cli, Tmp / "stripped");
+  ASSERT_EQ(std::system(("strip " + Quote(Tmp / "stripped")).c_str()), 0);
+  std::string saved = Cli;
+  Cli = Tmp / "stripped";
+  r = Run({"check", "ss"}, true);
+  Cli = saved;
+  EXPECT_EQ(r.Code, 1);
+  EXPECT_NE(r.Err.find(Utf8FromCp1251("эталонных данных")), std::string::npos) << r.Err;
+  EXPECT_FALSE(fs::exists(Suite + "/oldnew145.bn"));
+  EXPECT_FALSE(fs::exists(Suite + "/RAB/Temp"));
+}

@@ -1,0 +1,120 @@
+// The demo suite's configuration: screen descriptions readable in the table control's format,
+// output fields that name fields of their structures, and the two-language alias.
+#include "tests/workflow/WorkflowFixture.h"
+
+#include "paths/Dpath.h"
+#include "paths/Rdwr_cfg.h"
+
+namespace {
+
+// Reads the fields of one screen-description record in order.
+struct TCursor {
+  const WRec& Rec;
+  size_t Pos = 0;
+  const char* Take(size_t n) {
+    if (Pos + n > Rec.Len) throw std::runtime_error("record too short");
+    Pos += n;
+    return Rec.Data + Pos - n;
+  }
+  uint32_t U32() {
+    uint32_t v;
+    std::memcpy(&v, Take(4), 4);
+    return v;
+  }
+  double F64() {
+    double v;
+    std::memcpy(&v, Take(8), 8);
+    return v;
+  }
+  std::string Text() {
+    uint16_t n;
+    std::memcpy(&n, Take(2), 2);
+    return std::string(Take(n), n);
+  }
+  bool AtEnd() const { return Pos == Rec.Len; }
+};
+
+struct TScreen {
+  std::vector<std::pair<int, std::vector<std::string>>> Kinds;
+  std::vector<std::string> Captions; // Russian captions of the header cells
+  int TemplateCells = 0;
+};
+
+TScreen ReadScreen(WFile& f, int number) {
+  TScreen s;
+  WRec rec;
+  f.WOpen_file(static_cast<unsigned long>(number));
+  EXPECT_TRUE(f.WRead(&rec));
+  TCursor head{rec};
+  uint32_t kinds = head.U32(), cells = head.U32();
+  EXPECT_TRUE(head.AtEnd());
+  for (uint32_t k = 0; k < kinds; ++k) {
+    EXPECT_TRUE(f.WRead(&rec));
+    TCursor c{rec};
+    int structure = static_cast<int>(c.U32());
+    std::vector<std::string> outs;
+    for (uint32_t n = c.U32(); n > 0; --n) {
+      outs.push_back(c.Text());
+      c.Take(1 + 4); // TypeOut, Param
+    }
+    EXPECT_TRUE(c.AtEnd());
+    s.Kinds.push_back({structure, outs});
+  }
+  for (uint32_t i = 0; i < cells; ++i) {
+    EXPECT_TRUE(f.WRead(&rec));
+    TCursor c{rec};
+    c.Text();
+    double l = c.F64(), t = c.F64(), r = c.F64(), b = c.F64();
+    EXPECT_LT(l, r);
+    EXPECT_LT(t, b);
+    c.Take(4 + 2);
+    EXPECT_EQ(c.Text(), "Arial");
+    c.Take(4 + 1 + 4);
+    std::string rus = c.Text(), ukr = c.Text();
+    EXPECT_TRUE(c.AtEnd());
+    if (rus.empty())
+      ++s.TemplateCells;
+    else
+      s.Captions.push_back(rus);
+  }
+  EXPECT_FALSE(f.WRead(&rec));
+  return s;
+}
+
+} // namespace
+
+TEST_F(TSuiteFixture, ScreensAndStructuresOfTheDemoSuite) {
+  Start();
+  for (auto [screen, structure] : {std::pair{222, 147}, std::pair{210, 150}}) {
+    TScreen s = ReadScreen(*Boib, screen);
+    ASSERT_EQ(s.Kinds.size(), 1u);
+    EXPECT_EQ(s.Kinds[0].first, structure);
+    const TListFields* fields = structure == 147 ? ListFields147 : ListFields150;
+    for (const std::string& out : s.Kinds[0].second) {
+      bool known = false;
+      for (const TField& f : *fields)
+        known |= f.FName == out;
+      EXPECT_TRUE(known) << out;
+    }
+    EXPECT_EQ(s.TemplateCells, static_cast<int>(s.Kinds[0].second.size()));
+    EXPECT_EQ(s.Captions.size(), s.Kinds[0].second.size() + 1);
+  }
+  // The four leading fields the workflow relies on, and the variant text 75 bytes in.
+  ASSERT_GE(ListFields147->size(), 23u);
+  EXPECT_EQ((*ListFields147)[0].FType, tfDword);
+  EXPECT_EQ((*ListFields147)[1].FType, tfByte);
+  EXPECT_EQ((*ListFields147)[2].FType, tfDword);
+  int offset = 0;
+  size_t i = 0;
+  for (; offset < 75; ++i)
+    offset += ImageFieldSize((*ListFields147)[i].FType);
+  EXPECT_EQ(offset, 75);
+  EXPECT_EQ((*ListFields147)[i].FType, tfString);
+  EXPECT_EQ((*ListFields166)[0].FType, tfString);
+  EXPECT_EQ((*ListFields169)[2].FType, tfChar);
+  // The two-language alias follows the document language.
+  Cfg[CfgDocRussian] = 0;
+  EXPECT_EQ(GetRealName("NSI#x.dat"), Root + "/NSI/UKR/x.dat");
+  Cfg[CfgDocRussian] = 1;
+  EXPECT_EQ(GetRealName("NSI#x.dat"), Root + "/NSI/RUS/x.dat");
+}

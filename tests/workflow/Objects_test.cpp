@@ -1,0 +1,255 @@
+// Object tables: names, unsafe variants, line order and hidden contractor lines, the check of
+// the demo suite's cases, the change of one object and the information record.
+#include "tests/workflow/WorkflowFixture.h"
+
+#include "messages/Zmsg.h"
+#include "paths/Dpath.h"
+#include "paths/Rdwr_cfg.h"
+#include "storage/Dutilfile.h"
+#include "storage/Sysio.h"
+#include "tests/support/FaultIo.h"
+#include "workflow/Objects.h"
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+TEST(Objects, NamesAndUnsafeVariants) {
+  EXPECT_EQ(ObjectFileName(ListInfoOf(3, 0), 5, "A", 0), "LPD#5_A.pd1u");
+  EXPECT_EQ(ObjectFileName(ListInfoOf(3, 0), 9, "", 1), "LPD#9.pd1r");
+  EXPECT_EQ(ObjectFileName(ListInfoOf(5, 1), 17, "", 1), "LBN#17.rusp");
+  EXPECT_EQ(ObjectFileName(ListInfoOf(5, 3), 4, "", 0), "LBN#4.ukrm");
+  EXPECT_EQ(ObjectFileName(ListInfoOf(1, 0), 5, "X", 0), "LSS#5.aru"); // only contractors
+  for (const char* bad : {"../x", "a/b", "a\\b", "..", "a\tb", "\x7F"}) {
+    EXPECT_FALSE(IsSafeVariant(bad)) << bad;
+    EXPECT_EQ(ObjectFileName(ListInfoOf(3, 0), 5, bad, 0), "");
+  }
+  EXPECT_TRUE(IsSafeVariant("Вариант 2.1"));
+  EXPECT_THROW(ListInfoOf(4, 0), ZError);
+  EXPECT_EQ(ListInfoOf(5, 2).Group, 8);
+  EXPECT_EQ(ListAliasName(ListInfoOf(2, 0), true), "LDC#AdmDc.rus");
+}
+
+TEST(Objects, LineKeyIsBigEndian) {
+  char a[4], b[4];
+  LineKey(256, a);
+  LineKey(5, b);
+  EXPECT_EQ(std::string(a, 4), std::string("\0\0\x01\0", 4));
+  EXPECT_GT(std::memcmp(a, b, 4), 0);
+}
+
+class TObjectsTest : public TSuiteFixture {
+protected:
+  void SetUp() override {
+    TSuiteFixture::SetUp();
+    Start();
+  }
+  std::vector<TObjLine> Load(uint8_t sub, uint8_t bn, bool russian) {
+    Info = ListInfoOf(sub, bn);
+    Cfg[CfgDocRussian] = russian;
+    delete FileList;
+    FileList = new WFile(ListAliasName(Info, russian));
+    std::vector<TObjLine> lines = LoadObjectLines(Info, russian);
+    CheckObjectLines(Info, lines, russian);
+    return lines;
+  }
+  void TearDown() override {
+    delete FileList;
+    FileList = nullptr;
+    TSuiteFixture::TearDown();
+  }
+  TListInfo Info{};
+};
+
+TEST_F(TObjectsTest, ContractorLinesInKeyOrderWithHiddenRepeat) {
+  auto lines = Load(3, 0, false);
+  std::vector<uint32_t> fileOrder;
+  {
+    WRec rec;
+    FileList->WOpen_file(1);
+    while (FileList->WRead(&rec))
+      fileOrder.push_back(*reinterpret_cast<uint32_t*>(rec.Data));
+  }
+  std::vector<uint32_t> shown;
+  for (const TObjLine& l : lines)
+    shown.push_back(l.Number);
+  EXPECT_NE(shown, fileOrder); // the list file is not in number order
+  EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+  // 7 A is read before 7 B; B goes ahead of the equal key A and is the hidden one.
+  auto seven = std::find_if(lines.begin(), lines.end(), [](auto& l) { return l.Number == 7; });
+  ASSERT_NE(seven, lines.end());
+  EXPECT_EQ(seven[0].Variant, "B");
+  EXPECT_TRUE(seven[0].Hidden);
+  EXPECT_EQ(seven[1].Variant, "A");
+  EXPECT_FALSE(seven[1].Hidden);
+  EXPECT_EQ(seven[0].File, "LPD#7_B.pd1u");
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](auto& l) { return l.Hidden; }), 1);
+  auto unsafe = std::find_if(lines.begin(), lines.end(), [](auto& l) { return l.Number == 11; });
+  EXPECT_EQ(unsafe->State, stUnreadable);
+  EXPECT_FALSE(fs::exists(Root + "/11.pd1u"));
+}
+
+TEST_F(TObjectsTest, EveryDemoCaseGetsItsState) {
+  auto expected = [](TDemoCase c) -> uint8_t {
+    switch (c) {
+    case TDemoCase::New:
+      return stReplaced;
+    case TDemoCase::UserChanged:
+      return stUserChanged;
+    case TDemoCase::Damaged:
+      return stUnreadable;
+    case TDemoCase::Missing:
+      return stMissing;
+    default:
+      return stReplaceable;
+    }
+  };
+  for (bool russian : {true, false}) {
+    for (uint8_t sub : {1, 2}) {
+      auto lines = Load(sub, 0, russian);
+      ASSERT_EQ(lines.size(), 10u);
+      for (int i = 0; i < 10; ++i) {
+        auto l = std::find_if(lines.begin(), lines.end(),
+                              [&](auto& x) { return x.Number == DemoObjectNumber(i); });
+        ASSERT_NE(l, lines.end());
+        EXPECT_EQ(l->State, expected(DemoProjectCase(i))) << int(sub) << " " << i;
+      }
+    }
+    for (uint8_t bn = 0; bn < 4; ++bn) {
+      auto lines = Load(5, bn, russian);
+      ASSERT_EQ(lines.size(), 6u);
+      for (int i = 0; i < 6; ++i) {
+        auto l = std::find_if(lines.begin(), lines.end(),
+                              [&](auto& x) { return x.Number == DemoObjectNumber(i) + 100u * bn; });
+        ASSERT_NE(l, lines.end());
+        EXPECT_EQ(l->State, expected(DemoBlockCase(i))) << int(bn) << " " << i;
+        EXPECT_EQ(l->Kind, bn);
+      }
+    }
+  }
+}
+
+TEST_F(TObjectsTest, InformationRecordNewInPlaceOrRefused) {
+  auto lines = Load(1, 0, false);
+  auto line = [&](TDemoCase c) {
+    for (int i = 0; i < 10; ++i)
+      if (DemoProjectCase(i) == c)
+        for (auto& l : lines)
+          if (l.Number == DemoObjectNumber(i)) return l;
+    throw std::runtime_error("no such case");
+  };
+  TRecImage image(ImageSize(*ListFields147));
+  image.Set<uint32_t>(0, 4242);
+  image.SetText(kImgVariant, "V");
+
+  FileObj = new WFile(line(TDemoCase::Old149Empty).File);
+  UpdateObjectInfo(image);
+  WRec rec;
+  EXPECT_EQ(FileObj->WOpen_file(kInfoGroup), 7u + kInfoRecLen + 8);
+  ASSERT_TRUE(FileObj->WRead(&rec));
+  EXPECT_EQ(rec.Len, kInfoRecLen);
+  EXPECT_EQ(rec.Prefix, 0);
+  EXPECT_EQ(*reinterpret_cast<uint32_t*>(rec.Data), 4242u);
+  delete FileObj;
+
+  FileObj = new WFile(line(TDemoCase::Old).File);
+  uint32_t end = FileObj->Header.End, first = FileObj->Dir[kInfoGroup].Offset;
+  UpdateObjectInfo(image);
+  EXPECT_EQ(FileObj->Header.End, end); // in place
+  FileObj->WOpen_file(kInfoGroup);
+  ASSERT_TRUE(FileObj->WRead(&rec));
+  EXPECT_EQ(FileObj->LastAdr, first);
+  EXPECT_EQ(*reinterpret_cast<uint32_t*>(rec.Data), 4242u);
+  EXPECT_EQ(std::string(rec.Data + 19000, 500), std::string(500, '\0'));
+  delete FileObj;
+
+  FileObj = new WFile(line(TDemoCase::Old149Other).File);
+  try {
+    UpdateObjectInfo(image);
+    ADD_FAILURE();
+  } catch (const ZError& e) {
+    EXPECT_EQ(e.Number, 16);
+  }
+  delete FileObj;
+  FileObj = nullptr;
+}
+
+TEST_F(TObjectsTest, ChangeOfOneProject) {
+  auto lines = Load(1, 0, true);
+  const TObjLine& l = *std::find_if(lines.begin(), lines.end(), [](auto& x) {
+    return x.Number == DemoObjectNumber(0); // an old calculation
+  });
+  WRec listRec;
+  FileList->WRead(l.Adr, &listRec);
+  uint32_t oldFlags;
+  std::memcpy(&oldFlags, listRec.Data + 5, 4);
+  int writes = 0;
+  auto writer = [&](WRec* r) {
+    ++writes;
+    FileList->WUpdate(l.Adr, r);
+  };
+  TChangeOutcome out = ChangeObject(Info, l, listRec, 1, writer);
+  EXPECT_EQ(out.Result, TChangeResult::Changed) << out.Error;
+  EXPECT_EQ(writes, 1);
+  FileList->WRead(l.Adr, &listRec);
+  uint32_t flags;
+  std::memcpy(&flags, listRec.Data + 5, 4);
+  EXPECT_EQ(flags, oldFlags | kChangedFlags);
+  EXPECT_EQ(def_unused(GetRealName(l.File)), 0);
+  EXPECT_EQ(CheckObject(Info, l, 1), stReplaced);
+  // A second change finds nothing to do and writes nothing.
+  EXPECT_EQ(ChangeObject(Info, l, listRec, 1, writer).Result, TChangeResult::Unchanged);
+  EXPECT_EQ(writes, 1);
+  // Settings blocks: the list file is never written.
+  auto blocks = Load(5, 2, true);
+  const TObjLine& b =
+      *std::find_if(blocks.begin(), blocks.end(), [](auto& x) { return x.State == stReplaceable; });
+  FileList->WRead(b.Adr, &listRec);
+  EXPECT_EQ(ChangeObject(Info, b, listRec, 1, writer).Result, TChangeResult::Changed);
+  EXPECT_EQ(writes, 1);
+  EXPECT_EQ(CheckObject(Info, b, 1), stReplaced);
+}
+
+namespace {
+std::vector<std::string> GroupRecords(const std::string& path, int group) {
+  WFile f(path);
+  WRec rec;
+  std::vector<std::string> out;
+  f.WOpen_file(static_cast<unsigned long>(group));
+  while (f.WRead(&rec))
+    out.push_back(std::to_string(rec.Prefix) + std::string(rec.Data, rec.Len));
+  return out;
+}
+} // namespace
+
+TEST_F(TObjectsTest, AFailureAnywhereLeavesTheOldOrTheNewCalculation) {
+  auto lines = Load(5, 2, true);
+  const TObjLine& b =
+      *std::find_if(lines.begin(), lines.end(), [](auto& x) { return x.State == stReplaceable; });
+  std::string path = GetRealName(b.File), os = sysio::OsPath(path);
+  std::string original = ReadAll(os);
+  WRec listRec;
+  auto noWrite = [](WRec*) {};
+  std::vector<std::string> oldCalc = GroupRecords(path, 33);
+  ASSERT_EQ(ChangeObject(Info, b, listRec, 1, noWrite).Result, TChangeResult::Changed);
+  std::vector<std::string> newCalc = GroupRecords(path, 33);
+  ASSERT_NE(oldCalc, newCalc);
+  int failures = 0;
+  for (long k = 1; k < 2000; ++k) {
+    WriteAll(os, original);
+    TChangeOutcome out;
+    bool fired;
+    {
+      TFaultScope scope;
+      scope.Io.Arm(TFaultIo::TKind::FailOnce, k);
+      out = ChangeObject(Info, b, listRec, 1, noWrite);
+      fired = scope.Io.Fired();
+    }
+    if (!fired) break;
+    failures += out.Result == TChangeResult::Failed;
+    if (!sysio::FileExists(path)) continue; // failed between the compression's steps
+    std::vector<std::string> now = GroupRecords(path, 33);
+    EXPECT_TRUE(now == oldCalc || now == newCalc) << "fault at call " << k;
+  }
+  EXPECT_GT(failures, 10);
+}

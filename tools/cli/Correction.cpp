@@ -1,0 +1,276 @@
+// The correction from the command line: the same start-up, object tables, check and change as
+// the windowed program, with text or JSON output.
+#include "tools/cli/Cli.h"
+
+#include "base/Codec.h"
+#include "messages/Msgcat.h"
+#include "messages/Zmsg.h"
+#include "paths/Dpath.h"
+#include "paths/Rdwr_cfg.h"
+#include "storage/Sysio.h"
+#include "workflow/Demosuite.h"
+#include "workflow/Instance.h"
+#include "workflow/Objects.h"
+#include "workflow/Ucommon.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+#include <unistd.h>
+
+namespace {
+
+TListInfo ParseList(const std::string& name) {
+  if (name == "ss") return ListInfoOf(1, 0);
+  if (name == "dc") return ListInfoOf(2, 0);
+  if (name == "pd") return ListInfoOf(3, 0);
+  if (name.size() == 3 && name.compare(0, 2, "bn") == 0 && name[2] >= '0' && name[2] <= '3')
+    return ListInfoOf(5, static_cast<uint8_t>(name[2] - '0'));
+  throw TUsageError("unknown list '" + name + "' (ss, dc, pd, bn0..bn3)");
+}
+
+// A CP1251 text for the terminal: UTF-8 with control characters made visible.
+std::string Shown(const std::string& cp) {
+  std::string out;
+  for (unsigned char c : Utf8FromCp1251(cp)) {
+    if (c < 0x20 || c == 0x7F) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02x", c);
+      out += buf;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+const char* StateName(uint8_t bits) {
+  if (bits & stMissing) return "missing";
+  if (bits & stReplaced) return "replaced";
+  if (bits & stUnreadable) return "unreadable";
+  if (bits & stUserChanged) return "user-changed";
+  if (bits & stReplaceable) return "replaceable";
+  return "unchecked";
+}
+
+std::string OsPathOf(const TObjLine& l) {
+  return l.File.empty() ? "" : sysio::OsPath(GetRealName(l.File));
+}
+
+std::string LinesJson(const std::vector<TObjLine>& lines) {
+  std::string out = "[";
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const TObjLine& l = lines[i];
+    out += (i ? "," : "") + std::string("{\"line\":") + std::to_string(i) +
+           ",\"number\":" + std::to_string(l.Number) +
+           ",\"variant\":" + JsonString(Utf8FromCp1251(l.Variant)) +
+           ",\"kind\":" + std::to_string(l.Kind) + ",\"hidden\":" + (l.Hidden ? "true" : "false") +
+           ",\"file\":" + JsonString(Utf8FromCp1251(l.File)) +
+           ",\"path\":" + JsonString(OsPathOf(l)) + ",\"state\":" + JsonString(StateName(l.State)) +
+           ",\"bits\":" + std::to_string(l.State) + "}";
+  }
+  return out + "]";
+}
+
+void PrintLines(const std::vector<TObjLine>& lines) {
+  std::printf("%-4s %-8s %-8s %-4s %-6s %-18s %-40s %s\n", "line", "number", "variant", "kind",
+              "hidden", "file", "path", "state");
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const TObjLine& l = lines[i];
+    std::printf("%-4zu %-8u %-8s %-4d %-6s %-18s %-40s %s\n", i, l.Number, Shown(l.Variant).c_str(),
+                l.Kind, l.Hidden ? "yes" : "no", Shown(l.File).c_str(), OsPathOf(l).c_str(),
+                StateName(l.State));
+  }
+}
+
+// The session of one check or change: the single-instance lock, the start-up, the list file.
+class TListSession {
+public:
+  TListSession(const TCliContext& o, const TListInfo& info) : Info(info), Russian(o.Russian) {
+    if (!AcquireProcessLock()) SetError("", MsgAlreadyRunning);
+    Session = std::make_unique<TWorkflowSession>();
+    Cfg[CfgDocRussian] = Russian ? 1 : 0;
+    ListName = ListAliasName(info, Russian);
+    ListPath = GetRealName(ListName);
+    FileList = nullptr;
+    FileList = new WFile(ListPath);
+  }
+  ~TListSession() {
+    try {
+      delete FileList;
+    } catch (...) {
+    }
+    FileList = nullptr;
+  }
+  std::vector<TObjLine> Check() {
+    std::vector<TObjLine> lines = LoadObjectLines(Info, Russian);
+    CheckObjectLines(Info, lines, Russian);
+    return lines;
+  }
+
+  TListInfo Info;
+  bool Russian;
+  std::string ListName, ListPath;
+
+private:
+  std::unique_ptr<TWorkflowSession> Session;
+};
+
+std::string ListJsonHead(const TListSession& s, const std::string& list) {
+  return "\"list\":" + JsonString(list) + ",\"lang\":" + JsonString(s.Russian ? "rus" : "ukr") +
+         ",\"listfile\":" + JsonString(sysio::OsPath(s.ListPath));
+}
+
+struct TResult {
+  const TObjLine* Line;
+  TChangeOutcome Outcome;
+};
+
+std::vector<const TObjLine*> SelectLines(const std::vector<TObjLine>& lines,
+                                         const std::vector<std::string>& args) {
+  std::vector<const TObjLine*> chosen;
+  if (args.size() == 2 && args[1] == "--all") {
+    for (const TObjLine& l : lines)
+      if (l.State & stReplaceable) chosen.push_back(&l);
+    return chosen;
+  }
+  if (args.size() < 2) throw TUsageError("change LIST (NUMBER... | --all)");
+  std::set<uint32_t> wanted;
+  for (size_t i = 1; i < args.size(); ++i) {
+    char* end = nullptr;
+    unsigned long n = std::strtoul(args[i].c_str(), &end, 10);
+    if (args[i].empty() || *end || n > 0xFFFFFFFFul)
+      throw TUsageError("bad number '" + args[i] + "'");
+    bool listed = false;
+    for (const TObjLine& l : lines)
+      listed |= l.Number == n;
+    if (!listed) throw TUsageError("object " + args[i] + " is not in the list");
+    wanted.insert(static_cast<uint32_t>(n));
+  }
+  for (const TObjLine& l : lines)
+    if (wanted.count(l.Number)) chosen.push_back(&l);
+  return chosen;
+}
+
+} // namespace
+
+namespace {
+
+int CmdCheck(TCliContext& o, const std::vector<std::string>& args) {
+  if (args.size() != 1) throw TUsageError("check LIST");
+  TListSession s(o, ParseList(args[0]));
+  std::vector<TObjLine> lines = s.Check();
+  if (o.Json)
+    std::printf("{%s,\"lines\":%s}\n", ListJsonHead(s, args[0]).c_str(), LinesJson(lines).c_str());
+  else
+    PrintLines(lines);
+  return 0;
+}
+
+int CmdChange(TCliContext& o, const std::vector<std::string>& args) {
+  if (args.empty()) throw TUsageError("change LIST (NUMBER... | --all)");
+  TListSession s(o, ParseList(args[0]));
+  std::vector<TObjLine> lines = s.Check();
+  std::vector<TResult> results;
+  std::vector<TChangeFailure> failures;
+  WRec listRec;
+  for (const TObjLine* l : SelectLines(lines, args)) {
+    FileList->WRead(l->Adr, &listRec);
+    TChangeOutcome out = ChangeObject(s.Info, *l, listRec, s.Russian,
+                                      [&](WRec* rec) { FileList->WUpdate(l->Adr, rec); });
+    if (out.Result == TChangeResult::Failed || out.Result == TChangeResult::UnsafeName)
+      failures.push_back({l->Number, l->Variant, l->File, out.Error});
+    results.push_back({l, out});
+  }
+  std::string log = WriteChangeProtocol(s.ListName, failures);
+  int changed = 0;
+  for (const TResult& r : results)
+    changed += r.Outcome.Result == TChangeResult::Changed;
+  std::vector<TObjLine> after = s.Check();
+  if (o.Json) {
+    std::string rs = "[";
+    for (size_t i = 0; i < results.size(); ++i) {
+      const TResult& r = results[i];
+      rs += (i ? "," : "") + std::string("{\"number\":") + std::to_string(r.Line->Number) +
+            ",\"variant\":" + JsonString(Utf8FromCp1251(r.Line->Variant)) +
+            ",\"result\":" + JsonString(ChangeResultName(r.Outcome.Result)) +
+            ",\"error\":" + JsonString(Utf8FromCp1251(r.Outcome.Error)) + "}";
+    }
+    std::printf("{%s,\"results\":%s],\"changed\":%d,\"failed\":%zu,\"protocol\":%s,\"lines\":%s}\n",
+                ListJsonHead(s, args[0]).c_str(), rs.c_str(), changed, failures.size(),
+                JsonString(log.empty() ? "" : sysio::OsPath(log)).c_str(),
+                LinesJson(after).c_str());
+  } else {
+    for (const TResult& r : results) {
+      std::string res = ChangeResultName(r.Outcome.Result);
+      if (r.Outcome.Result == TChangeResult::Failed) res += ": " + Shown(r.Outcome.Error);
+      std::printf("%u%s%s %s\n", r.Line->Number, r.Line->Variant.empty() ? "" : " ",
+                  Shown(r.Line->Variant).c_str(), res.c_str());
+    }
+    std::printf("changed %d, failed %zu\n", changed, failures.size());
+    if (!log.empty()) std::printf("error protocol: %s\n", sysio::OsPath(log).c_str());
+    PrintLines(after);
+  }
+  return failures.empty() ? 0 : 1;
+}
+
+int CmdReference(TCliContext&, const std::vector<std::string>& args) {
+  if (args.size() != 1) throw TUsageError("reference FILE");
+  ExtractReference(kProgramSelf, Cp1251FromUtf8(args[0]));
+  return 0;
+}
+
+int CmdDemo(TCliContext&, const std::vector<std::string>& args) {
+  if (args.empty()) throw TUsageError("demo DIR [--projects N] [--blocks N] [--seed S]");
+  TDemoOptions opt;
+  for (size_t i = 1; i < args.size(); i += 2) {
+    if (i + 1 >= args.size()) throw TUsageError("missing value after " + args[i]);
+    char* end = nullptr;
+    long v = std::strtol(args[i + 1].c_str(), &end, 10);
+    if (*end || v < 0 || v > 100000) throw TUsageError("bad value '" + args[i + 1] + "'");
+    if (args[i] == "--projects")
+      opt.Projects = static_cast<int>(v);
+    else if (args[i] == "--blocks")
+      opt.Blocks = static_cast<int>(v);
+    else if (args[i] == "--seed")
+      opt.Seed = static_cast<uint32_t>(v);
+    else
+      throw TUsageError("unknown option " + args[i]);
+  }
+  std::string dir = args[0];
+  if (dir.empty()) throw TUsageError("empty DIR");
+  if (dir[0] != '/') dir = Utf8FromCp1251(GetCurrentDir()) + "/" + dir;
+  while (dir.size() > 1 && dir.back() == '/')
+    dir.pop_back();
+  std::string cpDir = Cp1251FromUtf8(dir);
+  if (Utf8FromCp1251(cpDir) != dir) SetError("Имя каталога вне кодовой страницы 1251: " + cpDir, 0);
+  std::vector<std::string> names;
+  if (sysio::DirExists(cpDir) && sysio::ListDir(cpDir, names) == 0 && !names.empty())
+    SetError("Каталог " + cpDir + " не пуст", 0);
+  if (!sysio::DirExists(cpDir) && sysio::Mkdir(cpDir, 0777) != 0)
+    OutSystemError("Каталог " + cpDir);
+  std::string ref = cpDir + "/oldnew145.tmp";
+  ExtractReference(kProgramSelf, ref);
+  try {
+    CreateDemoSuite(cpDir, ref, opt);
+  } catch (...) {
+    sysio::Unlink(ref);
+    throw;
+  }
+  sysio::Unlink(ref);
+  std::printf("demo suite created in %s\n", dir.c_str());
+  return 0;
+}
+
+} // namespace
+
+void AddCorrectionCommands(std::vector<TCommand>& table) {
+  table.push_back(
+      {"check", "LIST", "states of the objects of a list (ss, dc, pd, bn0..bn3)", CmdCheck});
+  table.push_back({"change", "LIST (NUMBER... | --all)",
+                   "replace the old P145 calculation of the given or of all replaceable objects",
+                   CmdChange});
+  table.push_back({"reference", "FILE", "write the embedded reference file", CmdReference});
+  table.push_back({"demo", "DIR [--projects N] [--blocks N] [--seed S]",
+                   "create a demo suite in an empty directory", CmdDemo});
+}

@@ -1,0 +1,537 @@
+// Deterministic generator of a demo suite installation, written through the record file code.
+#include "workflow/Demosuite.h"
+
+#include "messages/Zmsg.h"
+#include "storage/Dsfile.h"
+#include "storage/Dutilfile.h"
+#include "storage/Dwfile.h"
+#include "storage/Sysio.h"
+#include "workflow/Objects.h"
+#include "workflow/Refdata.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <vector>
+
+namespace {
+
+struct TRec {
+  int8_t Prefix = 0;
+  std::string Data;
+};
+using TRecs = std::vector<TRec>;
+
+class TRng {
+public:
+  explicit TRng(uint32_t seed) : S(seed * 2654435761u + 0x9E3779B97F4A7C15ull) {}
+  uint32_t Next() {
+    S ^= S << 13;
+    S ^= S >> 7;
+    S ^= S << 17;
+    return static_cast<uint32_t>(S >> 11);
+  }
+  int Range(int low, int high) { return low + static_cast<int>(Next() % (high - low + 1)); }
+
+private:
+  uint64_t S;
+};
+
+// ---- packing -----------------------------------------------------------------------------
+
+struct TFieldDef {
+  std::string Name;
+  uint8_t Type;
+};
+
+void Put(std::string& out, uint64_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i)
+    out += static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+void PutDouble(std::string& out, double d) {
+  char b[8];
+  std::memcpy(b, &d, 8);
+  out.append(b, 8);
+}
+
+// A value for a field: text, or a number.
+struct TVal {
+  std::string Text;
+  double Num = 0;
+};
+using TValues = std::map<std::string, TVal>;
+
+std::string PackFields(const std::vector<TFieldDef>& defs, const TValues& values) {
+  std::string out;
+  for (const TFieldDef& f : defs) {
+    auto it = values.find(f.Name);
+    TVal v = it == values.end() ? TVal{} : it->second;
+    switch (f.Type) {
+    case 1:
+      out += PackText(v.Text);
+      break;
+    case 4:
+    case 5:
+      Put(out, static_cast<uint64_t>(static_cast<int64_t>(v.Num)), 1);
+      break;
+    case 6:
+    case 10:
+      Put(out, static_cast<uint64_t>(static_cast<int64_t>(v.Num)), 2);
+      break;
+    case 7:
+    case 8:
+    case 11:
+      Put(out, static_cast<uint64_t>(static_cast<int64_t>(v.Num)), 4);
+      break;
+    case 9:
+      PutDouble(out, v.Num);
+      break;
+    default:
+      break;
+    }
+  }
+  return out;
+}
+
+std::vector<TFieldDef> Struct147() {
+  std::vector<TFieldDef> d = {
+      {"NumObj", 7},     {"KindObj", 5},     {"FlagObj", 7},   {"NameObj", 1},    {"CodeObj", 1},
+      {"DateCreat", 10}, {"DateChange", 10}, {"SumSmr", 9},    {"SumAll", 9},     {"Customer", 1},
+      {"Contractor", 1}, {"Address", 1},     {"Region", 6},    {"CountObj", 6},   {"VersionObj", 8},
+      {"Author", 1},     {"Note", 1},        {"YearBegin", 6}, {"MonthBegin", 6}, {"SignObj", 4},
+      {"LevelObj", 5},   {"Reserve", 7},     {"Variant", 1}};
+  for (int i = 1; i <= 329; ++i)
+    d.push_back({"Val" + std::to_string(i), 9});
+  d.push_back({"Ext1", 7});
+  d.push_back({"Ext2", 6});
+  d.push_back({"Ext3", 5});
+  return d;
+}
+
+std::vector<TFieldDef> Struct150() {
+  return {{"NumBn", 7},   {"NameBn", 1}, {"DateCreat", 10}, {"KindBn", 5},
+          {"FlagBn", 7},  {"SumBn", 9},  {"NoteBn", 1},     {"Region", 6},
+          {"Reserve", 7}, {"SignBn", 4}, {"VersionBn", 6}};
+}
+
+std::vector<TFieldDef> Struct166() {
+  return {{"CodeRs", 1}, {"NameRs", 1}, {"OrdRs", 6}};
+}
+
+std::vector<TFieldDef> Struct169() {
+  return {{"CodeRs", 1}, {"NumStr", 6},  {"FinStr", 4}, {"NameStr", 1},
+          {"FmtStr", 6}, {"Formula", 1}, {"Value1", 9}, {"Value2", 9}};
+}
+
+uint16_t PackDate(int day, int month, int year) {
+  return static_cast<uint16_t>(day + 32 * month + 512 * (year >= 2000 ? year - 2000 : year - 1900));
+}
+
+// ---- record files ------------------------------------------------------------------------
+
+void WriteGroup(WFile& f, int group, const TRecs& recs) {
+  f.WCreat_file(static_cast<unsigned long>(group));
+  for (const TRec& r : recs)
+    f.WWrite(static_cast<char>(r.Prefix), static_cast<unsigned short>(r.Data.size()),
+             r.Data.data());
+  f.WClose_file(static_cast<unsigned long>(group));
+}
+
+TRecs ReadGroup(WFile& f, int group) {
+  TRecs out;
+  WRec rec;
+  f.WOpen_file(static_cast<unsigned long>(group));
+  while (f.WRead(&rec))
+    out.push_back({rec.Prefix, std::string(rec.Data, rec.Len)});
+  return out;
+}
+
+void MakeDir(const std::string& path) {
+  if (sysio::DirExists(path)) return;
+  if (sysio::Mkdir(path, 0777) != 0) OutSystemError("Каталог " + path);
+}
+
+void WriteRaw(const std::string& path, const std::string& bytes) {
+  SFile f(path, fmRewrite);
+  f.SWrite(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+// ---- screen description file -------------------------------------------------------------
+
+void WriteStructure(WFile& f, int number, const std::vector<TFieldDef>& defs) {
+  TRecs recs;
+  recs.push_back({0, PackText("Структура " + std::to_string(number))});
+  std::string count;
+  Put(count, defs.size(), 4);
+  recs.push_back({0, count});
+  for (const TFieldDef& d : defs)
+    recs.push_back({0, PackText(d.Name) + static_cast<char>(d.Type)});
+  WriteGroup(f, number, recs);
+}
+
+struct TColumn {
+  const char* Field;
+  double Width;
+  uint8_t HorAlign;
+  const char* CapRus;
+  const char* CapUkr;
+};
+
+std::string CellRecord(const std::string& name, double l, double t, double r, double b, uint8_t hor,
+                       bool bold, const std::string& rus, const std::string& ukr) {
+  std::string c = PackText(name);
+  for (double v : {l, t, r, b})
+    PutDouble(c, v);
+  c += std::string("\x01\x01\x01\x01", 4);
+  c += static_cast<char>(hor);
+  c += static_cast<char>(1); // vertically centred
+  c += PackText("Arial");
+  Put(c, 9, 4);
+  c += '\0';                                                        // CellByte
+  c += std::string(bold ? "\x01" : "\0", 1) + std::string(3, '\0'); // style bytes
+  return c + PackText(rus) + PackText(ukr);
+}
+
+void WriteScreen(WFile& f, int number, int structure, const std::vector<TColumn>& cols,
+                 const char* titleRus, const char* titleUkr) {
+  TRecs recs;
+  std::string head;
+  Put(head, 1, 4);
+  Put(head, 1 + 2 * cols.size(), 4);
+  recs.push_back({0, head});
+  std::string kind;
+  Put(kind, static_cast<uint64_t>(structure), 4);
+  Put(kind, cols.size(), 4);
+  for (const TColumn& c : cols) {
+    kind += PackText(c.Field) + '\0';
+    Put(kind, 0, 4);
+  }
+  recs.push_back({0, kind});
+  double total = 0;
+  for (const TColumn& c : cols)
+    total += c.Width;
+  recs.push_back({0, CellRecord("Title", 0, 0, total, 0.6, 1, true, titleRus, titleUkr)});
+  double x = 0;
+  for (const TColumn& c : cols) {
+    recs.push_back({0, CellRecord(std::string("H") + c.Field, x, 0.6, x + c.Width, 1.6, 1, false,
+                                  c.CapRus, c.CapUkr)});
+    x += c.Width;
+  }
+  x = 0;
+  for (const TColumn& c : cols) {
+    recs.push_back({0, CellRecord(std::string("D") + c.Field, x, 1.6, x + c.Width, 2.1, c.HorAlign,
+                                  false, "", "")});
+    x += c.Width;
+  }
+  WriteGroup(f, number, recs);
+}
+
+void WriteBoib(const std::string& path) {
+  creat_bf(path, 223);
+  WFile f(path);
+  WriteStructure(f, 147, Struct147());
+  WriteStructure(f, 150, Struct150());
+  WriteStructure(f, 166, Struct166());
+  WriteStructure(f, 169, Struct169());
+  WriteScreen(f, 222, 147,
+              {{"NumObj", 1.5, 2, "№", "№"},
+               {"KindObj", 1.0, 1, "Вид", "Вид"},
+               {"NameObj", 8.0, 0, "Наименование стройки", "Найменування будови"},
+               {"Variant", 2.0, 0, "Вариант", "Варіант"},
+               {"DateChange", 2.5, 1, "Дата изменения", "Дата зміни"},
+               {"SignObj", 1.5, 1, "Признак", "Ознака"}},
+              "Список строек", "Список будов");
+  WriteScreen(f, 210, 150,
+              {{"NumBn", 1.5, 2, "№", "№"},
+               {"NameBn", 9.0, 0, "Наименование блока настройки", "Найменування блоку настройки"},
+               {"DateCreat", 2.5, 1, "Дата создания", "Дата створення"},
+               {"NoteBn", 4.0, 0, "Примечание", "Примітка"}},
+              "Список блоков настроек", "Список блоків настройок");
+}
+
+// ---- configuration -------------------------------------------------------------------------
+
+void WriteAliases(const std::string& dir) {
+  WFile f(dir + "/CFG/alias.zev", fmCreate);
+  auto add = [&](const std::string& text) {
+    f.WWrite('\0', static_cast<unsigned short>(text.size()), text.data());
+  };
+  for (const char* a : {"CFG", "RAB", "LOG", "LSS", "LDC", "LPD", "LBN"})
+    add(std::string(a) + "#" + dir + "/" + a + "/");
+  add("NSI#" + dir + "/NSI/RUS/#" + dir + "/NSI/UKR/");
+}
+
+void WriteCfg(const std::string& dir) {
+  std::string cfg(2644, '\0');
+  cfg[22] = 0; // documents in Ukrainian
+  cfg[23] = 1; // Russian interface
+  WriteRaw(dir + "/CFG/cfg.zev", cfg);
+}
+
+// ---- calculations --------------------------------------------------------------------------
+
+std::string Code(const char* code) {
+  return PackText(code);
+}
+
+TRecs OtherCalc(const char* code, const char* name, int lines, TRng& rng) {
+  TRecs r;
+  r.push_back({0, Code(code) + PackText(name)});
+  for (int i = 1; i <= lines; ++i) {
+    std::string d = Code(code);
+    Put(d, static_cast<uint64_t>(i), 2);
+    d += '\x01';
+    d += PackText("Исходное значение " + std::to_string(i)) +
+         PackText("П" + std::to_string(rng.Range(1, 90)));
+    d += std::string(8, '\0');
+    r.push_back({1, d});
+  }
+  r.push_back({2, Code(code)});
+  for (int i = 1; i <= 2; ++i) {
+    std::string d = Code(code);
+    Put(d, static_cast<uint64_t>(i), 2);
+    d += static_cast<char>(i == 2 ? 1 : 0);
+    d += PackText("Итог " + std::to_string(i)) + "\x03\x20" + PackText("п1.1хп1.2");
+    d += std::string(16, '\0');
+    r.push_back({3, d});
+  }
+  return r;
+}
+
+// Appends text to the formula of a result line record.
+void EditFormula(TRec& rec, const std::string& extra) {
+  const std::string& d = rec.Data;
+  size_t at = 9;
+  at += 2 + static_cast<uint8_t>(d[at]) + 256u * static_cast<uint8_t>(d[at + 1]);
+  at += 2;
+  size_t len = static_cast<uint8_t>(d[at]) + 256u * static_cast<uint8_t>(d[at + 1]);
+  std::string formula = d.substr(at + 2, len) + extra;
+  rec.Data = d.substr(0, at) + PackText(formula) + d.substr(at + 2 + len);
+}
+
+TRecs P145For(const std::vector<TRecs>& ref, TDemoCase c, int kind, bool russian) {
+  bool isNew = c == TDemoCase::New;
+  TRecs calc = ref[static_cast<size_t>(RefGroupOf(kind, russian, isNew))];
+  auto firstResult =
+      std::find_if(calc.begin(), calc.end(), [](const TRec& r) { return r.Prefix == 3; });
+  if (c == TDemoCase::OldLongTitle) calc[0].Data += PackText("Расчет инфляции");
+  if (c == TDemoCase::UserChanged) EditFormula(*firstResult, "х1,05");
+  if (c == TDemoCase::OldLaterDiff)
+    EditFormula(calc.back(), "\x01"
+                             "3");
+  return calc;
+}
+
+TRecs CalcGroup(const std::vector<TRecs>& ref, TDemoCase c, int kind, bool russian, TRng& rng) {
+  TRecs g;
+  if (c == TDemoCase::OldBetween) {
+    TRecs before = OtherCalc("Д130", "Расчет непредвиденных затрат", 3, rng);
+    g.insert(g.end(), before.begin(), before.end());
+  }
+  TRecs p = P145For(ref, c, kind, russian);
+  g.insert(g.end(), p.begin(), p.end());
+  if (rng.Range(0, 2) != 0 || c == TDemoCase::OldBetween) {
+    TRecs after = OtherCalc("Д150", "Расчет налога на добавленную стоимость", 2, rng);
+    g.insert(g.end(), after.begin(), after.end());
+  }
+  return g;
+}
+
+TRecs Filler(TRng& rng, int count, int maxLen) {
+  TRecs r;
+  for (int i = 0; i < count; ++i) {
+    std::string d(static_cast<size_t>(rng.Range(2, maxLen)), '\0');
+    for (char& ch : d)
+      ch = static_cast<char>(rng.Next() & 0xFF);
+    r.push_back({static_cast<int8_t>(rng.Range(0, 5)), d});
+  }
+  return r;
+}
+
+// Damages the header of the first record of group: a length of 0 cannot be read.
+void DamageGroup(const std::string& path, int group) {
+  uint32_t first;
+  {
+    WFile f(path);
+    first = f.Dir[static_cast<size_t>(group)].Offset;
+  }
+  SFile raw(path, fmUpdate);
+  raw.Seek(static_cast<long>(first + 5));
+  raw.SWrite("\0\0", 2);
+}
+
+struct TObject {
+  uint32_t Number;
+  int Kind;
+  std::string Variant;
+  TDemoCase Case;
+};
+
+void WriteObject(const std::string& path, const TObject& o, bool project, bool russian,
+                 const std::vector<TRecs>& ref, const std::string& listRec, TRng& rng) {
+  if (o.Case == TDemoCase::Missing) return;
+  int groups = project ? 150 : 40;
+  int calcGroup = project ? 109 : 33;
+  creat_bf(path, groups);
+  {
+    WFile f(path);
+    std::vector<int> others =
+        project ? std::vector<int>{1, 2, 3, 5, 12, 40, 108, 110} : std::vector<int>{1, 2, 5, 20};
+    for (int g : others)
+      WriteGroup(f, g, Filler(rng, rng.Range(1, 12), 600));
+    WriteGroup(f, 5, Filler(rng, 3, 300)); // a second version leaves dead space
+    WriteGroup(f, calcGroup, CalcGroup(ref, o.Case, o.Kind, russian, rng));
+    if (project && o.Case != TDemoCase::Old149Empty) {
+      size_t len = o.Case == TDemoCase::Old149Other ? 12345 : kInfoRecLen;
+      std::string info = listRec;
+      info.resize(len, '\0');
+      WriteGroup(f, kInfoGroup, {{0, info}});
+    }
+  }
+  if (o.Case == TDemoCase::Damaged) DamageGroup(path, calcGroup);
+}
+
+std::string ProjectListRecord(const TObject& o, bool russian, TRng& rng, int sub) {
+  TValues v;
+  v["NumObj"].Num = o.Number;
+  v["KindObj"].Num = o.Kind;
+  v["FlagObj"].Num = (rng.Next() & 0x00000F0F) | (o.Number % 3 == 0 ? 0x40000000u : 0u);
+  v["NameObj"].Text = (russian ? "Стройка " : "Будова ") + std::to_string(o.Number) +
+                      (russian ? " (жилой дом)" : " (житловий будинок)");
+  v["CodeObj"].Text = "С-" + std::to_string(sub) + "-" + std::to_string(o.Number);
+  v["DateCreat"].Num = PackDate(rng.Range(1, 28), rng.Range(1, 12), 2008);
+  v["DateChange"].Num = PackDate(rng.Range(1, 28), rng.Range(1, 12), 2009);
+  v["SumSmr"].Num = rng.Range(1000, 900000) / 100.0;
+  v["SumAll"].Num = rng.Range(1000, 900000) / 10.0;
+  v["Customer"].Text = russian ? "Заказчик" : "Замовник";
+  v["Region"].Num = rng.Range(1, 25);
+  v["CountObj"].Num = rng.Range(1, 9);
+  v["Variant"].Text = o.Variant;
+  for (int i = 1; i <= 5; ++i)
+    v["Val" + std::to_string(i)].Num = rng.Range(0, 99999) / 100.0;
+  return PackFields(Struct147(), v);
+}
+
+std::string BlockListRecord(const TObject& o, bool russian, TRng& rng) {
+  TValues v;
+  v["NumBn"].Num = o.Number;
+  v["NameBn"].Text = (russian ? "Блок настройки " : "Блок настройки ") + std::to_string(o.Number);
+  v["DateCreat"].Num = PackDate(rng.Range(1, 28), rng.Range(1, 12), 2009);
+  v["KindBn"].Num = o.Kind;
+  v["SumBn"].Num = rng.Range(0, 1000) / 10.0;
+  v["NoteBn"].Text = russian ? "Примечание" : "Примітка";
+  return PackFields(Struct150(), v);
+}
+
+// Shuffles units of records (a unit stays together) with the generator.
+template <class T> void Shuffle(std::vector<T>& v, TRng& rng) {
+  for (size_t i = v.size(); i > 1; --i)
+    std::swap(v[i - 1], v[rng.Next() % i]);
+}
+
+struct TListDef {
+  const char* Dir;
+  const char* ListName;
+  uint8_t TypeSub;
+};
+
+void WriteProjects(const std::string& dir, const TListDef& l, const TDemoOptions& opt,
+                   const std::vector<TRecs>& ref, TRng& rng) {
+  std::vector<std::vector<TObject>> units;
+  for (int i = 0; i < opt.Projects; ++i)
+    units.push_back({{DemoObjectNumber(i), (i + l.TypeSub) % 4, "", DemoProjectCase(i)}});
+  if (l.TypeSub == 3) {
+    units.push_back({{7, 2, "A", TDemoCase::Old}, {7, 1, "B", TDemoCase::Old}});
+    units.push_back({{9, 0, "", TDemoCase::New}});
+    units.push_back({{11, 0, "../11", TDemoCase::Old}});
+  }
+  Shuffle(units, rng);
+  TListInfo info = ListInfoOf(l.TypeSub, 0);
+  for (bool russian : {true, false}) {
+    std::string listPath = dir + "/" + l.Dir + "/" + l.ListName + (russian ? ".rus" : ".ukr");
+    creat_bf(listPath, 4);
+    TRecs records;
+    for (const auto& unit : units)
+      for (const TObject& o : unit) {
+        std::string rec = ProjectListRecord(o, russian, rng, l.TypeSub);
+        records.push_back({0, rec});
+        if (!IsSafeVariant(o.Variant)) continue;
+        std::string name = std::to_string(o.Number) + (o.Variant.empty() ? "" : "_" + o.Variant) +
+                           (russian ? info.ExtRus : info.ExtUkr);
+        WriteObject(dir + "/" + l.Dir + "/" + name, o, true, russian, ref, rec, rng);
+      }
+    WFile list(listPath);
+    WriteGroup(list, 1, records);
+  }
+}
+
+void WriteBlocks(const std::string& dir, const TDemoOptions& opt, const std::vector<TRecs>& ref,
+                 TRng& rng) {
+  for (bool russian : {true, false}) {
+    std::string listPath = dir + "/LBN/AdmBn" + (russian ? ".rus" : ".ukr");
+    creat_bf(listPath, 12);
+    WFile list(listPath);
+    for (uint8_t kind = 0; kind < 4; ++kind) {
+      TListInfo info = ListInfoOf(5, kind);
+      std::vector<TObject> objs;
+      for (int i = 0; i < opt.Blocks; ++i)
+        objs.push_back({DemoObjectNumber(i) + 100u * kind, kind, "", DemoBlockCase(i)});
+      Shuffle(objs, rng);
+      TRecs records;
+      for (const TObject& o : objs) {
+        records.push_back({0, BlockListRecord(o, russian, rng)});
+        std::string name = std::to_string(o.Number) + (russian ? info.ExtRus : info.ExtUkr);
+        WriteObject(dir + "/LBN/" + name, o, false, russian, ref, "", rng);
+      }
+      WriteGroup(list, info.Group, records);
+    }
+  }
+}
+
+} // namespace
+
+TDemoCase DemoProjectCase(int index) {
+  static const TDemoCase cases[] = {TDemoCase::Old,          TDemoCase::OldBetween,
+                                    TDemoCase::New,          TDemoCase::UserChanged,
+                                    TDemoCase::Damaged,      TDemoCase::Missing,
+                                    TDemoCase::Old149Empty,  TDemoCase::Old149Other,
+                                    TDemoCase::OldLongTitle, TDemoCase::OldLaterDiff};
+  return cases[index % 10];
+}
+
+TDemoCase DemoBlockCase(int index) {
+  static const TDemoCase cases[] = {TDemoCase::Old,     TDemoCase::OldBetween,
+                                    TDemoCase::New,     TDemoCase::UserChanged,
+                                    TDemoCase::Damaged, TDemoCase::Missing};
+  return cases[index % 6];
+}
+
+uint32_t DemoObjectNumber(int index) {
+  static const uint32_t numbers[] = {5, 12, 260, 3, 1001, 77, 256, 18, 2, 40};
+  return numbers[index % 10] + 2000u * static_cast<uint32_t>(index / 10);
+}
+
+void CreateDemoSuite(const std::string& dir, const std::string& refFile,
+                     const TDemoOptions& options) {
+  if (dir.empty() || dir[0] != '/' || dir.find('#') != std::string::npos)
+    SetError("Каталог демонстрационного комплекса должен быть абсолютным и без \"#\": " + dir, 0);
+  std::vector<TRecs> ref;
+  {
+    WFile r(refFile);
+    for (int g = 0; g < kRefGroups; ++g)
+      ref.push_back(ReadGroup(r, g));
+  }
+  TRng rng(options.Seed);
+  MakeDir(dir);
+  for (const char* sub : {"CFG", "RAB", "LOG", "LSS", "LDC", "LPD", "LBN", "NSI"})
+    MakeDir(dir + "/" + sub);
+  MakeDir(dir + "/NSI/RUS");
+  MakeDir(dir + "/NSI/UKR");
+  WriteAliases(dir);
+  WriteCfg(dir);
+  WriteBoib(dir + "/CFG/Boib.sfr");
+  WriteProjects(dir, {"LSS", "AdmSs", 1}, options, ref, rng);
+  WriteProjects(dir, {"LDC", "AdmDc", 2}, options, ref, rng);
+  WriteProjects(dir, {"LPD", "AdmPd", 3}, options, ref, rng);
+  WriteBlocks(dir, options, ref, rng);
+}

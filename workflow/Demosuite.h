@@ -1,0 +1,36 @@
+// A deterministic demo installation of the estimating suite: configuration directory, screen
+// description file, list files and object files in every state the correction distinguishes.
+#pragma once
+#include <cstdint>
+#include <string>
+
+struct TDemoOptions {
+  int Projects = 10; // projects per subsystem (estimate documents, contract price, contractor)
+  int Blocks = 6;    // settings blocks per kind
+  uint32_t Seed = 1;
+};
+
+// What an object of the demo suite is made to be.
+enum class TDemoCase {
+  Old,          // old reference calculation: replaceable
+  OldLongTitle, // old, its title record holds more than the code
+  OldBetween,   // old, between two other calculations
+  OldLaterDiff, // old up to the first result line, differing later: still replaceable
+  Old149Empty,  // old, empty group 149
+  Old149Other,  // old, group 149 holds a record of another length
+  New,          // new reference calculation: replaced already
+  UserChanged,  // the first result line differs
+  Damaged,      // a record header of the calculation group is damaged
+  Missing,      // no object file
+};
+
+// Creates the suite in dir (CP1251, absolute, must be empty or absent) from the reference
+// file refFile (a composite file of 17 groups).
+void CreateDemoSuite(const std::string& dir, const std::string& refFile,
+                     const TDemoOptions& options);
+
+// The case of the i-th project of a subsystem and of the i-th settings block of a kind.
+TDemoCase DemoProjectCase(int index);
+TDemoCase DemoBlockCase(int index);
+// Object number of the i-th project or block.
+uint32_t DemoObjectNumber(int index);

@@ -1,0 +1,236 @@
+// The object tables of the list window, and the check and change of one object.
+#include "workflow/Objects.h"
+
+#include "format/Fun_other.h"
+#include "messages/Msgcat.h"
+#include "messages/Zmsg.h"
+#include "paths/Dlist.h"
+#include "paths/Dpath.h"
+#include "storage/Dsfile.h"
+#include "storage/Dutilfile.h"
+#include "storage/Sysio.h"
+#include "workflow/Refdata.h"
+#include "workflow/Ucommon.h"
+
+#include <array>
+#include <cstring>
+
+namespace {
+
+void CloseObject() noexcept {
+  try {
+    delete FileObj;
+  } catch (...) {
+  }
+  FileObj = nullptr;
+}
+
+bool KnownKind(int8_t kind) {
+  return kind >= 0 && kind <= 3;
+}
+
+std::string ErrorText(const std::exception& e) {
+  if (auto z = dynamic_cast<const ZError*>(&e)) return creat_msg(z->Text, z->Number);
+  return e.what();
+}
+
+} // namespace
+
+TListInfo ListInfoOf(uint8_t typeSub, uint8_t typeBn) {
+  static const int bnGroups[4] = {2, 6, 8, 10};
+  static const char* bnRus[4] = {".rus", ".rusp", ".rusr", ".rusm"};
+  static const char* bnUkr[4] = {".ukr", ".ukrp", ".ukrr", ".ukrm"};
+  TListInfo i{};
+  i.TypeSub = typeSub;
+  i.TypeBn = typeBn;
+  switch (typeSub) {
+  case 1:
+    i = {1, typeBn, "LSS#AdmSs", 1, 222, "LSS", ".aru", ".arr", 109};
+    break;
+  case 2:
+    i = {2, typeBn, "LDC#AdmDc", 1, 222, "LDC", ".dcu", ".dcr", 109};
+    break;
+  case 3:
+    i = {3, typeBn, "LPD#AdmPd", 1, 222, "LPD", ".pd1u", ".pd1r", 109};
+    break;
+  case 5:
+    if (typeBn > 3) SetError("Неверный вид блоков настройки " + std::to_string(typeBn), 0);
+    i = {5, typeBn, "LBN#AdmBn", bnGroups[typeBn], 210, "LBN", bnUkr[typeBn], bnRus[typeBn], 33};
+    break;
+  default:
+    SetError("Неверный вид списка " + std::to_string(typeSub), 0);
+  }
+  return i;
+}
+
+std::string ListAliasName(const TListInfo& info, bool isRus) {
+  return std::string(info.ListAlias) + (isRus ? ".rus" : ".ukr");
+}
+
+bool IsSafeVariant(const std::string& variant) {
+  if (variant.find("..") != std::string::npos) return false;
+  for (unsigned char c : variant)
+    if (c == '/' || c == '\\' || c < 0x20 || c == 0x7F) return false;
+  return true;
+}
+
+std::string ObjectFileName(const TListInfo& info, uint32_t number, const std::string& variant,
+                           unsigned char russian) {
+  std::string suffix = info.Contractor() ? variant : "";
+  if (!IsSafeVariant(suffix)) return "";
+  std::string name;
+  CreatNameFile(info.Prefix, number, suffix, info.ExtUkr, info.ExtRus, name, russian);
+  return name;
+}
+
+void LineKey(uint32_t number, char key[4]) {
+  for (int i = 0; i < 4; ++i)
+    key[i] = static_cast<char>(number >> (24 - 8 * i));
+}
+
+std::vector<TObjLine> LoadObjectLines(const TListInfo& info, unsigned char russian) {
+  const TListFields* fields = info.Projects() ? ListFields147 : ListFields150;
+  std::vector<TObjLine> lines;
+  std::vector<std::array<char, 4>> keys;
+  int64_t lastNum = -1;
+  WRec* rec = &RecWork;
+  FileList->WOpen_file(static_cast<unsigned long>(info.Group));
+  while (FileList->WRead(rec)) {
+    TObjLine l;
+    l.Adr = FileList->LastAdr;
+    TRecImage image(ImageSize(*fields));
+    RecStruct(fields, rec, image);
+    l.Number = image.Get<uint32_t>(kImgNumber);
+    l.Kind = info.Projects() ? image.Get<int8_t>(kImgKind) : static_cast<int8_t>(info.TypeBn);
+    if (info.Contractor()) {
+      l.Variant = image.GetText(kImgVariant);
+      if (l.Number == lastNum)
+        l.Hidden = true;
+      else
+        lastNum = l.Number;
+    }
+    l.File = ObjectFileName(info, l.Number, l.Variant, russian);
+    std::array<char, 4> key;
+    LineKey(l.Number, key.data());
+    bool found = false;
+    int pos = SearchKeys(
+        static_cast<int>(keys.size()), [&](int i) { return keys[static_cast<size_t>(i)].data(); },
+        key.data(), 4, found);
+    keys.insert(keys.begin() + pos, key);
+    lines.insert(lines.begin() + pos, std::move(l));
+  }
+  return lines;
+}
+
+uint8_t CheckObject(const TListInfo& info, const TObjLine& line, unsigned char russian) {
+  if (line.File.empty() || !KnownKind(line.Kind)) return stUnreadable;
+  if (!sysio::FileExists(GetRealName(line.File))) return stMissing;
+  try {
+    FileObj = nullptr;
+    FileObj = new WFile(line.File);
+    int old = RefGroupOf(line.Kind, russian != 0, false);
+    uint8_t state = CompareP145(info.CalcGroup, old)       ? stReplaceable
+                    : CompareP145(info.CalcGroup, old + 8) ? stReplaced
+                                                           : stUserChanged;
+    CloseObject();
+    return state;
+  } catch (const std::exception&) {
+    CloseObject();
+    return stUnreadable;
+  }
+}
+
+void CheckObjectLines(const TListInfo& info, std::vector<TObjLine>& lines, unsigned char russian) {
+  for (TObjLine& l : lines)
+    l.State |= CheckObject(info, l, russian);
+}
+
+const char* ChangeResultName(TChangeResult r) {
+  switch (r) {
+  case TChangeResult::Changed:
+    return "changed";
+  case TChangeResult::Unchanged:
+    return "unchanged";
+  case TChangeResult::Missing:
+    return "missing";
+  case TChangeResult::UnsafeName:
+    return "unsafe-name";
+  case TChangeResult::Failed:
+    return "failed";
+  }
+  return "";
+}
+
+void UpdateObjectInfo(const TRecImage& boib147) {
+  unsigned long size = FileObj->WOpen_file(kInfoGroup);
+  StructRec(ListFields147, boib147, &RecWork, 0);
+  if (RecWork.Len > kInfoRecLen)
+    SetError("Информационная запись длиннее " + std::to_string(kInfoRecLen), 0);
+  std::memset(RecWork.Data + RecWork.Len, 0, kInfoRecLen - RecWork.Len);
+  RecWork.Len = kInfoRecLen;
+  RecWork.Adr = EmptyAdr;
+  if (size == LenEof) {
+    FileObj->WCreat_file(kInfoGroup);
+    FileObj->WWrite(&RecWork);
+    FileObj->WClose_file(kInfoGroup);
+  } else {
+    FileObj->WUpdate(FileObj->LastAdr, &RecWork);
+  }
+}
+
+TChangeOutcome ChangeObject(const TListInfo& info, const TObjLine& line, const WRec& listRec,
+                            unsigned char russian, const TListWriter& writeList) {
+  if (line.File.empty())
+    return {TChangeResult::UnsafeName,
+            creat_msg(std::to_string(line.Number) + "|" + line.Variant, MsgUnsafeObjectName)};
+  std::string real = GetRealName(line.File);
+  if (!sysio::FileExists(real)) return {TChangeResult::Missing, ""};
+  TRecImage image;
+  if (info.Projects()) {
+    image.Resize(ImageSize(*ListFields147));
+    RecStruct(ListFields147, &listRec, image);
+  }
+  try {
+    if (!KnownKind(line.Kind)) SetError("Неверный вид стройки " + std::to_string(line.Kind), 0);
+    FileObj = nullptr;
+    FileObj = new WFile(line.File);
+    if (ChangeP145(info.CalcGroup, line.Kind, russian)) {
+      CloseObject();
+      return {TChangeResult::Unchanged, ""};
+    }
+    if (info.Projects()) {
+      image.Set<uint32_t>(kImgFlags, image.Get<uint32_t>(kImgFlags) | kChangedFlags);
+      StructRec(ListFields147, image, &RecWork, 0);
+      writeList(&RecWork);
+      UpdateObjectInfo(image);
+    }
+    WFile* f = FileObj;
+    FileObj = nullptr;
+    delete f;
+    compress_bf(line.File, 0);
+    return {TChangeResult::Changed, ""};
+  } catch (const std::exception& e) {
+    CloseObject();
+    return {TChangeResult::Failed, ErrorText(e)};
+  }
+}
+
+std::string WriteChangeProtocol(const std::string& listName,
+                                const std::vector<TChangeFailure>& failures) {
+  if (failures.empty()) return "";
+  try {
+    GetAliasPath("LOG");
+  } catch (const ZError&) {
+    return "";
+  }
+  std::string log;
+  CreatNameLog(listName, log, "", true);
+  SFile out(log, fmRewrite);
+  out.SWrite("Ошибки замены расчета П145, список " + listName);
+  for (const TChangeFailure& f : failures) {
+    std::string object = std::to_string(f.Number) + (f.Variant.empty() ? "" : " " + f.Variant);
+    out.SWrite("Объект " + object + ", файл " + f.File + ": " + f.Message);
+  }
+  out.Sync();
+  return log;
+}

@@ -1,0 +1,103 @@
+// The objects of one list (projects of a subsystem or settings blocks of a kind): where they
+// are, how their files are named, and the check and change of one object. Shared by the
+// command line and the list window.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "storage/Fun_struct.h"
+
+// State bits of a line after a check.
+enum : uint8_t {
+  stMissing = 1,     // the object file does not exist
+  stReplaceable = 2, // P145 equals the old reference
+  stReplaced = 4,    // P145 equals the new reference
+  stUserChanged = 8, // P145 equals neither
+  stUnreadable = 16, // the object file could not be read, or its name is unsafe
+};
+
+// The bits the batch change sets in a project's flag word.
+constexpr uint32_t kChangedFlags = 0x44000000;
+// Length of a project's information record in group 149.
+constexpr int kInfoRecLen = 19500;
+constexpr int kInfoGroup = 149;
+// Offsets in the unpacked list record of a project (structure 147).
+constexpr int kImgNumber = 0;
+constexpr int kImgKind = 4;
+constexpr int kImgFlags = 5;
+constexpr int kImgVariant = 75;
+
+// What a list holds, by TypeSub (1, 2, 3 projects; 5 settings blocks) and TypeBn.
+struct TListInfo {
+  uint8_t TypeSub = 1;
+  uint8_t TypeBn = 0;
+  const char* ListAlias; // "LSS#AdmSs" ...
+  int Group;             // list group in the list file
+  int Screen;            // 222 projects, 210 settings blocks
+  const char* Prefix;    // alias of the object files
+  const char* ExtUkr;
+  const char* ExtRus;
+  int CalcGroup; // 109 projects, 33 settings blocks
+  bool Projects() const { return TypeSub != 5; }
+  bool Contractor() const { return TypeSub == 3; }
+};
+TListInfo ListInfoOf(uint8_t typeSub, uint8_t typeBn);
+// The list file's alias name with its language extension (not resolved).
+std::string ListAliasName(const TListInfo& info, bool isRus);
+
+// One line of the list, in the order the table control keeps.
+struct TObjLine {
+  uint32_t Adr = 0; // the list record's address in the list file
+  uint32_t Number = 0;
+  int8_t Kind = 0;     // construction kind (settings blocks: TypeBn)
+  std::string Variant; // contractor variant text
+  bool Hidden = false; // repeats the previous contractor record's number
+  uint8_t State = 0;   // state bits of all check passes
+  std::string File;    // object file alias name ("" when the variant is unsafe)
+};
+
+// A contractor variant text that keeps the object's file inside its aliased directory.
+bool IsSafeVariant(const std::string& variant);
+// The object file's alias name; "" when the variant text is unsafe.
+std::string ObjectFileName(const TListInfo& info, uint32_t number, const std::string& variant,
+                           unsigned char russian);
+
+// The line's order key: the object number, most significant byte first.
+void LineKey(uint32_t number, char key[4]);
+
+// Reads the list group of FileList into lines in table order (big-endian number key, an
+// equal key placed ahead of the one the search met), hiding repeated contractor numbers.
+std::vector<TObjLine> LoadObjectLines(const TListInfo& info, unsigned char russian);
+
+// Checks one object and returns the state bit it earns (CheckObjects, one line).
+uint8_t CheckObject(const TListInfo& info, const TObjLine& line, unsigned char russian);
+// Adds the check result to every line.
+void CheckObjectLines(const TListInfo& info, std::vector<TObjLine>& lines, unsigned char russian);
+
+enum class TChangeResult { Changed, Unchanged, Missing, UnsafeName, Failed };
+struct TChangeOutcome {
+  TChangeResult Result = TChangeResult::Unchanged;
+  std::string Error; // CP1251 message of a failure
+};
+const char* ChangeResultName(TChangeResult r);
+
+// Writes the packed list record (in RecWork) over the line's record in the list file.
+using TListWriter = std::function<void(WRec* rec)>;
+// Changes one object (the batch change for one line). listRec: the line's list record.
+// Errors of the object's file are caught and returned as Failed.
+TChangeOutcome ChangeObject(const TListInfo& info, const TObjLine& line, const WRec& listRec,
+                            unsigned char russian, const TListWriter& writeList);
+// Writes the project's information record into group 149 of FileObj.
+void UpdateObjectInfo(const TRecImage& boib147);
+
+// One failed object of a batch change.
+struct TChangeFailure {
+  uint32_t Number = 0;
+  std::string Variant, File, Message;
+};
+// Writes the failures to a unique error protocol under the alias "LOG" named after
+// the list file; returns its name, or "" when there is no LOG alias or nothing failed.
+std::string WriteChangeProtocol(const std::string& listName,
+                                const std::vector<TChangeFailure>& failures);

@@ -1,0 +1,283 @@
+// Process-wide files and buffers, and the reference P145 data of the correction workflow.
+#include "workflow/Ucommon.h"
+
+#include "messages/Msgcat.h"
+#include "messages/Zmsg.h"
+#include "paths/Dpath.h"
+#include "storage/Dsfile.h"
+#include "storage/Sysio.h"
+#include "workflow/Refdata.h"
+
+#include <cstring>
+#include <vector>
+
+WFile* TMP = nullptr;
+WFile* FileRef = nullptr;
+WFile* FileList = nullptr;
+WFile* FileObj = nullptr;
+WRec RecWork;
+TListFields* ListFields147 = nullptr;
+TListFields* ListFields150 = nullptr;
+TListFields* ListFields166 = nullptr;
+TListFields* ListFields169 = nullptr;
+
+const char* const kRefFileName = "oldnew145.bn";
+const char* const kProgramSelf = "/proc/self/exe";
+const char* const kWorkFileName = "RAB#Temp";
+const char* const kLeftoverName = "$TMP";
+
+namespace {
+
+// Copy buffer size of the extraction.
+constexpr int kCopyChunk = 10000;
+
+template <class T> void Destroy(T*& p) noexcept {
+  try {
+    delete p;
+  } catch (...) {
+  }
+  p = nullptr;
+}
+
+void UnlinkIfExists(const std::string& cpPath) {
+  if (sysio::FileExists(cpPath)) sysio::Unlink(cpPath);
+}
+
+// A record buffer from the pool for the length of one operation.
+class TPoolBuf {
+public:
+  TPoolBuf() : Rec(GetBuf()) {}
+  ~TPoolBuf() { FreeBuf(Rec); }
+  TPoolBuf(const TPoolBuf&) = delete;
+  TPoolBuf& operator=(const TPoolBuf&) = delete;
+  WRec* operator->() { return Rec; }
+  WRec* Get() { return Rec; }
+
+private:
+  WRec* Rec;
+};
+
+// Offset in the unpacked image of field index of a structure.
+int ImageOffsetOf(const TListFields& list, size_t index) {
+  int off = 0;
+  for (size_t i = 0; i < index && i < list.size(); ++i)
+    off += ImageFieldSize(list[i].FType);
+  return off;
+}
+
+// A title record (prefix 0) whose code, unpacked with structure 166, is "Д145".
+bool IsP145Title(const WRec* rec) {
+  if (rec->Prefix != 0) return false;
+  TRecImage image(ImageSize(*ListFields166));
+  RecStruct(ListFields166, rec, image);
+  return image.GetText(0) == kP145Code;
+}
+
+// A result line (prefix 3) whose final-line flag, unpacked with structure 169, is non-zero.
+bool IsFinalLine(const WRec* rec) {
+  if (rec->Prefix != 3) return false;
+  TRecImage image(ImageSize(*ListFields169));
+  RecStruct(ListFields169, rec, image);
+  return image.Get<uint8_t>(ImageOffsetOf(*ListFields169, 2)) != 0;
+}
+
+struct TStoredRec {
+  int8_t Prefix;
+  std::string Data;
+};
+
+TStoredRec Keep(const WRec* rec) {
+  return {rec->Prefix, std::string(rec->Data, rec->Len)};
+}
+
+[[noreturn]] void NoReference(const std::string& program, const std::string& why) {
+  SetError(program + "|" + why, MsgNoReference);
+}
+
+uint32_t U32At(const char* p) {
+  uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+
+} // namespace
+
+void StartProcess() {
+  UnlinkIfExists(kLeftoverName);
+  InitBuf();
+}
+
+void OpenProcessFiles() {
+  Boib = new WFile("CFG#Boib.sfr");
+  UnlinkIfExists(GetRealName(kWorkFileName));
+  TMP = new WFile(kWorkFileName, fmCreate);
+  Destroy(TMP);
+  TMP = new WFile(kWorkFileName, fmUpdate);
+}
+
+void CloseProcessFiles() noexcept {
+  if (TMP) {
+    Destroy(TMP);
+    try {
+      UnlinkIfExists(GetRealName(kWorkFileName));
+    } catch (...) {
+    }
+  }
+  if (Boib) Destroy(Boib);
+}
+
+void EndProcess() noexcept {
+  DeInitBuf();
+}
+
+void CreateFieldLists() {
+  TListFields** lists[4] = {&ListFields147, &ListFields150, &ListFields166, &ListFields169};
+  const int numbers[4] = {147, 150, 166, 169};
+  for (int i = 0; i < 4; ++i) {
+    *lists[i] = new TListFields;
+    CreatDefRecord(numbers[i], *lists[i], &RecWork);
+  }
+}
+
+void ReleaseFieldLists() noexcept {
+  for (TListFields** l : {&ListFields147, &ListFields150, &ListFields166, &ListFields169})
+    if (*l) DeleteListFields(*l, true);
+}
+
+void ExtractReference(const std::string& programFile, const std::string& target) {
+  uint32_t offset = 0, length = 0;
+  unsigned long size = 0;
+  {
+    SFile program(programFile, fmRead);
+    size = program.Size();
+    char trailer[16];
+    if (size < 16) NoReference(programFile, "нет завершающего блока");
+    program.Seek(static_cast<long>(size - 16));
+    if (program.SRead(trailer, 16) != 16) NoReference(programFile, "нет завершающего блока");
+    offset = U32At(trailer);
+    length = U32At(trailer + 4);
+  }
+  // The data must lie directly in front of the trailer and hold at least a 17-group header.
+  if (length < 8 + 8 * kRefFileGroups || offset > size - 16 || length != size - 16 - offset)
+    NoReference(programFile, "смещение " + std::to_string(offset) + ", длина " +
+                                 std::to_string(length) + ", файл " + std::to_string(size));
+  {
+    SFile program(programFile, fmRead);
+    SFile out(target, fmRewrite);
+    program.Seek(static_cast<long>(offset));
+    for (;;) {
+      int n = program.SRead(RecWork.Data, kCopyChunk);
+      if (n <= 0) break;
+      out.SWrite(RecWork.Data, n);
+    }
+    out.Sync();
+  }
+  try {
+    WFile check(target);
+    if (check.Header.Count != static_cast<uint32_t>(kRefFileGroups) || check.Header.End != length)
+      SetError("групп " + std::to_string(check.Header.Count), 0);
+  } catch (const ZError& e) {
+    UnlinkIfExists(target);
+    NoReference(programFile, e.Message);
+  }
+}
+
+void OpenReference(const std::string& programFile) {
+  ExtractReference(programFile);
+  FileRef = nullptr;
+  FileRef = new WFile(kRefFileName);
+}
+
+void ReleaseReference() noexcept {
+  if (FileRef) Destroy(FileRef);
+  try {
+    UnlinkIfExists(kRefFileName);
+  } catch (...) {
+  }
+}
+
+bool CompareP145(int group, int refGroup) {
+  TPoolBuf r, d;
+  FileRef->WOpen_file(static_cast<unsigned long>(refGroup));
+  FileRef->WRead(r.Get()); // the title record, not compared
+  FileObj->WOpen_file(static_cast<unsigned long>(group));
+  for (;;) {
+    if (!FileObj->WRead(d.Get())) return false;
+    if (IsP145Title(d.Get())) break;
+  }
+  for (;;) {
+    bool gotR = FileRef->WRead(r.Get());
+    bool gotD = FileObj->WRead(d.Get());
+    if (gotR != gotD || !gotR) return false;
+    if (r->Len != d->Len || r->Prefix != d->Prefix) return false;
+    if (std::memcmp(r->Data, d->Data, r->Len) != 0) return false;
+    if (r->Prefix == 3) return true;
+  }
+}
+
+void ReplaceP145(int group, int refGroup) {
+  // The new content is gathered first, so that a read failure cannot leave a half-written
+  // group behind: the group under construction is started only when every record is known.
+  std::vector<TStoredRec> content;
+  WRec* w = &RecWork;
+  FileObj->WOpen_file(static_cast<unsigned long>(group));
+  bool more = true;
+  while ((more = FileObj->WRead(w)) && !IsP145Title(w))
+    content.push_back(Keep(w));
+  if (more)
+    while ((more = FileObj->WRead(w)) && !IsFinalLine(w)) {
+    }
+  FileRef->WOpen_file(static_cast<unsigned long>(refGroup));
+  while (FileRef->WRead(w))
+    content.push_back(Keep(w));
+  if (more)
+    while (FileObj->WRead(w))
+      content.push_back(Keep(w));
+
+  FileObj->WCreat_file(static_cast<unsigned long>(group));
+  for (const TStoredRec& rec : content)
+    FileObj->WWrite(static_cast<char>(rec.Prefix), static_cast<unsigned short>(rec.Data.size()),
+                    rec.Data.data());
+  FileObj->WClose_file(static_cast<unsigned long>(group));
+}
+
+bool ChangeP145(int group, int8_t kind, unsigned char russian) {
+  int old = RefGroupOf(kind, russian != 0, false);
+  if (!CompareP145(group, old)) return true;
+  ReplaceP145(group, old + 8);
+  return false;
+}
+
+TWorkflowSession::TWorkflowSession(const std::string& programFile) {
+  try {
+    StartProcess();
+    Stage = 1;
+    InitPath(true);
+    Stage = 2;
+    OpenProcessFiles();
+    Stage = 3;
+    CreateFieldLists();
+    OpenReference(programFile);
+    Stage = 4;
+  } catch (...) {
+    Release();
+    throw;
+  }
+}
+
+TWorkflowSession::~TWorkflowSession() {
+  Release();
+}
+
+void TWorkflowSession::Release() noexcept {
+  if (Stage >= 3) {
+    ReleaseFieldLists();
+    if (Stage >= 4 || FileRef) ReleaseReference();
+  }
+  if (Stage >= 2) {
+    CloseProcessFiles();
+    DeInitPath();
+  }
+  if (Stage >= 1) EndProcess();
+  Stage = 0;
+}

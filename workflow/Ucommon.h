@@ -1,0 +1,72 @@
+// Process-wide files and buffers of the correction workflow, their start-up and close-down
+// steps, and the reference P145 data: extraction, comparison and replacement.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "storage/Drec.h"
+#include "storage/Dwfile.h"
+#include "storage/Fun_struct.h"
+
+// Boib, the screen description file, is declared with the record structures (Fun_struct).
+extern WFile* TMP;     // "RAB#Temp", the table control's work file
+extern WFile* FileRef; // "oldnew145.bn", the reference file
+extern WFile* FileList;
+extern WFile* FileObj;
+extern WRec RecWork;
+extern TListFields* ListFields147;
+extern TListFields* ListFields150;
+extern TListFields* ListFields166;
+extern TListFields* ListFields169;
+
+// The reference file in the current directory, and where the program finds its own file.
+extern const char* const kRefFileName;  // "oldnew145.bn"
+extern const char* const kProgramSelf;  // "/proc/self/exe"
+extern const char* const kWorkFileName; // "RAB#Temp"
+extern const char* const kLeftoverName; // "$TMP"
+
+// Entry start-up before the path aliases: delete a leftover "$TMP", create the buffer pool.
+void StartProcess();
+// Right after the path aliases: open Boib, re-create the empty work file TMP.
+void OpenProcessFiles();
+// After the message loop, before the aliases are released: close and delete TMP, close Boib.
+void CloseProcessFiles() noexcept;
+// After the aliases are released: the buffer pool.
+void EndProcess() noexcept;
+
+// Main window construction: the field lists 147, 150, 166, 169; closing: their release.
+void CreateFieldLists();
+void ReleaseFieldLists() noexcept;
+
+// Copies the reference data appended to the program file out into "oldnew145.bn" and checks
+// that it opens as a composite file of 17 groups; raises MsgNoReference when the program file
+// carries no valid reference data (for instance after strip).
+void ExtractReference(const std::string& programFile = kProgramSelf,
+                      const std::string& target = kRefFileName);
+// ExtractReference, then FileRef := the reference file.
+void OpenReference(const std::string& programFile = kProgramSelf);
+// Closes FileRef and deletes "oldnew145.bn".
+void ReleaseReference() noexcept;
+
+// True when the P145 calculation in group of FileObj equals reference group refGroup (title
+// records are not compared; the comparison ends with the first result line).
+bool CompareP145(int group, int refGroup);
+// Replaces the P145 calculation in group of FileObj by reference group refGroup.
+void ReplaceP145(int group, int refGroup);
+// Replaces an old calculation by the new one; returns false when it did, true when nothing
+// was changed (the calculation did not equal the old reference).
+bool ChangeP145(int group, int8_t kind, unsigned char russian);
+
+// The whole start-up and close-down of the workflow for a caller without windows, in the
+// order the windowed program performs them.
+class TWorkflowSession {
+public:
+  explicit TWorkflowSession(const std::string& programFile = kProgramSelf);
+  ~TWorkflowSession();
+  TWorkflowSession(const TWorkflowSession&) = delete;
+  TWorkflowSession& operator=(const TWorkflowSession&) = delete;
+
+private:
+  void Release() noexcept;
+  int Stage = 0;
+};
