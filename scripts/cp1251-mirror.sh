@@ -9,7 +9,7 @@ mkdir -p "$dst"
 dst=$(cd "$dst" && pwd)
 cd "$src"
 list=$(find . \( -path './build*' -o -path './.git' -o -path './demo*' -o -path './fuzz/corpus' \) \
-         -prune -o -type f \( -name '*.cpp' -o -name '*.h' -o -name 'CMakeLists.txt' \) -print)
+         -prune -o -type f -print)
 tmp=$(mktemp)
 trap 'rm -f "$tmp"' EXIT
 for f in $list; do
@@ -21,6 +21,6 @@ for f in $list; do
   cmp -s "$tmp" "$dst/$f" || cp "$tmp" "$dst/$f"
 done
 # Remove mirrored sources that no longer exist in the tree (sources are globbed).
-(cd "$dst" && find . -type f \( -name '*.cpp' -o -name '*.h' -o -name 'CMakeLists.txt' \) -print) |
+(cd "$dst" && find . -type f ! -name .cp1251-mirror -print) |
   while read -r f; do [ -e "$src/$f" ] || rm -f "$dst/$f"; done
 touch "$dst/.cp1251-mirror"
