@@ -5,9 +5,10 @@
 # Needs the build of scripts/asan.sh. Findings are kept in build-asan/fuzz-findings.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$PWD # absolute paths throughout: a target may change its directory
 secs=${1:-30}
 shift || true
-bin=build-asan/out/fuzz
+bin=$root/build-asan/out/fuzz
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   for f in "$bin"/fuzz_*; do
@@ -15,12 +16,12 @@ if [ ${#targets[@]} -eq 0 ]; then
     [ "$t" = seeds ] || targets+=("$t")
   done
 fi
-findings=build-asan/fuzz-findings
+findings=$root/build-asan/fuzz-findings
 mkdir -p "$findings"
 # RAVINEL_FUZZ_WORK keeps the grown corpora and logs (to merge new seeds into fuzz/corpus).
 if [ -n "${RAVINEL_FUZZ_WORK:-}" ]; then
-  work=$RAVINEL_FUZZ_WORK
-  mkdir -p "$work"
+  mkdir -p "$RAVINEL_FUZZ_WORK"
+  work=$(cd "$RAVINEL_FUZZ_WORK" && pwd)
 else
   work=$(mktemp -d)
   trap 'rm -rf "$work"' EXIT
@@ -28,12 +29,12 @@ fi
 failed=0
 for t in "${targets[@]}"; do
   mkdir -p "$work/$t"
-  seeds=fuzz/corpus/$t
+  seeds=$root/fuzz/corpus/$t
   [ -d "$seeds" ] || seeds=$work/$t
   dict=()
-  [ -f "fuzz/dict/$t.dict" ] && dict=(-dict="fuzz/dict/$t.dict")
+  [ -f "fuzz/dict/$t.dict" ] && dict=(-dict="$root/fuzz/dict/$t.dict")
   log=$work/$t.log
-  if nice "$bin/fuzz_$t" -max_total_time="$secs" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
+  if nice "$bin/fuzz_$t" -max_total_time="$secs" -timeout=10 -rss_limit_mb=2048 -max_len=8192 \
        -print_final_stats=1 -artifact_prefix="$findings/$t-" "${dict[@]}" \
        "$work/$t" "$seeds" >"$log" 2>&1; then
     execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")

@@ -13,6 +13,7 @@
 #include "workflow/Ucommon.h"
 
 #include <array>
+#include <exception>
 #include <cstring>
 
 namespace {
@@ -194,16 +195,30 @@ TChangeOutcome ChangeObject(const TListInfo& info, const TObjLine& line, const W
     if (!KnownKind(line.Kind)) SetError("Неверный вид стройки " + std::to_string(line.Kind), 0);
     FileObj = nullptr;
     FileObj = new WFile(line.File);
-    if (ChangeP145(info.CalcGroup, line.Kind, russian)) {
+    int old = RefGroupOf(line.Kind, russian != 0, false);
+    if (!CompareP145(info.CalcGroup, old)) {
       CloseObject();
       return {TChangeResult::Unchanged, ""};
     }
+    // The new calculation is written last: it is what makes the object count as changed, so a
+    // change cut short anywhere before it leaves the object replaceable and a second run
+    // completes it (setting the flags and writing the information record again does no harm).
+    // The files end as when the calculation is written first, also when the information record
+    // cannot be written: then the calculation and list record are new and nothing is compressed.
+    std::exception_ptr infoError;
     if (info.Projects()) {
       image.Set<uint32_t>(kImgFlags, image.Get<uint32_t>(kImgFlags) | kChangedFlags);
       StructRec(ListFields147, image, &RecWork, 0);
       writeList(&RecWork);
-      UpdateObjectInfo(image);
+      try {
+        UpdateObjectInfo(image);
+      } catch (const ZError& e) {
+        if (e.Number != 16) throw; // only a record of another length is left as it is
+        infoError = std::current_exception();
+      }
     }
+    ReplaceP145(info.CalcGroup, old + 8);
+    if (infoError) std::rethrow_exception(infoError);
     WFile* f = FileObj;
     FileObj = nullptr;
     delete f;
@@ -213,6 +228,28 @@ TChangeOutcome ChangeObject(const TListInfo& info, const TObjLine& line, const W
     CloseObject();
     return {TChangeResult::Failed, ErrorText(e)};
   }
+}
+
+std::vector<TChangeItem> ChangeObjects(const TListInfo& info,
+                                       const std::vector<const TObjLine*>& chosen,
+                                       unsigned char russian,
+                                       std::vector<TChangeFailure>& failures) {
+  std::vector<TChangeItem> results;
+  WRec listRec;
+  for (const TObjLine* l : chosen) {
+    TChangeOutcome out;
+    try {
+      FileList->WRead(l->Adr, &listRec);
+      out = ChangeObject(info, *l, listRec, russian,
+                         [&](WRec* rec) { FileList->WUpdate(l->Adr, rec); });
+    } catch (const std::exception& e) { // the list record could not be read
+      out = {TChangeResult::Failed, ErrorText(e)};
+    }
+    if (out.Result == TChangeResult::Failed || out.Result == TChangeResult::UnsafeName)
+      failures.push_back({l->Number, l->Variant, l->File, out.Error});
+    results.push_back({l, out});
+  }
+  return results;
 }
 
 std::string WriteChangeProtocol(const std::string& listName,

@@ -97,6 +97,18 @@ struct TChangeFailure {
   uint32_t Number = 0;
   std::string Variant, File, Message;
 };
+// One line's result of a batch change.
+struct TChangeItem {
+  const TObjLine* Line = nullptr;
+  TChangeOutcome Outcome;
+};
+// The batch change over the chosen lines of FileList: each line's list record is read and its
+// object changed; a failure of one line (its list record included) is reported in its outcome
+// and in failures, and the change goes on with the next line.
+std::vector<TChangeItem> ChangeObjects(const TListInfo& info,
+                                       const std::vector<const TObjLine*>& chosen,
+                                       unsigned char russian,
+                                       std::vector<TChangeFailure>& failures);
 // Writes the failures to a unique error protocol under the alias "LOG" named after
 // the list file; returns its name, or "" when there is no LOG alias or nothing failed.
 std::string WriteChangeProtocol(const std::string& listName,

@@ -1,5 +1,5 @@
 // Writes the seed corpora of the fuzz targets: small valid inputs made by the program's own code.
-// Usage: fuzz_seeds DIR (one folder per target is created below DIR).
+// Usage: fuzz_seeds DIR SOURCE-DIR (one folder per target is created below DIR).
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
@@ -7,7 +7,12 @@
 #include "fuzz/support/Fuzz.h"
 #include "storage/Dutilfile.h"
 #include "storage/Dwfile.h"
+#include "paths/Rdwr_cfg.h"
+#include "storage/Fun_struct.h"
 #include "tests/support/RecBytes.h"
+#include "tests/support/Tempdir.h"
+#include "workflow/Demosuite.h"
+#include "workflow/Refdata.h"
 
 namespace fs = std::filesystem;
 
@@ -91,11 +96,85 @@ void WrapSeeds() {
   head[2] = 0x84;
   SeedBytes(t, "blocks", head + "\x01ЛЖS10Д0000FF\x01Итого#\x01ПF\x01сумма#далее");
 }
+void SuiteSeeds(const std::string& srcDir) {
+  TTempDir tmp;
+  std::string ref = tmp / "ref.bn", suite = tmp / "suite";
+  BuildReferenceFile(ParseRefSource(FuzzRead(srcDir + "/workflow/refdata/p145.txt")), ref);
+  TDemoOptions options;
+  options.Projects = 3;
+  options.Blocks = 1;
+  CreateDemoSuite(suite, ref, options);
+  // Structure descriptions: each of the four structures as group 0 of a small file, with a
+  // record of it from a list file.
+  WFile boib(suite + "/CFG/Boib.sfr");
+  const struct {
+    int Number;
+    const char* List;
+    int Group;
+  } structs[] = {
+      {147, "/LSS/AdmSs.rus", 1}, {150, "/LBN/AdmBn.ukr", 0}, {166, nullptr, 0}, {169, nullptr, 0}};
+  WRec rec;
+  for (const auto& s : structs) {
+    std::string record;
+    if (s.List) {
+      WFile list(suite + s.List);
+      unsigned g = s.Group;
+      for (unsigned i = 0; i < list.Header.Count && record.empty(); ++i)
+        if (list.Dir[i].Size > LenEof) g = i;
+      list.WOpen_file(g);
+      if (list.WRead(&rec)) record.assign(rec.Data, std::min<size_t>(rec.Len, 255));
+    }
+    std::string file = tmp / "one.sfr";
+    fs::remove(file);
+    creat_bf(file, 1, nullptr);
+    {
+      WFile one(file);
+      one.WCreat_file(0);
+      boib.WOpen_file(static_cast<unsigned long>(s.Number));
+      // The two records the table control reads are skipped by the structure reader: keep
+      // them short.
+      for (int skip = 0; skip < 2 && boib.WRead(&rec); ++skip)
+        one.WWrite(0, 1, "t");
+      while (boib.WRead(&rec))
+        one.WWrite(&rec);
+      one.WClose_file(0);
+    }
+    compress_bf(file, 0);
+    SeedBytes("struct", "s" + std::to_string(s.Number),
+              std::string(1, static_cast<char>(record.size())) + record + FuzzRead(file));
+  }
+  // Alias tables: the suite's own (absolute paths, a two-language alias).
+  // language, name count, names (length byte, text), then the table
+  SeedBytes("alias", "suite",
+            std::string("\x01\x04\x09LSS#5.aru\x0bNSI#tab.dbf\x06"
+                        "cfg#x1\x01#") +
+                FuzzRead(suite + "/CFG/alias.zev"));
+  // Program files: an empty 17-group file and the real reference data, each with the trailer.
+  std::string empty17 = tmp / "e.bn";
+  creat_bf(empty17, 17, nullptr);
+  for (const auto& [name, data] :
+       {std::pair<std::string, std::string>{"empty17", FuzzRead(empty17)},
+        {"reference", FuzzRead(ref)}}) {
+    std::string code(64, '\x7F');
+    uint32_t off = static_cast<uint32_t>(code.size()), len = static_cast<uint32_t>(data.size());
+    std::string trailer = Le32(off) + Le32(len) + std::string(8, '\0');
+    SeedBytes("trailer", name, code + data + trailer);
+  }
+}
+
+void LangSeeds() {
+  const std::string t = "lang";
+  // language, printable, length + 16, text
+  SeedBytes(t, "both", std::string("\x01\x00\x10\x04", 4) + "Смета\x05Кошторис");
+  SeedBytes(t, "ukr", std::string("\x00\x00\x10\x04", 4) + "Смета\x05Кошторис");
+  SeedBytes(t, "printable", std::string("\x01\x01\x14", 3) + "^Итого&Разом");
+  SeedBytes(t, "plain", std::string("\x02\x00\x10", 3) + "без маркеров");
+}
 } // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::cerr << "usage: fuzz_seeds DIR\n";
+  if (argc != 3) {
+    std::cerr << "usage: fuzz_seeds DIR SOURCE-DIR\n";
     return 2;
   }
   FuzzInit();
@@ -103,5 +182,7 @@ int main(int argc, char** argv) {
   RecordSeeds();
   MsgSeeds();
   WrapSeeds();
+  LangSeeds();
+  SuiteSeeds(argv[2]);
   return 0;
 }

@@ -121,11 +121,6 @@ std::string ListJsonHead(const TListSession& s, const std::string& list) {
          ",\"listfile\":" + JsonString(sysio::OsPath(s.ListPath));
 }
 
-struct TResult {
-  const TObjLine* Line;
-  TChangeOutcome Outcome;
-};
-
 std::vector<const TObjLine*> SelectLines(const std::vector<TObjLine>& lines,
                                          const std::vector<std::string>& args) {
   std::vector<const TObjLine*> chosen;
@@ -171,26 +166,18 @@ int CmdChange(TCliContext& o, const std::vector<std::string>& args) {
   if (args.empty()) throw TUsageError("change LIST (NUMBER... | --all)");
   TListSession s(o, ParseList(args[0]));
   std::vector<TObjLine> lines = s.Check();
-  std::vector<TResult> results;
   std::vector<TChangeFailure> failures;
-  WRec listRec;
-  for (const TObjLine* l : SelectLines(lines, args)) {
-    FileList->WRead(l->Adr, &listRec);
-    TChangeOutcome out = ChangeObject(s.Info, *l, listRec, s.Russian,
-                                      [&](WRec* rec) { FileList->WUpdate(l->Adr, rec); });
-    if (out.Result == TChangeResult::Failed || out.Result == TChangeResult::UnsafeName)
-      failures.push_back({l->Number, l->Variant, l->File, out.Error});
-    results.push_back({l, out});
-  }
+  std::vector<TChangeItem> results =
+      ChangeObjects(s.Info, SelectLines(lines, args), s.Russian, failures);
   std::string log = WriteChangeProtocol(s.ListName, failures);
   int changed = 0;
-  for (const TResult& r : results)
+  for (const TChangeItem& r : results)
     changed += r.Outcome.Result == TChangeResult::Changed;
   std::vector<TObjLine> after = s.Check();
   if (o.Json) {
     std::string rs = "[";
     for (size_t i = 0; i < results.size(); ++i) {
-      const TResult& r = results[i];
+      const TChangeItem& r = results[i];
       rs += (i ? "," : "") + std::string("{\"number\":") + std::to_string(r.Line->Number) +
             ",\"variant\":" + JsonString(Utf8FromCp1251(r.Line->Variant)) +
             ",\"result\":" + JsonString(ChangeResultName(r.Outcome.Result)) +
@@ -201,7 +188,7 @@ int CmdChange(TCliContext& o, const std::vector<std::string>& args) {
                 JsonString(log.empty() ? "" : sysio::OsPath(log)).c_str(),
                 LinesJson(after).c_str());
   } else {
-    for (const TResult& r : results) {
+    for (const TChangeItem& r : results) {
       std::string res = ChangeResultName(r.Outcome.Result);
       if (r.Outcome.Result == TChangeResult::Failed) res += ": " + Shown(r.Outcome.Error);
       std::printf("%u%s%s %s\n", r.Line->Number, r.Line->Variant.empty() ? "" : " ",

@@ -1,0 +1,358 @@
+// Crashes and I/O errors at every file call of a whole batch change over a demo suite: projects
+// of three subsystems and four kinds and settings blocks, in both languages. After each one every
+// file is readable and holds its old or its new content, and a second run completes the work.
+#include "tests/workflow/WorkflowFixture.h"
+
+#include "base/Codec.h"
+#include "messages/Zmsg.h"
+#include "paths/Dpath.h"
+#include "paths/Rdwr_cfg.h"
+#include "storage/Sysio.h"
+#include "tests/support/FaultIo.h"
+#include "workflow/Objects.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <optional>
+
+namespace fs = std::filesystem;
+
+namespace {
+// The lists the batch changes, each with every replaceable line marked.
+struct TBatchList {
+  uint8_t TypeSub, TypeBn;
+  bool Russian;
+};
+const TBatchList kLists[] = {{1, 0, true}, {2, 0, false}, {3, 0, true}, {5, 0, false}};
+
+// What one run reports.
+struct TRunReport {
+  bool Started = false;           // the session and every list opened
+  std::vector<TChangeItem> Items; // per changed line
+  std::vector<std::vector<TObjLine>> Lines;
+};
+
+// The batch change as ravinel-cli change --all runs it, list after list.
+TRunReport RunBatch(const std::string& prog) {
+  TRunReport report;
+  try {
+    TWorkflowSession session(prog);
+    report.Started = true;
+    report.Lines.reserve(std::size(kLists));
+    for (const TBatchList& l : kLists) {
+      TListInfo info = ListInfoOf(l.TypeSub, l.TypeBn);
+      Cfg[CfgDocRussian] = l.Russian;
+      try {
+        FileList = new WFile(ListAliasName(info, l.Russian));
+        report.Lines.push_back(LoadObjectLines(info, l.Russian));
+        std::vector<TObjLine>& lines = report.Lines.back();
+        CheckObjectLines(info, lines, l.Russian);
+        std::vector<const TObjLine*> chosen;
+        for (const TObjLine& line : lines)
+          if (line.State & stReplaceable) chosen.push_back(&line);
+        std::vector<TChangeFailure> failures;
+        for (TChangeItem& item : ChangeObjects(info, chosen, l.Russian, failures)) {
+          report.Items.push_back(item);
+        }
+        WriteChangeProtocol(ListAliasName(info, l.Russian), failures);
+      } catch (const ZError&) {
+        report.Started = false;
+      }
+      try {
+        delete FileList;
+      } catch (const ZError&) {
+      }
+      FileList = nullptr;
+    }
+  } catch (const ZError&) {
+    report.Started = false;
+  }
+  return report;
+}
+
+// A file's content for the comparison: its bytes and, when it opens as a record file, the
+// records of each group (prefix byte, then the data).
+struct TContent {
+  std::string Bytes;
+  std::optional<std::vector<std::vector<std::string>>> Groups;
+};
+
+std::optional<std::vector<std::vector<std::string>>> ReadGroups(const std::string& path) {
+  try {
+    std::vector<std::vector<std::string>> groups;
+    WFile f(Cp1251FromUtf8(path));
+    WRec rec;
+    for (unsigned g = 0; g < f.Header.Count; ++g) {
+      groups.emplace_back();
+      f.WOpen_file(g);
+      while (f.WRead(&rec))
+        groups.back().push_back(static_cast<char>(rec.Prefix) + std::string(rec.Data, rec.Len));
+    }
+    return groups;
+  } catch (const ZError&) {
+    return std::nullopt;
+  }
+}
+
+// Files of the suite that the batch may touch, by path relative to the suite; process files
+// (work file, reference copy, protocols) and scratch files are left out.
+bool IsDataFile(const std::string& rel) {
+  std::string name = fs::path(rel).filename().string();
+  return name.back() != '$' && name != "oldnew145.bn" && rel.find("LOG/") == std::string::npos &&
+         rel.find("RAB/") == std::string::npos && name != "$TMP";
+}
+
+std::map<std::string, TContent> Snapshot(const std::string& root, bool parse) {
+  std::map<std::string, TContent> out;
+  for (const auto& e : fs::recursive_directory_iterator(root)) {
+    if (!e.is_regular_file()) continue;
+    std::string rel = fs::relative(e.path(), root).string();
+    if (!IsDataFile(rel)) continue;
+    TContent c{ReadAll(e.path().string()), std::nullopt};
+    if (parse) c.Groups = ReadGroups(e.path().string());
+    out[rel] = c;
+  }
+  return out;
+}
+
+struct TFigures {
+  long Calls = 0, Crashes = 0, Errors = 0, FilesLost = 0, Runs = 0;
+};
+
+class TBatchMatrix : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    // In memory when possible: every run copies the whole suite.
+    const char* tmpdir = std::getenv("TMPDIR");
+    std::string oldTmp = tmpdir ? tmpdir : "";
+    if (fs::is_directory("/dev/shm")) setenv("TMPDIR", "/dev/shm", 1);
+    Base = new TTempDir;
+    if (tmpdir)
+      setenv("TMPDIR", oldTmp.c_str(), 1);
+    else
+      unsetenv("TMPDIR");
+    // The aliases name the suite's absolute path, so every run works at that one path on a
+    // fresh copy of the pristine suite.
+    Template = Base->Path() + "/pristine";
+    TDemoOptions options;
+    options.Projects = 2; // the first two cases: both replaceable
+    options.Blocks = 2;
+    MakeSuite(Base->Path() + "/work", *Base / "ref.bn", options);
+    fs::rename(Base->Path() + "/work", Template);
+    Prog = *Base / "prog";
+    WriteAll(Prog, ProgramBytes(ReadAll(*Base / "ref.bn")));
+  }
+  static void TearDownTestSuite() {
+    delete Base;
+    Base = nullptr;
+  }
+  void SetUp() override {
+    ::getcwd(OldCwd, sizeof OldCwd);
+    Work = Base->Path() + "/work";
+    Fresh();
+    Before = Snapshot(Work, true);
+    TRunReport full;
+    {
+      TNoSyncIo fast;
+      full = RunBatch(Prog);
+    }
+    ASSERT_TRUE(full.Started);
+    for (const TChangeItem& item : full.Items)
+      Changed += item.Outcome.Result == TChangeResult::Changed;
+    After = Snapshot(Work, true);
+    const char* stride = std::getenv("RAVINEL_MATRIX_STRIDE");
+    Stride = stride ? std::max(1L, std::atol(stride)) : 1;
+  }
+  void TearDown() override { ::chdir(OldCwd); }
+
+  // A fresh copy of the suite as the current directory.
+  void Fresh() {
+    ::chdir(Base->Path().c_str());
+    fs::remove_all(Work);
+    fs::copy(Template, Work, fs::copy_options::recursive);
+    ASSERT_EQ(::chdir(Work.c_str()), 0);
+  }
+
+  // Checks every file against its old and new content; returns the number of files lost.
+  long Verify(const std::string& when) {
+    long lost = 0;
+    std::map<std::string, TContent> now = Snapshot(Work, false);
+    for (const auto& [rel, old] : Before) {
+      auto it = now.find(rel);
+      if (it == now.end()) {
+        ADD_FAILURE() << when << ": " << rel << " is gone";
+        ++lost;
+        continue;
+      }
+      const TContent& neu = After.at(rel);
+      if (it->second.Bytes == old.Bytes || it->second.Bytes == neu.Bytes) continue;
+      if (!SameOrNew(rel, ReadGroups(Work + "/" + rel), old, neu, when)) ++lost;
+    }
+    // No file lives on only under a scratch name.
+    for (const auto& e : fs::recursive_directory_iterator(Work)) {
+      std::string p = e.path().string();
+      while (!p.empty() && p.back() == '$')
+        p.pop_back();
+      EXPECT_TRUE(fs::exists(p)) << when << ": only the scratch " << e.path() << " is left";
+    }
+    return lost;
+  }
+
+  // Every group old or new; list records each old or new (a list's records change one by one).
+  bool SameOrNew(const std::string& rel,
+                 const std::optional<std::vector<std::vector<std::string>>>& now,
+                 const TContent& old, const TContent& neu, const std::string& when) {
+    if (!now || !old.Groups || now->size() != old.Groups->size()) {
+      ADD_FAILURE() << when << ": " << rel << " cannot be read or changed its groups";
+      return false;
+    }
+    bool list = fs::path(rel).filename().string().rfind("Adm", 0) == 0;
+    bool ok = true;
+    for (size_t g = 0; g < now->size(); ++g) {
+      const auto &n = (*now)[g], &o = (*old.Groups)[g], &w = (*neu.Groups)[g];
+      bool good = n == o || n == w;
+      if (!good && list && n.size() == o.size() && o.size() == w.size()) {
+        good = true;
+        for (size_t i = 0; i < n.size(); ++i)
+          good &= n[i] == o[i] || n[i] == w[i];
+      }
+      if (!good)
+        ADD_FAILURE() << when << ": " << rel << " group " << g << " is neither old nor new";
+      ok &= good;
+    }
+    return ok;
+  }
+
+  // A second run without faults must leave every file with its new content.
+  void Complete(const std::string& when) {
+    {
+      TNoSyncIo fast; // what the second run makes durable is not under test here
+      RunBatch(Prog);
+    }
+    for (const auto& [rel, neu] : Snapshot(Work, false)) {
+      auto it = After.find(rel);
+      if (it == After.end() || it->second.Bytes == neu.Bytes) continue;
+      auto groups = ReadGroups(Work + "/" + rel);
+      EXPECT_TRUE(groups && groups == it->second.Groups)
+          << when << ": the second run left " << rel << " unfinished";
+    }
+  }
+
+  // Runs the batch with a fault at every call; returns the calls exercised.
+  void Matrix(TFaultIo::TKind kind, int code, TFigures& fig) {
+    long calls = CountCalls();
+    fig.Calls = std::max(fig.Calls, calls);
+    for (long k = 1; k <= calls; k += Stride) {
+      Fresh();
+      TRunReport report;
+      {
+        TFaultScope scope;
+        scope.Io.ModelSyncs();
+        scope.Io.Arm(kind, k, code);
+        scope.Io.TearAt(k);
+        report = RunBatch(Prog);
+        if (!scope.Io.Fired()) continue;
+      }
+      std::string when =
+          "kind " + std::to_string(static_cast<int>(kind)) + " at call " + std::to_string(k);
+      long lost = Verify(when);
+      fig.FilesLost += lost;
+      ++fig.Runs;
+      bool crash = kind != TFaultIo::TKind::FailOnce && kind != TFaultIo::TKind::FailAlways;
+      if (!crash) CheckReported(report, kind, when);
+      if (lost == 0) ++(crash ? fig.Crashes : fig.Errors);
+      Complete(when);
+      if (HasFailure()) return; // one broken run tells enough
+    }
+  }
+
+  long CountCalls() {
+    Fresh();
+    TFaultScope scope;
+    scope.Io.ModelSyncs();
+    RunBatch(Prog);
+    return scope.Io.Calls();
+  }
+
+  // A failed object is named; after a single failure the change went on with the others.
+  void CheckReported(const TRunReport& report, TFaultIo::TKind kind, const std::string& when) {
+    int failed = 0, changed = 0;
+    for (const TChangeItem& item : report.Items) {
+      if (item.Outcome.Result == TChangeResult::Failed) {
+        ++failed;
+        EXPECT_FALSE(item.Outcome.Error.empty()) << when;
+      }
+      changed += item.Outcome.Result == TChangeResult::Changed;
+    }
+    if (kind == TFaultIo::TKind::FailOnce && report.Started && failed == 1) {
+      EXPECT_EQ(changed, Changed - 1) << when << ": the change did not go on after a failure";
+    }
+  }
+
+  static TTempDir* Base;
+  static std::string Template, Prog;
+  std::string Work;
+  std::map<std::string, TContent> Before, After;
+  int Changed = 0;
+  long Stride = 1;
+  char OldCwd[4096];
+};
+TTempDir* TBatchMatrix::Base = nullptr;
+std::string TBatchMatrix::Template, TBatchMatrix::Prog;
+
+void Print(const char* what, const TFigures& f) {
+  std::cout << what << ": calls exercised " << f.Calls << ", runs " << f.Runs
+            << ", crashes survived " << f.Crashes << ", errors survived " << f.Errors
+            << ", files lost " << f.FilesLost << std::endl;
+}
+} // namespace
+
+TEST_F(TBatchMatrix, TheSuiteHasEnoughObjectsToChange) {
+  // 8 projects of 3 subsystems and 4 kinds, 2 settings blocks, in both languages.
+  EXPECT_EQ(Changed, 10);
+  int changedFiles = 0;
+  for (const auto& [rel, old] : Before)
+    changedFiles += After.at(rel).Bytes != old.Bytes;
+  EXPECT_EQ(changedFiles, 10 + 3); // and three list files
+}
+
+TEST_F(TBatchMatrix, CrashAtEveryCall) {
+  TFigures fig;
+  Matrix(TFaultIo::TKind::CrashDropUnsynced, 5, fig);
+  Matrix(TFaultIo::TKind::Crash, 5, fig);
+  Print("crash matrix", fig);
+  EXPECT_EQ(fig.FilesLost, 0);
+  EXPECT_GT(fig.Crashes, 0);
+}
+
+TEST_F(TBatchMatrix, PowerLossWithTornWritesAtEveryCall) {
+  TFigures fig;
+  Matrix(TFaultIo::TKind::CrashTorn, 5, fig);
+  Print("power-loss matrix", fig);
+  EXPECT_EQ(fig.FilesLost, 0);
+}
+
+TEST_F(TBatchMatrix, IoErrorAtEveryCallOnceAndForGood) {
+  TFigures fig;
+  Matrix(TFaultIo::TKind::FailOnce, 5 /* EIO */, fig);
+  Matrix(TFaultIo::TKind::FailAlways, 28 /* ENOSPC */, fig);
+  Print("I/O error matrix", fig);
+  EXPECT_EQ(fig.FilesLost, 0);
+  EXPECT_GT(fig.Errors, 0);
+}
+
+TEST_F(TBatchMatrix, PowerLossAfterReportedSuccessKeepsTheNewContent) {
+  Fresh();
+  TRunReport report;
+  {
+    TFaultScope scope;
+    scope.Io.ModelSyncs();
+    report = RunBatch(Prog);
+    scope.Io.PowerLoss();
+  }
+  ASSERT_TRUE(report.Started);
+  for (const auto& [rel, neu] : After)
+    EXPECT_EQ(ReadAll(Work + "/" + rel), neu.Bytes) << rel << " lost its new content";
+}
