@@ -1,12 +1,13 @@
 // The program's message catalogue: Russian and Ukrainian texts for the numbers it raises or asks.
-// Each program installs it through cLoadMsg at start-up; tests of the fallback leave the hook unset.
+// Each program installs it through cLoadMsg at start-up; tests of the fallback leave the hook
+// unset.
 #pragma once
 #include <cstdint>
 #include <string>
 
 // Message numbers added by this program for damaged files.
-constexpr int MsgChainLoop = 19;   // a record chain runs longer than the file could hold
-constexpr int MsgBadLayout = 20;   // header, directory or a group lies outside the file
+constexpr int MsgChainLoop = 19; // a record chain runs longer than the file could hold
+constexpr int MsgBadLayout = 20; // header, directory or a group lies outside the file
 // Message numbers of the correction workflow.
 constexpr int MsgNoReference = 140;      // the program file carries no valid reference data
 constexpr int MsgAlreadyRunning = 141;   // another instance holds the single-instance lock
