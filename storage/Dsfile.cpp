@@ -22,9 +22,11 @@ SFile::SFile(const std::string& name, ZFileMode mode, int extraFlags, unsigned p
     break;
   case fmCreate:
   case fmRewrite:
-    if (sysio::FileExists(Name)) {
+    // An exclusive creation names an exact path (a scratch file): a case variant is another file.
+    if ((extraFlags & O_EXCL) ? sysio::FileExistsExact(Name) : sysio::FileExists(Name)) {
       if (mode == fmCreate && !OutSel(Name, 1)) SetError(Name, 999);
-      if (sysio::Unlink(Name) != 0) SystemError();
+      if (((extraFlags & O_EXCL) ? sysio::UnlinkExact(Name) : sysio::Unlink(Name)) != 0)
+        SystemError();
     }
     flags = O_WRONLY | O_CREAT | O_TRUNC;
     break;

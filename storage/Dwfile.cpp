@@ -14,7 +14,10 @@
 #include "storage/Sysio.h"
 
 namespace {
-constexpr size_t kCacheSize = 32768;
+constexpr size_t kCacheSize = 65536;
+// A jump (header, first record of a group) reads at least this much; sequential reading a full
+// cache. The check needs the header and one group, not the whole file.
+constexpr size_t kMinFill = 4096;
 constexpr size_t kTmpChunk = 65536;
 const char kEndMarker[LenEof] = {0, '\xFF', '\xFF', '\xFF', '\xFF', 1, 0, '@'};
 
@@ -63,6 +66,7 @@ WFile::WFile(const std::string& name) : Composite(true), Uncaught(std::uncaught_
     Mode = fmRead;
   }
   Name = File->Name;
+  OsPos = 0; // a new handle stands at the start
   OpenComposite();
 }
 
@@ -70,14 +74,18 @@ WFile::WFile(const std::string& name, ZFileMode mode)
     : Composite(false), Mode(mode), Uncaught(std::uncaught_exceptions()) {
   File = std::make_unique<SFile>(name, mode == fmAppend ? fmUpdate : mode);
   Name = File->Name;
+  OsPos = 0;
   OpenSimple(mode);
 }
 
 void WFile::OpenComposite() {
-  FileLen = File->Size();
-  if (FileLen < 8) BadLayout();
   char head[8];
-  ReadExact(0, head, 8);
+  size_t got = ReadAt(0, head, 8);
+  if (got < 8) { // a file shorter than 8 bytes is no record file
+    FileLen = got;
+    BadLayout();
+  }
+  FileLen = PhysicalSize();
   Header.End = Get32(head);
   Header.Count = Get32(head + 4);
   uint64_t dirEnd = 8 + 8 * static_cast<uint64_t>(Header.Count);
@@ -92,7 +100,7 @@ void WFile::OpenComposite() {
 void WFile::OpenSimple(ZFileMode mode) {
   Header.Count = 1;
   if (mode == fmCreate || mode == fmRewrite) return;
-  FileLen = File->Size();
+  FileLen = PhysicalSize();
   if (FileLen > EmptyAdr) BadLayout();
   Header.End = static_cast<uint32_t>(FileLen);
   if (mode != fmAppend) return;
@@ -158,6 +166,13 @@ void WFile::CheckGroup(unsigned long group) {
 
 // ---- positioned input and output ----
 
+uint64_t WFile::PhysicalSize() {
+  OsPos = -1;
+  uint64_t end = static_cast<uint64_t>(File->Seek(0, 2));
+  OsPos = static_cast<int64_t>(end);
+  return end;
+}
+
 void WFile::SeekTo(uint64_t pos) {
   if (OsPos == static_cast<int64_t>(pos)) return;
   OsPos = -1;
@@ -167,24 +182,38 @@ void WFile::SeekTo(uint64_t pos) {
 
 size_t WFile::ReadAt(uint64_t pos, char* buf, size_t n) {
   if (pos >= CacheStart && pos + n <= CacheStart + CacheLen) {
-    std::memcpy(buf, Cache.data() + (pos - CacheStart), n);
+    std::memcpy(buf, Cache.get() + (pos - CacheStart), n);
     return n;
   }
-  SeekTo(pos);
-  OsPos = -1;
   if (n > kCacheSize / 2) {
+    SeekTo(pos);
+    OsPos = -1;
     size_t got = static_cast<size_t>(File->SRead(buf, static_cast<int>(n)));
     OsPos = static_cast<int64_t>(pos + got);
     return got;
   }
-  if (Cache.empty()) Cache.resize(kCacheSize);
+  if (!Cache) Cache.reset(new char[kCacheSize]); // not zero-filled: only read bytes are used
+  // Reading on from the cached bytes fills the whole cache; a jump reads what the group needs.
+  uint64_t start = pos;
+  bool onward = CacheLen > 0 && pos == CacheStart + CacheLen;
+  size_t fill = onward ? kCacheSize : std::clamp<size_t>(FillHint, kMinFill, kCacheSize);
+  if (KeepCache && FileLen <= kCacheSize / 2 && pos + n <= FileLen) {
+    start = 0; // a small file that only this object changes is read whole, once
+    fill = static_cast<size_t>(FileLen);
+  }
+  // Never ask for bytes behind the known end: one call then brings everything.
+  if (FileLen > start && FileLen - start < fill) fill = static_cast<size_t>(FileLen - start);
+  fill = std::max<size_t>(fill, pos - start + n);
+  SeekTo(start);
+  OsPos = -1;
   CacheLen = 0;
-  size_t got = static_cast<size_t>(File->SRead(Cache.data(), static_cast<int>(kCacheSize)));
-  OsPos = static_cast<int64_t>(pos + got);
-  CacheStart = pos;
+  size_t got = static_cast<size_t>(File->SRead(Cache.get(), static_cast<int>(fill)));
+  OsPos = static_cast<int64_t>(start + got);
+  CacheStart = start;
   CacheLen = got;
-  size_t m = std::min(n, got);
-  std::memcpy(buf, Cache.data(), m);
+  size_t skip = static_cast<size_t>(pos - start);
+  size_t m = got > skip ? std::min(n, got - skip) : 0;
+  std::memcpy(buf, Cache.get() + skip, m);
   return m;
 }
 
@@ -200,7 +229,7 @@ void WFile::WriteAt(uint64_t pos, const char* buf, size_t n) {
   FileLen = std::max(FileLen, pos + n);
   // Keep the cached bytes equal to the file.
   uint64_t from = std::max(pos, CacheStart), to = std::min(pos + n, CacheStart + CacheLen);
-  if (from < to) std::memcpy(Cache.data() + (from - CacheStart), buf + (from - pos), to - from);
+  if (from < to) std::memcpy(Cache.get() + (from - CacheStart), buf + (from - pos), to - from);
 }
 
 void WFile::Flush() {
@@ -240,7 +269,8 @@ unsigned long WFile::WOpen_file(unsigned long group) {
     BadLayout();
   CurAdr = LastAdr = e.Offset;
   Visited = 0;
-  CacheLen = 0; // another process may have changed the file since the last group
+  if (!KeepCache) CacheLen = 0; // another process may have changed the file since the last group
+  FillHint = e.Size;
   return e.Size;
 }
 
@@ -264,7 +294,7 @@ void WFile::WCreat_file(unsigned long group) {
   TmpFlushed = 0;
   NewGroup = static_cast<uint32_t>(group);
   std::string tmp = Name + "$$";
-  if (sysio::Unlink(tmp) != 0 && errno != ENOENT) OutSystemErrorCode(tmp, errno);
+  if (sysio::UnlinkExact(tmp) != 0 && errno != ENOENT) OutSystemErrorCode(tmp, errno);
   // Never follow a link planted at the scratch name.
   TmpFile = std::make_unique<SFile>(tmp, fmUpdate, O_CREAT | O_EXCL | O_NOFOLLOW);
 }

@@ -211,6 +211,15 @@ bool FileExists(const std::string& path) {
   return Stat(path, &st) == 0 && S_ISREG(st.st_mode);
 }
 
+int UnlinkExact(const std::string& path) {
+  return gIo->Unlink(Utf8FromCp1251(path));
+}
+
+bool FileExistsExact(const std::string& path) {
+  struct stat st;
+  return gIo->Stat(Utf8FromCp1251(path), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool DirExists(const std::string& path) {
   struct stat st;
   return Stat(path, &st) == 0 && S_ISDIR(st.st_mode);

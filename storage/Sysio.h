@@ -73,4 +73,9 @@ ssize_t WriteFull(int fd, const void* buf, size_t count);
 
 bool FileExists(const std::string& path);
 bool DirExists(const std::string& path);
+
+// Without the case-insensitive match, for scratch names derived from a path that is resolved
+// already: a name that does not exist costs no directory walk.
+int UnlinkExact(const std::string& path);
+bool FileExistsExact(const std::string& path);
 } // namespace sysio

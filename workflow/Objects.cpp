@@ -128,6 +128,7 @@ uint8_t CheckObject(const TListInfo& info, const TObjLine& line, unsigned char r
   try {
     FileObj = nullptr;
     FileObj = new WFile(line.File);
+    FileObj->KeepCache = true; // both comparisons read the same group
     int old = RefGroupOf(line.Kind, russian != 0, false);
     uint8_t state = CompareP145(info.CalcGroup, old)       ? stReplaceable
                     : CompareP145(info.CalcGroup, old + 8) ? stReplaced
@@ -194,6 +195,7 @@ TChangeOutcome ChangeObject(const TListInfo& info, const TObjLine& line, const W
     if (!KnownKind(line.Kind)) SetError("Неверный вид стройки " + std::to_string(line.Kind), 0);
     FileObj = nullptr;
     FileObj = new WFile(line.File);
+    FileObj->KeepCache = true;
     if (ChangeP145(info.CalcGroup, line.Kind, russian)) {
       CloseObject();
       return {TChangeResult::Unchanged, ""};
