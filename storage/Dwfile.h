@@ -129,16 +129,16 @@ private:
   void ReleaseBlock() noexcept;
   void DestroyDuties();
 
-  uint64_t FileLen = 0;    // physical length as far as this object knows
-  uint64_t Visited = 0;    // bytes of the chain walked since the last positioning
-  std::string TmpBuf;      // group output not yet in the scratch file
-  uint32_t TmpFlushed = 0; // bytes already in the scratch file
+  uint64_t FileLen = 0;          // physical length as far as this object knows
+  uint64_t Visited = 0;          // bytes of the chain walked since the last positioning
+  std::string TmpBuf;            // group output not yet in the scratch file
+  uint32_t TmpFlushed = 0;       // bytes already in the scratch file
   std::unique_ptr<char[]> Cache; // read cache: file bytes [CacheStart, CacheStart + CacheLen)
   uint64_t CacheStart = 0;
   size_t CacheLen = 0;
-  int64_t OsPos = -1; // the handle's position when known
+  int64_t OsPos = -1;  // the handle's position when known
   size_t FillHint = 0; // bytes a jump into the current group should read
-  int Uncaught = 0;   // exceptions in flight when the object was made
+  int Uncaught = 0;    // exceptions in flight when the object was made
 
   // Block state.
   WRec* BlockRec = nullptr;

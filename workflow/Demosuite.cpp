@@ -664,8 +664,8 @@ void CreateLargeSuite(const std::string& dir, const std::string& refFile,
   for (const TObject& o : objs) {
     std::string rec = ProjectListRecord(o, true, rng, 1);
     list[1].push_back({0, rec});
-    WriteLargeProject(dir + "/LSS/" + std::to_string(o.Number) + info.ExtRus, o, ref, rec,
-                      options, rng);
+    WriteLargeProject(dir + "/LSS/" + std::to_string(o.Number) + info.ExtRus, o, ref, rec, options,
+                      rng);
   }
   WriteRaw(dir + "/LSS/AdmSs.rus", FileImage(4, list));
   if (options.ListRecords > 0) {

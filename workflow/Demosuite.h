@@ -39,9 +39,9 @@ uint32_t DemoObjectNumber(int index);
 // every project file is written whole in the compact layout, without flushing each group.
 struct TLargeSuiteOptions {
   int Projects = 5000;
-  int FileBytes = 64 * 1024;   // size of each project file
-  int Calculations = 30;       // calculations in group 109, the P145 calculation among them
-  int ListRecords = 0;         // records of a second list file kLargeListName (0: none)
+  int FileBytes = 64 * 1024; // size of each project file
+  int Calculations = 30;     // calculations in group 109, the P145 calculation among them
+  int ListRecords = 0;       // records of a second list file kLargeListName (0: none)
   uint32_t Seed = 1;
 };
 // The second list of the large suite, in the directory of the alias "LSS".

@@ -104,8 +104,9 @@ TListFields LeadingFields(const TListFields& fields, int lastOffset) {
 
 std::vector<TObjLine> LoadObjectLines(const TListInfo& info, unsigned char russian) {
   const TListFields& all = *(info.Projects() ? ListFields147 : ListFields150);
-  TListFields fields =
-      LeadingFields(all, info.Contractor() ? kImgVariant : info.Projects() ? kImgKind : kImgNumber);
+  TListFields fields = LeadingFields(all, info.Contractor() ? kImgVariant
+                                          : info.Projects() ? kImgKind
+                                                            : kImgNumber);
   std::vector<TObjLine> read;
   std::vector<uint32_t> numbers;
   int64_t lastNum = -1;

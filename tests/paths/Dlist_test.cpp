@@ -158,8 +158,8 @@ std::vector<size_t> NaiveInsertionOrder(const std::vector<uint32_t>& keys) {
       key[b] = static_cast<char>(keys[i] >> (24 - 8 * b));
     bool found = false;
     int pos = SearchKeys(
-        static_cast<int>(sorted.size()), [&](int j) { return sorted[static_cast<size_t>(j)].data(); },
-        key.data(), 4, found);
+        static_cast<int>(sorted.size()),
+        [&](int j) { return sorted[static_cast<size_t>(j)].data(); }, key.data(), 4, found);
     sorted.insert(sorted.begin() + pos, key);
     order.insert(order.begin() + pos, i);
   }

@@ -51,9 +51,13 @@ public:
       t += n;
     return t;
   }
-  int Open(const std::string& p, int f, mode_t m) override { return ++N[kOpen], TPosixIoSys::Open(p, f, m); }
+  int Open(const std::string& p, int f, mode_t m) override {
+    return ++N[kOpen], TPosixIoSys::Open(p, f, m);
+  }
   int Close(int fd) override { return ++N[kClose], TPosixIoSys::Close(fd); }
-  ssize_t Read(int fd, void* b, size_t c) override { return ++N[kRead], TPosixIoSys::Read(fd, b, c); }
+  ssize_t Read(int fd, void* b, size_t c) override {
+    return ++N[kRead], TPosixIoSys::Read(fd, b, c);
+  }
   ssize_t Write(int fd, const void* b, size_t c) override {
     return ++N[kWrite], TPosixIoSys::Write(fd, b, c);
   }
@@ -68,7 +72,9 @@ public:
   int Stat(const std::string& p, struct stat* st) override {
     return ++N[kStat], TPosixIoSys::Stat(p, st);
   }
-  int Mkdir(const std::string& p, mode_t m) override { return ++N[kOther], TPosixIoSys::Mkdir(p, m); }
+  int Mkdir(const std::string& p, mode_t m) override {
+    return ++N[kOther], TPosixIoSys::Mkdir(p, m);
+  }
   int ListDir(const std::string& p, std::vector<std::string>& n) override {
     return ++N[kOther], TPosixIoSys::ListDir(p, n);
   }
@@ -86,8 +92,8 @@ private:
 };
 
 std::string Breakdown(const TCountingIo& io, double per) {
-  static const char* names[] = {"open", "close", "read", "write", "seek",
-                                "sync", "stat", "rename", "unlink", "other"};
+  static const char* names[] = {"open", "close", "read",   "write",  "seek",
+                                "sync", "stat",  "rename", "unlink", "other"};
   std::string out;
   char buf[64];
   for (int k = 0; k < TCountingIo::kKinds; ++k)
@@ -213,8 +219,8 @@ struct TResults {
   std::vector<std::string> Notes;
 };
 
-void MeasureCheck(const TBenchOptions& o, const TListInfo& info,
-                  const std::vector<TObjLine>& lines, TResults& res) {
+void MeasureCheck(const TBenchOptions& o, const TListInfo& info, const std::vector<TObjLine>& lines,
+                  TResults& res) {
   std::vector<std::string> paths;
   for (const TObjLine& l : lines)
     paths.push_back(sysio::OsPath(GetRealName(l.File)));
@@ -307,8 +313,8 @@ void MeasureChange(const TBenchOptions& o, const TListInfo& info,
     double t0 = Now();
     for (const TObjLine* l : chosen) {
       FileList->WRead(l->Adr, &listRec);
-      TChangeOutcome out = ChangeObject(info, *l, listRec, 1,
-                                        [&](WRec* rec) { FileList->WUpdate(l->Adr, rec); });
+      TChangeOutcome out =
+          ChangeObject(info, *l, listRec, 1, [&](WRec* rec) { FileList->WUpdate(l->Adr, rec); });
       failed += out.Result != TChangeResult::Changed;
     }
     change.Times.push_back(Now() - t0);
