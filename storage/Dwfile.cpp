@@ -133,7 +133,7 @@ WFile::~WFile() noexcept(false) {
 void WFile::DestroyDuties() {
   if (Composite && NewGroup != EmptyAdr) {
     uint32_t h = NewGroup;
-    if (!TmpFile) {
+    if (!Scratch) {
       ReleaseBlock();
       NewGroup = EmptyAdr;
       return;
@@ -295,15 +295,17 @@ void WFile::WCreat_file(unsigned long group) {
   NewGroup = static_cast<uint32_t>(group);
   std::string tmp = Name + "$$";
   if (sysio::UnlinkExact(tmp) != 0 && errno != ENOENT) OutSystemErrorCode(tmp, errno);
-  // Never follow a link planted at the scratch name.
-  TmpFile = std::make_unique<SFile>(tmp, fmUpdate, O_CREAT | O_EXCL | O_NOFOLLOW);
+  // The scratch file itself is made only when the group outgrows memory (AppendRaw); a group of
+  // a few records never costs a file creation and deletion.
+  TmpName = tmp;
+  Scratch = true;
 }
 
 void WFile::WClose_file(unsigned long group) {
   RequireComposite();
   if (NewGroup == EmptyAdr)
     SetError("Для файла " + Name + " не выполнено создание файла " + Num(group), 0);
-  if (!TmpFile) {
+  if (!Scratch) {
     NewGroup = EmptyAdr;
     SetError("Закрытие файла невозможно для несуществующего файла TMP$", 0);
   }
@@ -352,10 +354,10 @@ void WFile::CommitGroup(unsigned long group) {
 
 void WFile::DiscardGroup() noexcept {
   if (TmpFile) {
-    std::string tmp = TmpFile->Name;
     TmpFile.reset();
-    sysio::Unlink(tmp);
+    sysio::UnlinkExact(TmpName);
   }
+  Scratch = false;
   TmpBuf.clear();
   TmpFlushed = 0;
   Written = 0;
@@ -451,6 +453,9 @@ void WFile::AppendRaw(const std::string& bytes) {
   TmpBuf += bytes;
   Written += static_cast<uint32_t>(bytes.size());
   if (TmpBuf.size() >= kTmpChunk) {
+    // Never follow a link planted at the scratch name.
+    if (!TmpFile)
+      TmpFile = std::make_unique<SFile>(TmpName, fmUpdate, O_CREAT | O_EXCL | O_NOFOLLOW);
     TmpFile->Seek(TmpFlushed);
     TmpFile->SWrite(TmpBuf.data(), static_cast<int>(TmpBuf.size()));
     TmpFlushed += static_cast<uint32_t>(TmpBuf.size());
@@ -464,7 +469,7 @@ void WFile::CheckWriteLength(uint16_t len) {
 }
 
 void WFile::AppendRecord(int8_t prefix, uint16_t len, const char* data) {
-  if (NewGroup == EmptyAdr || !TmpFile) SetError("Невозможна запись в несуществующий файл TMP", 0);
+  if (NewGroup == EmptyAdr || !Scratch) SetError("Невозможна запись в несуществующий файл TMP", 0);
   CheckWriteLength(len);
   AppendRaw(RecordBytes(prefix, EmptyAdr, len, data));
 }

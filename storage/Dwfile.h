@@ -132,6 +132,8 @@ private:
   uint64_t FileLen = 0;          // physical length as far as this object knows
   uint64_t Visited = 0;          // bytes of the chain walked since the last positioning
   std::string TmpBuf;            // group output not yet in the scratch file
+  std::string TmpName;           // the scratch file's name ("$$" behind the file's path)
+  bool Scratch = false;          // a group is under construction, its scratch name cleared
   uint32_t TmpFlushed = 0;       // bytes already in the scratch file
   std::unique_ptr<char[]> Cache; // read cache: file bytes [CacheStart, CacheStart + CacheLen)
   uint64_t CacheStart = 0;

@@ -4,7 +4,9 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <map>
 #include <strings.h>
+#include <time.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -85,6 +87,53 @@ bool Exists(const std::string& osPath) {
   return gIo->Stat(osPath, &st) == 0;
 }
 
+// The case-folded names of one directory, each with the first name in listing order that
+// folds to it.
+struct TDirNames {
+  dev_t Dev = 0;
+  ino_t Ino = 0;
+  struct timespec Mtime {};
+  std::map<std::string, std::string> ByFold;
+};
+// Listings kept while their directory is unchanged, so that a list of many missing objects
+// walks their directory once, not once per object.
+std::map<std::string, TDirNames> gDirCache;
+
+bool SameMtime(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// The names of dir by fold; null when the directory cannot be listed.
+const TDirNames* FoldedNames(const std::string& dir) {
+  struct stat st;
+  if (gIo->Stat(dir, &st) != 0) return nullptr;
+  auto it = gDirCache.find(dir);
+  if (it != gDirCache.end() && it->second.Dev == st.st_dev && it->second.Ino == st.st_ino &&
+      SameMtime(it->second.Mtime, st.st_mtim))
+    return &it->second;
+  std::vector<std::string> names;
+  if (gIo->ListDir(dir, names) != 0) return nullptr;
+  TDirNames listed;
+  listed.Dev = st.st_dev;
+  listed.Ino = st.st_ino;
+  listed.Mtime = st.st_mtim;
+  for (const std::string& n : names)
+    listed.ByFold.emplace(FoldName(n), n);
+  // Kept only when the directory's last change lies well before the listing: any later change
+  // then gives it another time stamp, whatever the time stamp granularity.
+  struct timespec now;
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  bool settled = now.tv_sec - st.st_mtim.tv_sec > 1;
+  if (!settled) {
+    static TDirNames scratch;
+    scratch = std::move(listed);
+    gDirCache.erase(dir);
+    return &scratch;
+  }
+  if (gDirCache.size() > 256) gDirCache.clear();
+  return &(gDirCache[dir] = std::move(listed));
+}
+
 // Walks the components of an absolute or relative path, replacing each one that does not
 // exist by a case-insensitive match in its parent directory.
 std::string MatchCase(const std::string& utf8) {
@@ -98,14 +147,9 @@ std::string MatchCase(const std::string& utf8) {
     if (part.empty()) continue;
     std::string candidate = result + part;
     if (!Exists(candidate) && part != "." && part != "..") {
-      std::vector<std::string> names;
-      if (gIo->ListDir(result.empty() ? "." : result, names) == 0) {
-        std::string folded = FoldName(part);
-        for (const std::string& n : names)
-          if (FoldName(n) == folded) {
-            candidate = result + n;
-            break;
-          }
+      if (const TDirNames* names = FoldedNames(result.empty() ? "." : result)) {
+        auto match = names->ByFold.find(FoldName(part));
+        if (match != names->ByFold.end()) candidate = result + match->second;
       }
     }
     result = candidate;
@@ -120,6 +164,7 @@ TIoSys& IoSys() {
 }
 TIoSys* SetIoSys(TIoSys* io) {
   TIoSys* old = gIo;
+  gDirCache.clear(); // listings belong to the backend that made them
   gIo = io ? io : &gPosix;
   return old;
 }

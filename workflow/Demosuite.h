@@ -50,5 +50,6 @@ constexpr const char* kLargeListName = "AdmSsBig.rus";
 // Creates the large suite in dir (CP1251, absolute, empty or absent) from the reference file.
 void CreateLargeSuite(const std::string& dir, const std::string& refFile,
                       const TLargeSuiteOptions& options);
-// The case of the i-th project of the large suite (eight in ten are replaceable).
+// The case of the i-th project of the large suite (eight in ten are replaceable, one in fifty
+// is missing).
 TDemoCase LargeSuiteCase(int index);

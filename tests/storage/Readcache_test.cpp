@@ -1,9 +1,11 @@
-// The record file's read cache: what a group read costs in OS calls, records that span cache
-// windows, bytes changed by another writer, and a compression without directory walks.
+// I/O costs of the record files: what a group read costs in OS calls, records across cache
+// windows, bytes changed by another writer, directory listings kept, scratch files made lazily.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fcntl.h>
 #include <map>
+#include <sys/stat.h>
 
 #include "storage/Dutilfile.h"
 #include "storage/Dwfile.h"
@@ -169,4 +171,61 @@ TEST(ReadCache, CompressionOpensTheSourceOnceAndWalksNoDirectory) {
   for (unsigned g = 0; g < 10; ++g)
     EXPECT_EQ(ReadGroup(f, g), before[g]) << g;
   EXPECT_EQ(def_unused(tmp / "obj"), 0);
+}
+
+TEST(DirCache, MissingNamesListASettledDirectoryOnceAndNewNamesAreFound) {
+  TTempDir tmp;
+  std::string dir = tmp / "objs";
+  ASSERT_EQ(sysio::Mkdir(dir), 0);
+  for (int i = 0; i < 30; ++i)
+    WriteAll(dir + "/" + std::to_string(i) + ".arr", "x");
+  // A directory changed long ago keeps its listing.
+  struct timespec past[2] = {{1000000000, 0}, {1000000000, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, dir.c_str(), past, 0), 0);
+  {
+    TCountScope count;
+    for (int i = 100; i < 120; ++i)
+      EXPECT_FALSE(sysio::FileExists(dir + "/" + std::to_string(i) + ".arr"));
+    EXPECT_TRUE(sysio::FileExists(dir + "/7.ARR"));
+    EXPECT_EQ(count.Io.N["listdir"], 1);
+    // A file created since then changes the directory's time stamp and is found.
+    WriteAll(dir + "/NEW.ARR", "y");
+    EXPECT_EQ(sysio::OsPath(dir + "/new.arr"), dir + "/NEW.ARR");
+    EXPECT_EQ(count.Io.N["listdir"], 2);
+  }
+}
+
+TEST(DirCache, ARecentlyChangedDirectoryIsListedAgain) {
+  TTempDir tmp;
+  WriteAll(tmp / "a.arr", "x");
+  TCountScope count;
+  EXPECT_FALSE(sysio::FileExists(tmp / "b.arr"));
+  WriteAll(tmp / "B.arr", "y"); // may fall within the same time stamp as the first listing
+  EXPECT_TRUE(sysio::FileExists(tmp / "b.arr"));
+  EXPECT_EQ(count.Io.N["listdir"], 2);
+}
+
+TEST(ScratchFile, OnlyAGroupThatOutgrowsMemoryGoesThroughTheScratchFile) {
+  TTempDir tmp;
+  std::string path = tmp / "f.bn";
+  creat_bf(path, 3, nullptr);
+  std::vector<std::string> big;
+  for (int i = 0; i < 100; ++i)
+    big.push_back(std::string(1000, static_cast<char>('A' + i % 26)));
+  {
+    WFile f(path);
+    TCountScope count;
+    f.WCreat_file(1);
+    f.WWrite(std::string("small"));
+    f.WClose_file(1);
+    EXPECT_EQ(count.Io.N["open"], 0);
+    f.WCreat_file(2);
+    for (const std::string& r : big)
+      f.WWrite(1, static_cast<unsigned short>(r.size()), r.data());
+    f.WClose_file(2);
+    EXPECT_EQ(count.Io.N["open"], 1);
+    EXPECT_EQ(ReadGroup(f, 2), big);
+  }
+  EXPECT_FALSE(sysio::FileExists(path + "$$"));
+  EXPECT_EQ(GroupRecords(path, 1).size(), 1u);
 }

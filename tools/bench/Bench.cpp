@@ -223,7 +223,7 @@ void MeasureCheck(const TBenchOptions& o, const TListInfo& info, const std::vect
                   TResults& res) {
   std::vector<std::string> paths;
   for (const TObjLine& l : lines)
-    paths.push_back(sysio::OsPath(GetRealName(l.File)));
+    if (sysio::FileExists(GetRealName(l.File))) paths.push_back(sysio::OsPath(GetRealName(l.File)));
   std::vector<char> buf(1 << 20);
   std::vector<TObjLine> work = lines;
   ReadAll(paths, buf); // warm the page cache and the code
