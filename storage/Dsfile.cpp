@@ -55,6 +55,13 @@ int SFile::SRead(char* buffer, int count) {
   return static_cast<int>(n);
 }
 
+int SFile::SReadAt(char* buffer, int count, long offset) {
+  if (Mode == fmCreate || Mode == fmRewrite) SetError(Name, 17);
+  ssize_t n = sysio::PReadFull(Handle, buffer, static_cast<size_t>(count), offset);
+  if (n < 0) SystemError();
+  return static_cast<int>(n);
+}
+
 void SFile::SWrite(const char* buffer, int count) {
   if (Mode == fmRead) SetError(Name, 18);
   if (count > 0 && sysio::WriteFull(Handle, buffer, static_cast<size_t>(count)) < 0) SystemError();

@@ -19,6 +19,9 @@ constexpr size_t kCacheSize = 65536;
 // cache. The check needs the header and one group, not the whole file.
 constexpr size_t kMinFill = 4096;
 constexpr size_t kTmpChunk = 65536;
+// The read cache of the last closed file, for the next one: a file opened per object then
+// allocates no cache (the program has one thread).
+std::unique_ptr<char[]> gSpareCache;
 const char kEndMarker[LenEof] = {0, '\xFF', '\xFF', '\xFF', '\xFF', 1, 0, '@'};
 
 void Put32(char* p, uint32_t v) {
@@ -125,9 +128,16 @@ WFile::~WFile() noexcept(false) {
       } catch (...) {
       }
     }
+    KeepSpareCache();
     return;
   }
   DestroyDuties();
+  KeepSpareCache();
+}
+
+void WFile::KeepSpareCache() noexcept {
+  if (Cache && !gSpareCache) gSpareCache = std::move(Cache);
+  CacheLen = 0;
 }
 
 void WFile::DestroyDuties() {
@@ -186,13 +196,11 @@ size_t WFile::ReadAt(uint64_t pos, char* buf, size_t n) {
     return n;
   }
   if (n > kCacheSize / 2) {
-    SeekTo(pos);
     OsPos = -1;
-    size_t got = static_cast<size_t>(File->SRead(buf, static_cast<int>(n)));
-    OsPos = static_cast<int64_t>(pos + got);
-    return got;
+    return static_cast<size_t>(File->SReadAt(buf, static_cast<int>(n), static_cast<long>(pos)));
   }
-  if (!Cache) Cache.reset(new char[kCacheSize]); // not zero-filled: only read bytes are used
+  if (!Cache) // not zero-filled: only read bytes are used
+    Cache = gSpareCache ? std::move(gSpareCache) : std::unique_ptr<char[]>(new char[kCacheSize]);
   // Reading on from the cached bytes fills the whole cache; a jump reads what the group needs.
   uint64_t start = pos;
   bool onward = CacheLen > 0 && pos == CacheStart + CacheLen;
@@ -204,11 +212,10 @@ size_t WFile::ReadAt(uint64_t pos, char* buf, size_t n) {
   // Never ask for bytes behind the known end: one call then brings everything.
   if (FileLen > start && FileLen - start < fill) fill = static_cast<size_t>(FileLen - start);
   fill = std::max<size_t>(fill, pos - start + n);
-  SeekTo(start);
   OsPos = -1;
   CacheLen = 0;
-  size_t got = static_cast<size_t>(File->SRead(Cache.get(), static_cast<int>(fill)));
-  OsPos = static_cast<int64_t>(start + got);
+  size_t got = static_cast<size_t>(
+      File->SReadAt(Cache.get(), static_cast<int>(fill), static_cast<long>(start)));
   CacheStart = start;
   CacheLen = got;
   size_t skip = static_cast<size_t>(pos - start);

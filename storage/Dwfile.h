@@ -102,6 +102,7 @@ private:
 
   // Positioned input and output of the main file through a small read cache.
   uint64_t PhysicalSize();
+  void KeepSpareCache() noexcept;
   void SeekTo(uint64_t pos);
   size_t ReadAt(uint64_t pos, char* buf, size_t n);
   void ReadExact(uint64_t pos, char* buf, size_t n);

@@ -21,6 +21,15 @@ int TIoSys::Lock(int fd, int operation) {
   return rc;
 }
 
+ssize_t TIoSys::PRead(int fd, void* buf, size_t count, off_t offset) {
+  if (Seek(fd, offset, SEEK_SET) < 0) return -1;
+  return Read(fd, buf, count);
+}
+
+ssize_t TPosixIoSys::PRead(int fd, void* buf, size_t count, off_t offset) {
+  return ::pread(fd, buf, count, offset);
+}
+
 int TPosixIoSys::Open(const std::string& path, int flags, mode_t mode) {
   int fd;
   do
@@ -105,6 +114,9 @@ bool SameMtime(const struct timespec& a, const struct timespec& b) {
 
 // The names of dir by fold; null when the directory cannot be listed.
 const TDirNames* FoldedNames(const std::string& dir) {
+  // File time stamps come from the coarse clock: a change after this moment gets a later stamp.
+  struct timespec now;
+  ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
   struct stat st;
   if (gIo->Stat(dir, &st) != 0) return nullptr;
   auto it = gDirCache.find(dir);
@@ -119,11 +131,10 @@ const TDirNames* FoldedNames(const std::string& dir) {
   listed.Mtime = st.st_mtim;
   for (const std::string& n : names)
     listed.ByFold.emplace(FoldName(n), n);
-  // Kept only when the directory's last change lies well before the listing: any later change
-  // then gives it another time stamp, whatever the time stamp granularity.
-  struct timespec now;
-  ::clock_gettime(CLOCK_REALTIME, &now);
-  bool settled = now.tv_sec - st.st_mtim.tv_sec > 1;
+  // Kept only when the directory's last change lies in an earlier clock tick: any later change
+  // then gives it another time stamp.
+  bool settled = now.tv_sec > st.st_mtim.tv_sec ||
+                 (now.tv_sec == st.st_mtim.tv_sec && now.tv_nsec > st.st_mtim.tv_nsec);
   if (!settled) {
     static TDirNames scratch;
     scratch = std::move(listed);
@@ -232,6 +243,19 @@ ssize_t ReadFull(int fd, void* buf, size_t count) {
   size_t done = 0;
   while (done < count) {
     ssize_t n = gIo->Read(fd, static_cast<char*>(buf) + done, count - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return -1;
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<ssize_t>(done);
+}
+
+ssize_t PReadFull(int fd, void* buf, size_t count, off_t offset) {
+  size_t done = 0;
+  while (done < count) {
+    ssize_t n = gIo->PRead(fd, static_cast<char*>(buf) + done, count - done,
+                           offset + static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return -1;
     if (n == 0) break;

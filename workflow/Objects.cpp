@@ -140,10 +140,15 @@ std::vector<TObjLine> LoadObjectLines(const TListInfo& info, unsigned char russi
 
 uint8_t CheckObject(const TListInfo& info, const TObjLine& line, unsigned char russian) {
   if (line.File.empty() || !KnownKind(line.Kind)) return stUnreadable;
-  if (!sysio::FileExists(GetRealName(line.File))) return stMissing;
   try {
     FileObj = nullptr;
-    FileObj = new WFile(line.File);
+    try {
+      FileObj = new WFile(line.File);
+    } catch (const std::exception&) {
+      // Only a file that cannot be opened is looked up: an existing one costs no extra call.
+      if (!sysio::FileExists(GetRealName(line.File))) return stMissing;
+      throw;
+    }
     FileObj->KeepCache = true; // both comparisons read the same group
     int old = RefGroupOf(line.Kind, russian != 0, false);
     uint8_t state = CompareP145(info.CalcGroup, old)       ? stReplaceable

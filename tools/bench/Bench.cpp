@@ -40,11 +40,19 @@ double Median(std::vector<double> v) {
   return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-// A POSIX backend that counts every call by kind.
+// A POSIX backend that counts every call by kind and the time spent in it.
 class TCountingIo : public TPosixIoSys {
 public:
   enum { kOpen, kClose, kRead, kWrite, kSeek, kSync, kStat, kRename, kUnlink, kOther, kKinds };
   long N[kKinds] = {};
+  double T[kKinds] = {};
+  template <class F> auto Timed(int kind, F call) {
+    double t0 = Now();
+    auto rc = call();
+    T[kind] += Now() - t0;
+    ++N[kind];
+    return rc;
+  }
   long Total() const {
     long t = 0;
     for (long n : N)
@@ -52,33 +60,50 @@ public:
     return t;
   }
   int Open(const std::string& p, int f, mode_t m) override {
-    return ++N[kOpen], TPosixIoSys::Open(p, f, m);
+    return Timed(kOpen, [&] { return TPosixIoSys::Open(p, f, m); });
   }
-  int Close(int fd) override { return ++N[kClose], TPosixIoSys::Close(fd); }
+  int Close(int fd) override {
+    return Timed(kClose, [&] { return TPosixIoSys::Close(fd); });
+  }
   ssize_t Read(int fd, void* b, size_t c) override {
-    return ++N[kRead], TPosixIoSys::Read(fd, b, c);
+    return Timed(kRead, [&] { return TPosixIoSys::Read(fd, b, c); });
+  }
+  ssize_t PRead(int fd, void* b, size_t c, off_t o) override {
+    return Timed(kRead, [&] { return TPosixIoSys::PRead(fd, b, c, o); });
   }
   ssize_t Write(int fd, const void* b, size_t c) override {
-    return ++N[kWrite], TPosixIoSys::Write(fd, b, c);
+    return Timed(kWrite, [&] { return TPosixIoSys::Write(fd, b, c); });
   }
-  off_t Seek(int fd, off_t o, int w) override { return ++N[kSeek], TPosixIoSys::Seek(fd, o, w); }
-  int DataSync(int fd) override { return ++N[kSync], TPosixIoSys::DataSync(fd); }
-  int FullSync(int fd) override { return ++N[kSync], TPosixIoSys::FullSync(fd); }
-  int Truncate(int fd, off_t l) override { return ++N[kOther], TPosixIoSys::Truncate(fd, l); }
+  off_t Seek(int fd, off_t o, int w) override {
+    return Timed(kSeek, [&] { return TPosixIoSys::Seek(fd, o, w); });
+  }
+  int DataSync(int fd) override {
+    return Timed(kSync, [&] { return TPosixIoSys::DataSync(fd); });
+  }
+  int FullSync(int fd) override {
+    return Timed(kSync, [&] { return TPosixIoSys::FullSync(fd); });
+  }
+  int Truncate(int fd, off_t l) override {
+    return Timed(kOther, [&] { return TPosixIoSys::Truncate(fd, l); });
+  }
   int Rename(const std::string& a, const std::string& b) override {
-    return ++N[kRename], TPosixIoSys::Rename(a, b);
+    return Timed(kRename, [&] { return TPosixIoSys::Rename(a, b); });
   }
-  int Unlink(const std::string& p) override { return ++N[kUnlink], TPosixIoSys::Unlink(p); }
+  int Unlink(const std::string& p) override {
+    return Timed(kUnlink, [&] { return TPosixIoSys::Unlink(p); });
+  }
   int Stat(const std::string& p, struct stat* st) override {
-    return ++N[kStat], TPosixIoSys::Stat(p, st);
+    return Timed(kStat, [&] { return TPosixIoSys::Stat(p, st); });
   }
   int Mkdir(const std::string& p, mode_t m) override {
-    return ++N[kOther], TPosixIoSys::Mkdir(p, m);
+    return Timed(kOther, [&] { return TPosixIoSys::Mkdir(p, m); });
   }
   int ListDir(const std::string& p, std::vector<std::string>& n) override {
-    return ++N[kOther], TPosixIoSys::ListDir(p, n);
+    return Timed(kOther, [&] { return TPosixIoSys::ListDir(p, n); });
   }
-  int Lock(int fd, int op) override { return ++N[kOther], TIoSys::Lock(fd, op); }
+  int Lock(int fd, int op) override {
+    return Timed(kOther, [&] { return TIoSys::Lock(fd, op); });
+  }
 };
 
 class TCountScope {
@@ -90,6 +115,24 @@ public:
 private:
   TIoSys* Previous;
 };
+
+// Milliseconds per item spent in each kind of call.
+std::string TimeBreakdown(const TCountingIo& io, double per) {
+  static const char* names[] = {"open", "close", "read",   "write",  "seek",
+                                "sync", "stat",  "rename", "unlink", "other"};
+  std::string out;
+  char buf[64];
+  double total = 0;
+  for (int k = 0; k < TCountingIo::kKinds; ++k)
+    if (io.N[k]) {
+      total += io.T[k];
+      std::snprintf(buf, sizeof buf, "%s%s %.3f", out.empty() ? "" : ", ", names[k],
+                    1000 * io.T[k] / per);
+      out += buf;
+    }
+  std::snprintf(buf, sizeof buf, "; in all %.3f ms", 1000 * total / per);
+  return out + buf;
+}
 
 std::string Breakdown(const TCountingIo& io, double per) {
   static const char* names[] = {"open", "close", "read",   "write",  "seek",
@@ -335,6 +378,7 @@ void MeasureChange(const TBenchOptions& o, const TListInfo& info,
   std::snprintf(note, sizeof note, "io calls per changed object: %.1f (%s)", counted.Total() / per,
                 Breakdown(counted, per).c_str());
   res.Notes.push_back(note);
+  res.Notes.push_back("ms per changed object inside the calls: " + TimeBreakdown(counted, per));
   if (failed) res.Notes.push_back("changes that did not succeed: " + std::to_string(failed));
   double sync = SyncCost(dir);
   double syncs = counted.N[TCountingIo::kSync] / per;
