@@ -1,6 +1,7 @@
 // Binary search over byte keys, shared by the pointer-list and the flat-block forms.
 #include "paths/Dlist.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
@@ -67,4 +68,69 @@ bool DeleteListMemo(char* block, int index, int recSize, int& count) {
   std::memset(block + static_cast<std::ptrdiff_t>(count) * recSize, 0,
               static_cast<size_t>(recSize));
   return false;
+}
+
+namespace {
+// Counts of inserted keys by rank, with prefix sums.
+class TRankCounts {
+public:
+  explicit TRankCounts(size_t n) : Tree(n + 1, 0) {}
+  void Add(size_t rank) {
+    for (size_t i = rank + 1; i < Tree.size(); i += i & (~i + 1))
+      ++Tree[i];
+  }
+  // Inserted keys of rank below rank.
+  size_t Below(size_t rank) const {
+    size_t sum = 0;
+    for (size_t i = rank; i > 0; i -= i & (~i + 1))
+      sum += Tree[i];
+    return sum;
+  }
+
+private:
+  std::vector<size_t> Tree;
+};
+
+// SearchKeys over n sorted keys of which below are smaller than the new key and equal are equal
+// to it; the result as SearchKeys gives it.
+size_t SearchPosition(size_t n, size_t below, size_t equal) {
+  auto cmp = [&](size_t i) { return i < below ? 1 : i >= below + equal ? -1 : 0; };
+  if (n == 0 || cmp(0) < 0) return 0;
+  if (cmp(n - 1) > 0) return n;
+  long lo = 0, hi = static_cast<long>(n) - 1;
+  while (hi >= lo) {
+    long mid = (lo + hi) / 2;
+    int c = cmp(static_cast<size_t>(mid));
+    if (c == 0) return static_cast<size_t>(mid);
+    if (lo == hi) return static_cast<size_t>(c > 0 ? lo + 1 : lo);
+    if (c < 0)
+      hi = mid - 1;
+    else
+      lo = mid + 1;
+  }
+  return static_cast<size_t>(lo);
+}
+} // namespace
+
+std::vector<size_t> KeyInsertionOrder(const std::vector<uint32_t>& keys) {
+  std::vector<uint32_t> values(keys);
+  std::sort(values.begin(), values.end());
+  values.erase(std::unique(values.begin(), values.end()), values.end());
+  TRankCounts counts(values.size());
+  std::vector<std::vector<size_t>> runs(values.size()); // the equal keys of a rank, in order
+  for (size_t i = 0; i < keys.size(); ++i) {
+    size_t rank = static_cast<size_t>(std::lower_bound(values.begin(), values.end(), keys[i]) -
+                                      values.begin());
+    std::vector<size_t>& run = runs[rank];
+    size_t below = counts.Below(rank);
+    size_t pos = SearchPosition(i, below, run.size());
+    size_t at = pos < below ? 0 : std::min(pos - below, run.size());
+    run.insert(run.begin() + static_cast<std::ptrdiff_t>(at), i);
+    counts.Add(rank);
+  }
+  std::vector<size_t> order;
+  order.reserve(keys.size());
+  for (const std::vector<size_t>& run : runs)
+    order.insert(order.end(), run.begin(), run.end());
+  return order;
 }

@@ -1,6 +1,8 @@
 // Sorted key search: binary search and insertion over lists of item pointers and over flat blocks
 // of fixed-size records. Keys compare as unsigned bytes over a fixed length.
 #pragma once
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -38,3 +40,10 @@ int InsertListMemo(char* block, const char* key, const char* rec, int recSize, i
                    int keyOffset, int& count, bool& found);
 // Removes record index, zero-filling the freed last record; false when deleted.
 bool DeleteListMemo(char* block, int index, int recSize, int& count);
+
+// The order that inserting 32-bit keys one by one (most significant byte first, as FindList
+// compares them) with InsertList's search gives, equal keys included: an equal key goes ahead of
+// the equal key the binary search meets. Returns the indices of keys in that order. The search
+// path depends only on how many inserted keys are below and equal to the new one, so no entries
+// move: O(n log n) instead of the quadratic insertion.
+std::vector<size_t> KeyInsertionOrder(const std::vector<uint32_t>& keys);

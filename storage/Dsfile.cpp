@@ -22,9 +22,11 @@ SFile::SFile(const std::string& name, ZFileMode mode, int extraFlags, unsigned p
     break;
   case fmCreate:
   case fmRewrite:
-    if (sysio::FileExists(Name)) {
+    // An exclusive creation names an exact path (a scratch file): a case variant is another file.
+    if ((extraFlags & O_EXCL) ? sysio::FileExistsExact(Name) : sysio::FileExists(Name)) {
       if (mode == fmCreate && !OutSel(Name, 1)) SetError(Name, 999);
-      if (sysio::Unlink(Name) != 0) SystemError();
+      if (((extraFlags & O_EXCL) ? sysio::UnlinkExact(Name) : sysio::Unlink(Name)) != 0)
+        SystemError();
     }
     // A link planted at the name (one that dangles, so it was not removed above) is never
     // followed to create or truncate another file.
@@ -52,6 +54,13 @@ void SFile::SystemError() {
 int SFile::SRead(char* buffer, int count) {
   if (Mode == fmCreate || Mode == fmRewrite) SetError(Name, 17);
   ssize_t n = sysio::ReadFull(Handle, buffer, static_cast<size_t>(count));
+  if (n < 0) SystemError();
+  return static_cast<int>(n);
+}
+
+int SFile::SReadAt(char* buffer, int count, long offset) {
+  if (Mode == fmCreate || Mode == fmRewrite) SetError(Name, 17);
+  ssize_t n = sysio::PReadFull(Handle, buffer, static_cast<size_t>(count), offset);
   if (n < 0) SystemError();
   return static_cast<int>(n);
 }

@@ -22,6 +22,9 @@ public:
 
   // Reads up to count bytes at the current position; 0 at the end of the file.
   int SRead(char* buffer, int count);
+  // The same at offset; the position afterwards is unknown (it stays where it was when the
+  // backend reads in place).
+  int SReadAt(char* buffer, int count, long offset);
   void SWrite(const char* buffer, int count);
   // Writes text followed by CR LF.
   void SWrite(const std::string& text);

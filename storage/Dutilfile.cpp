@@ -121,26 +121,32 @@ int def_unused(const std::string& name) {
 }
 
 bool compress_bf(const std::string& name, int threshold) {
-  if (def_unused(name) < threshold) return false;
   std::string real, scratch;
   bool made = false;
-  try {
-    {
-      WFile src(name);
+  {
+    WFile src(name); // an open error is reported as it is, and nothing is compressed
+    if (UnusedPercent(src) < threshold) return false;
+    src.KeepCache = true; // read once, group after group
+    try {
       real = src.Name;
       scratch = real + "$";
       struct stat st;
       unsigned perms = sysio::Stat(real, &st) == 0 ? (st.st_mode & 0777) : 0666;
-      if (sysio::Unlink(scratch) != 0 && errno != ENOENT) OutSystemErrorCode(scratch, errno);
+      if (sysio::UnlinkExact(scratch) != 0 && errno != ENOENT) OutSystemErrorCode(scratch, errno);
       auto out = CreateSkeleton(scratch, static_cast<int>(src.Header.Count), perms);
       made = true;
       CopyGroups(src, *out);
+    } catch (const ZError& e) {
+      if (made) sysio::UnlinkExact(scratch);
+      AsSystemError(e);
     }
+  }
+  try {
     if (sysio::Rename(scratch, real) != 0) OutSystemErrorCode(real, errno);
     made = false;
     if (sysio::SyncDir(real) != 0) OutSystemErrorCode(real, errno);
   } catch (const ZError& e) {
-    if (made) sysio::Unlink(scratch);
+    if (made) sysio::UnlinkExact(scratch);
     AsSystemError(e);
   }
   return false;

@@ -14,8 +14,14 @@
 #include "storage/Sysio.h"
 
 namespace {
-constexpr size_t kCacheSize = 32768;
+constexpr size_t kCacheSize = 65536;
+// A jump (header, first record of a group) reads at least this much; sequential reading a full
+// cache. The check needs the header and one group, not the whole file.
+constexpr size_t kMinFill = 4096;
 constexpr size_t kTmpChunk = 65536;
+// The read cache of the last closed file, for the next one: a file opened per object then
+// allocates no cache (the program has one thread).
+std::unique_ptr<char[]> gSpareCache;
 const char kEndMarker[LenEof] = {0, '\xFF', '\xFF', '\xFF', '\xFF', 1, 0, '@'};
 
 void Put32(char* p, uint32_t v) {
@@ -63,6 +69,7 @@ WFile::WFile(const std::string& name) : Composite(true), Uncaught(std::uncaught_
     Mode = fmRead;
   }
   Name = File->Name;
+  OsPos = 0; // a new handle stands at the start
   OpenComposite();
 }
 
@@ -70,14 +77,18 @@ WFile::WFile(const std::string& name, ZFileMode mode)
     : Composite(false), Mode(mode), Uncaught(std::uncaught_exceptions()) {
   File = std::make_unique<SFile>(name, mode == fmAppend ? fmUpdate : mode);
   Name = File->Name;
+  OsPos = 0;
   OpenSimple(mode);
 }
 
 void WFile::OpenComposite() {
-  FileLen = File->Size();
-  if (FileLen < 8) BadLayout();
   char head[8];
-  ReadExact(0, head, 8);
+  size_t got = ReadAt(0, head, 8);
+  if (got < 8) { // a file shorter than 8 bytes is no record file
+    FileLen = got;
+    BadLayout();
+  }
+  FileLen = PhysicalSize();
   Header.End = Get32(head);
   Header.Count = Get32(head + 4);
   uint64_t dirEnd = 8 + 8 * static_cast<uint64_t>(Header.Count);
@@ -92,7 +103,7 @@ void WFile::OpenComposite() {
 void WFile::OpenSimple(ZFileMode mode) {
   Header.Count = 1;
   if (mode == fmCreate || mode == fmRewrite) return;
-  FileLen = File->Size();
+  FileLen = PhysicalSize();
   if (FileLen > EmptyAdr) BadLayout();
   Header.End = static_cast<uint32_t>(FileLen);
   if (mode != fmAppend) return;
@@ -117,15 +128,22 @@ WFile::~WFile() noexcept(false) {
       } catch (...) {
       }
     }
+    KeepSpareCache();
     return;
   }
   DestroyDuties();
+  KeepSpareCache();
+}
+
+void WFile::KeepSpareCache() noexcept {
+  if (Cache && !gSpareCache) gSpareCache = std::move(Cache);
+  CacheLen = 0;
 }
 
 void WFile::DestroyDuties() {
   if (Composite && NewGroup != EmptyAdr) {
     uint32_t h = NewGroup;
-    if (!TmpFile) {
+    if (!Scratch) {
       ReleaseBlock();
       NewGroup = EmptyAdr;
       return;
@@ -158,6 +176,13 @@ void WFile::CheckGroup(unsigned long group) {
 
 // ---- positioned input and output ----
 
+uint64_t WFile::PhysicalSize() {
+  OsPos = -1;
+  uint64_t end = static_cast<uint64_t>(File->Seek(0, 2));
+  OsPos = static_cast<int64_t>(end);
+  return end;
+}
+
 void WFile::SeekTo(uint64_t pos) {
   if (OsPos == static_cast<int64_t>(pos)) return;
   OsPos = -1;
@@ -167,24 +192,35 @@ void WFile::SeekTo(uint64_t pos) {
 
 size_t WFile::ReadAt(uint64_t pos, char* buf, size_t n) {
   if (pos >= CacheStart && pos + n <= CacheStart + CacheLen) {
-    std::memcpy(buf, Cache.data() + (pos - CacheStart), n);
+    std::memcpy(buf, Cache.get() + (pos - CacheStart), n);
     return n;
   }
-  SeekTo(pos);
-  OsPos = -1;
   if (n > kCacheSize / 2) {
-    size_t got = static_cast<size_t>(File->SRead(buf, static_cast<int>(n)));
-    OsPos = static_cast<int64_t>(pos + got);
-    return got;
+    OsPos = -1;
+    return static_cast<size_t>(File->SReadAt(buf, static_cast<int>(n), static_cast<long>(pos)));
   }
-  if (Cache.empty()) Cache.resize(kCacheSize);
+  if (!Cache) // not zero-filled: only read bytes are used
+    Cache = gSpareCache ? std::move(gSpareCache) : std::unique_ptr<char[]>(new char[kCacheSize]);
+  // Reading on from the cached bytes fills the whole cache; a jump reads what the group needs.
+  uint64_t start = pos;
+  bool onward = CacheLen > 0 && pos == CacheStart + CacheLen;
+  size_t fill = onward ? kCacheSize : std::clamp<size_t>(FillHint, kMinFill, kCacheSize);
+  if (KeepCache && FileLen <= kCacheSize / 2 && pos + n <= FileLen) {
+    start = 0; // a small file that only this object changes is read whole, once
+    fill = static_cast<size_t>(FileLen);
+  }
+  // Never ask for bytes behind the known end: one call then brings everything.
+  if (FileLen > start && FileLen - start < fill) fill = static_cast<size_t>(FileLen - start);
+  fill = std::max<size_t>(fill, pos - start + n);
+  OsPos = -1;
   CacheLen = 0;
-  size_t got = static_cast<size_t>(File->SRead(Cache.data(), static_cast<int>(kCacheSize)));
-  OsPos = static_cast<int64_t>(pos + got);
-  CacheStart = pos;
+  size_t got = static_cast<size_t>(
+      File->SReadAt(Cache.get(), static_cast<int>(fill), static_cast<long>(start)));
+  CacheStart = start;
   CacheLen = got;
-  size_t m = std::min(n, got);
-  std::memcpy(buf, Cache.data(), m);
+  size_t skip = static_cast<size_t>(pos - start);
+  size_t m = got > skip ? std::min(n, got - skip) : 0;
+  std::memcpy(buf, Cache.get() + skip, m);
   return m;
 }
 
@@ -200,7 +236,7 @@ void WFile::WriteAt(uint64_t pos, const char* buf, size_t n) {
   FileLen = std::max(FileLen, pos + n);
   // Keep the cached bytes equal to the file.
   uint64_t from = std::max(pos, CacheStart), to = std::min(pos + n, CacheStart + CacheLen);
-  if (from < to) std::memcpy(Cache.data() + (from - CacheStart), buf + (from - pos), to - from);
+  if (from < to) std::memcpy(Cache.get() + (from - CacheStart), buf + (from - pos), to - from);
 }
 
 void WFile::Flush() {
@@ -250,7 +286,8 @@ unsigned long WFile::WOpen_file(unsigned long group) {
     BadLayout();
   CurAdr = LastAdr = e.Offset;
   Visited = 0;
-  CacheLen = 0; // another process may have changed the file since the last group
+  if (!KeepCache) CacheLen = 0; // another process may have changed the file since the last group
+  FillHint = e.Size;
   return e.Size;
 }
 
@@ -274,16 +311,18 @@ void WFile::WCreat_file(unsigned long group) {
   TmpFlushed = 0;
   NewGroup = static_cast<uint32_t>(group);
   std::string tmp = Name + "$$";
-  if (sysio::Unlink(tmp) != 0 && errno != ENOENT) OutSystemErrorCode(tmp, errno);
-  // Never follow a link planted at the scratch name.
-  TmpFile = std::make_unique<SFile>(tmp, fmUpdate, O_CREAT | O_EXCL | O_NOFOLLOW);
+  if (sysio::UnlinkExact(tmp) != 0 && errno != ENOENT) OutSystemErrorCode(tmp, errno);
+  // The scratch file itself is made only when the group outgrows memory (AppendRaw); a group of
+  // a few records never costs a file creation and deletion.
+  TmpName = tmp;
+  Scratch = true;
 }
 
 void WFile::WClose_file(unsigned long group) {
   RequireComposite();
   if (NewGroup == EmptyAdr)
     SetError("Для файла " + Name + " не выполнено создание файла " + Num(group), 0);
-  if (!TmpFile) {
+  if (!Scratch) {
     NewGroup = EmptyAdr;
     SetError("Закрытие файла невозможно для несуществующего файла TMP$", 0);
   }
@@ -332,10 +371,10 @@ void WFile::CommitGroup(unsigned long group) {
 
 void WFile::DiscardGroup() noexcept {
   if (TmpFile) {
-    std::string tmp = TmpFile->Name;
     TmpFile.reset();
-    sysio::Unlink(tmp);
+    sysio::UnlinkExact(TmpName);
   }
+  Scratch = false;
   TmpBuf.clear();
   TmpFlushed = 0;
   Written = 0;
@@ -431,6 +470,9 @@ void WFile::AppendRaw(const std::string& bytes) {
   TmpBuf += bytes;
   Written += static_cast<uint32_t>(bytes.size());
   if (TmpBuf.size() >= kTmpChunk) {
+    // Never follow a link planted at the scratch name.
+    if (!TmpFile)
+      TmpFile = std::make_unique<SFile>(TmpName, fmUpdate, O_CREAT | O_EXCL | O_NOFOLLOW);
     TmpFile->Seek(TmpFlushed);
     TmpFile->SWrite(TmpBuf.data(), static_cast<int>(TmpBuf.size()));
     TmpFlushed += static_cast<uint32_t>(TmpBuf.size());
@@ -444,7 +486,7 @@ void WFile::CheckWriteLength(uint16_t len) {
 }
 
 void WFile::AppendRecord(int8_t prefix, uint16_t len, const char* data) {
-  if (NewGroup == EmptyAdr || !TmpFile) SetError("Невозможна запись в несуществующий файл TMP", 0);
+  if (NewGroup == EmptyAdr || !Scratch) SetError("Невозможна запись в несуществующий файл TMP", 0);
   CheckWriteLength(len);
   AppendRaw(RecordBytes(prefix, EmptyAdr, len, data));
 }

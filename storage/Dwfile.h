@@ -92,6 +92,9 @@ public:
   uint32_t CurAdr = 0;
   uint32_t LastAdr = 0;
   uint32_t NewGroup = EmptyAdr;
+  // Set while no other process changes the file (the reference file, an object file during
+  // its check or change): read bytes stay cached from group to group.
+  bool KeepCache = false;
 
 private:
   void OpenComposite();
@@ -102,6 +105,8 @@ private:
   bool IsSimpleOutput() const;
 
   // Positioned input and output of the main file through a small read cache.
+  uint64_t PhysicalSize();
+  void KeepSpareCache() noexcept;
   void SeekTo(uint64_t pos);
   size_t ReadAt(uint64_t pos, char* buf, size_t n);
   void ReadExact(uint64_t pos, char* buf, size_t n);
@@ -129,17 +134,20 @@ private:
   void ReleaseBlock() noexcept;
   void DestroyDuties();
 
-  uint64_t FileLen = 0;      // physical length as far as this object knows
-  uint64_t Visited = 0;      // bytes of the chain walked since the last positioning
-  uint64_t TotalVisited = 0; // bytes walked since LimitTotalVisits
-  uint64_t VisitCap = 0;     // 0: no cap on TotalVisited
-  std::string TmpBuf;        // group output not yet in the scratch file
-  uint32_t TmpFlushed = 0;   // bytes already in the scratch file
-  std::vector<char> Cache;   // read cache: file bytes [CacheStart, CacheStart + CacheLen)
+  uint64_t FileLen = 0;          // physical length as far as this object knows
+  uint64_t Visited = 0;          // bytes of the chain walked since the last positioning
+  uint64_t TotalVisited = 0;     // bytes walked since LimitTotalVisits
+  uint64_t VisitCap = 0;         // 0: no cap on TotalVisited
+  std::string TmpBuf;            // group output not yet in the scratch file
+  std::string TmpName;           // the scratch file's name ("$$" behind the file's path)
+  bool Scratch = false;          // a group is under construction, its scratch name cleared
+  uint32_t TmpFlushed = 0;       // bytes already in the scratch file
+  std::unique_ptr<char[]> Cache; // read cache: file bytes [CacheStart, CacheStart + CacheLen)
   uint64_t CacheStart = 0;
   size_t CacheLen = 0;
-  int64_t OsPos = -1; // the handle's position when known
-  int Uncaught = 0;   // exceptions in flight when the object was made
+  int64_t OsPos = -1;  // the handle's position when known
+  size_t FillHint = 0; // bytes a jump into the current group should read
+  int Uncaught = 0;    // exceptions in flight when the object was made
 
   // Block state.
   WRec* BlockRec = nullptr;

@@ -4,7 +4,9 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <map>
 #include <strings.h>
+#include <time.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -17,6 +19,15 @@ int TIoSys::Lock(int fd, int operation) {
     rc = ::flock(fd, operation);
   while (rc < 0 && errno == EINTR);
   return rc;
+}
+
+ssize_t TIoSys::PRead(int fd, void* buf, size_t count, off_t offset) {
+  if (Seek(fd, offset, SEEK_SET) < 0) return -1;
+  return Read(fd, buf, count);
+}
+
+ssize_t TPosixIoSys::PRead(int fd, void* buf, size_t count, off_t offset) {
+  return ::pread(fd, buf, count, offset);
 }
 
 int TPosixIoSys::Open(const std::string& path, int flags, mode_t mode) {
@@ -85,6 +96,55 @@ bool Exists(const std::string& osPath) {
   return gIo->Stat(osPath, &st) == 0;
 }
 
+// The case-folded names of one directory, each with the first name in listing order that
+// folds to it.
+struct TDirNames {
+  dev_t Dev = 0;
+  ino_t Ino = 0;
+  struct timespec Mtime {};
+  std::map<std::string, std::string> ByFold;
+};
+// Listings kept while their directory is unchanged, so that a list of many missing objects
+// walks their directory once, not once per object.
+std::map<std::string, TDirNames> gDirCache;
+
+bool SameMtime(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// The names of dir by fold; null when the directory cannot be listed.
+const TDirNames* FoldedNames(const std::string& dir) {
+  // File time stamps come from the coarse clock: a change after this moment gets a later stamp.
+  struct timespec now;
+  ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+  struct stat st;
+  if (gIo->Stat(dir, &st) != 0) return nullptr;
+  auto it = gDirCache.find(dir);
+  if (it != gDirCache.end() && it->second.Dev == st.st_dev && it->second.Ino == st.st_ino &&
+      SameMtime(it->second.Mtime, st.st_mtim))
+    return &it->second;
+  std::vector<std::string> names;
+  if (gIo->ListDir(dir, names) != 0) return nullptr;
+  TDirNames listed;
+  listed.Dev = st.st_dev;
+  listed.Ino = st.st_ino;
+  listed.Mtime = st.st_mtim;
+  for (const std::string& n : names)
+    listed.ByFold.emplace(FoldName(n), n);
+  // Kept only when the directory's last change lies in an earlier clock tick: any later change
+  // then gives it another time stamp.
+  bool settled = now.tv_sec > st.st_mtim.tv_sec ||
+                 (now.tv_sec == st.st_mtim.tv_sec && now.tv_nsec > st.st_mtim.tv_nsec);
+  if (!settled) {
+    static TDirNames scratch;
+    scratch = std::move(listed);
+    gDirCache.erase(dir);
+    return &scratch;
+  }
+  if (gDirCache.size() > 256) gDirCache.clear();
+  return &(gDirCache[dir] = std::move(listed));
+}
+
 // Walks the components of an absolute or relative path, replacing each one that does not
 // exist by a case-insensitive match in its parent directory.
 std::string MatchCase(const std::string& utf8) {
@@ -98,14 +158,9 @@ std::string MatchCase(const std::string& utf8) {
     if (part.empty()) continue;
     std::string candidate = result + part;
     if (!Exists(candidate) && part != "." && part != "..") {
-      std::vector<std::string> names;
-      if (gIo->ListDir(result.empty() ? "." : result, names) == 0) {
-        std::string folded = FoldName(part);
-        for (const std::string& n : names)
-          if (FoldName(n) == folded) {
-            candidate = result + n;
-            break;
-          }
+      if (const TDirNames* names = FoldedNames(result.empty() ? "." : result)) {
+        auto match = names->ByFold.find(FoldName(part));
+        if (match != names->ByFold.end()) candidate = result + match->second;
       }
     }
     result = candidate;
@@ -120,6 +175,7 @@ TIoSys& IoSys() {
 }
 TIoSys* SetIoSys(TIoSys* io) {
   TIoSys* old = gIo;
+  gDirCache.clear(); // listings belong to the backend that made them
   gIo = io ? io : &gPosix;
   return old;
 }
@@ -195,6 +251,19 @@ ssize_t ReadFull(int fd, void* buf, size_t count) {
   return static_cast<ssize_t>(done);
 }
 
+ssize_t PReadFull(int fd, void* buf, size_t count, off_t offset) {
+  size_t done = 0;
+  while (done < count) {
+    ssize_t n = gIo->PRead(fd, static_cast<char*>(buf) + done, count - done,
+                           offset + static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return -1;
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<ssize_t>(done);
+}
+
 ssize_t WriteFull(int fd, const void* buf, size_t count) {
   size_t done = 0;
   while (done < count) {
@@ -209,6 +278,15 @@ ssize_t WriteFull(int fd, const void* buf, size_t count) {
 bool FileExists(const std::string& path) {
   struct stat st;
   return Stat(path, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+int UnlinkExact(const std::string& path) {
+  return gIo->Unlink(Utf8FromCp1251(path));
+}
+
+bool FileExistsExact(const std::string& path) {
+  struct stat st;
+  return gIo->Stat(Utf8FromCp1251(path), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool DirExists(const std::string& path) {

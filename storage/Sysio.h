@@ -28,6 +28,9 @@ public:
   virtual int ListDir(const std::string& path, std::vector<std::string>& names) = 0;
   // Advisory whole-file lock (flock); not pure so that test backends need not provide it.
   virtual int Lock(int fd, int operation);
+  // Reads at offset without moving the file position (pread). The default positions and reads
+  // through Seek and Read, so that backends which only wrap those see every access.
+  virtual ssize_t PRead(int fd, void* buf, size_t count, off_t offset);
 };
 
 // The plain POSIX implementation.
@@ -46,6 +49,7 @@ public:
   int Stat(const std::string& path, struct stat* st) override;
   int Mkdir(const std::string& path, mode_t mode) override;
   int ListDir(const std::string& path, std::vector<std::string>& names) override;
+  ssize_t PRead(int fd, void* buf, size_t count, off_t offset) override;
 };
 
 // The installed implementation (TPosixIoSys by default). SetIoSys(nullptr) restores the default;
@@ -69,8 +73,15 @@ int ListDir(const std::string& path, std::vector<std::string>& names); // names 
 int SyncDir(const std::string& path);
 // Reads and writes the whole count, retrying short transfers and EINTR.
 ssize_t ReadFull(int fd, void* buf, size_t count);
+// The same at an offset, leaving the file position alone when the backend reads in place.
+ssize_t PReadFull(int fd, void* buf, size_t count, off_t offset);
 ssize_t WriteFull(int fd, const void* buf, size_t count);
 
 bool FileExists(const std::string& path);
 bool DirExists(const std::string& path);
+
+// Without the case-insensitive match, for scratch names derived from a path that is resolved
+// already: a name that does not exist costs no directory walk.
+int UnlinkExact(const std::string& path);
+bool FileExistsExact(const std::string& path);
 } // namespace sysio

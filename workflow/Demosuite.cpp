@@ -93,7 +93,7 @@ std::string PackFields(const std::vector<TFieldDef>& defs, const TValues& values
   return out;
 }
 
-std::vector<TFieldDef> Struct147() {
+std::vector<TFieldDef> MakeStruct147() {
   std::vector<TFieldDef> d = {
       {"NumObj", 7},     {"KindObj", 5},     {"FlagObj", 7},   {"NameObj", 1},    {"CodeObj", 1},
       {"DateCreat", 10}, {"DateChange", 10}, {"SumSmr", 9},    {"SumAll", 9},     {"Customer", 1},
@@ -105,6 +105,11 @@ std::vector<TFieldDef> Struct147() {
   d.push_back({"Ext1", 7});
   d.push_back({"Ext2", 6});
   d.push_back({"Ext3", 5});
+  return d;
+}
+
+const std::vector<TFieldDef>& Struct147() {
+  static const std::vector<TFieldDef> d = MakeStruct147();
   return d;
 }
 
@@ -534,4 +539,141 @@ void CreateDemoSuite(const std::string& dir, const std::string& refFile,
   WriteProjects(dir, {"LDC", "AdmDc", 2}, options, ref, rng);
   WriteProjects(dir, {"LPD", "AdmPd", 3}, options, ref, rng);
   WriteBlocks(dir, options, ref, rng);
+}
+
+// ---- a large suite for measurements --------------------------------------------------------
+
+namespace {
+
+void Put32At(std::string& out, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i)
+    out[at + static_cast<size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+// The bytes of a composite file of count groups in the compact layout that compression gives:
+// groups in number order, records without links, no dead space.
+std::string FileImage(int count, const std::map<int, TRecs>& groups) {
+  std::string out(8 + 8 * static_cast<size_t>(count), '\0');
+  Put32At(out, 4, static_cast<uint32_t>(count));
+  static const char marker[LenEof] = {0, '\xFF', '\xFF', '\xFF', '\xFF', 1, 0, '@'};
+  for (int g = 0; g < count; ++g) {
+    size_t start = out.size();
+    auto it = groups.find(g);
+    if (it != groups.end())
+      for (const TRec& r : it->second) {
+        out += static_cast<char>(r.Prefix);
+        out.append(4, '\xFF');
+        Put(out, r.Data.size(), 2);
+        out += r.Data;
+      }
+    out.append(marker, LenEof);
+    Put32At(out, 8 + 8 * static_cast<size_t>(g), static_cast<uint32_t>(start));
+    Put32At(out, 12 + 8 * static_cast<size_t>(g), static_cast<uint32_t>(out.size() - start));
+  }
+  Put32At(out, 0, static_cast<uint32_t>(out.size()));
+  return out;
+}
+
+size_t GroupBytes(const TRecs& recs) {
+  size_t n = LenEof;
+  for (const TRec& r : recs)
+    n += 7 + r.Data.size();
+  return n;
+}
+
+// A calculation group of count calculations with the P145 calculation at a random place.
+TRecs ManyCalcs(const std::vector<TRecs>& ref, TDemoCase c, int kind, int count, TRng& rng) {
+  TRecs g;
+  int at = rng.Range(0, std::max(0, count - 1));
+  for (int i = 0, code = 100; i < count; ++i, ++code) {
+    if (code == 145) ++code;
+    TRecs calc = i == at ? P145For(ref, c, kind, true)
+                         : OtherCalc(("Д" + std::to_string(code)).c_str(), "Прочий расчет",
+                                     rng.Range(3, 6), rng);
+    g.insert(g.end(), calc.begin(), calc.end());
+  }
+  return g;
+}
+
+void WriteLargeProject(const std::string& path, const TObject& o, const std::vector<TRecs>& ref,
+                       const std::string& listRec, const TLargeSuiteOptions& opt, TRng& rng) {
+  if (o.Case == TDemoCase::Missing) return;
+  std::map<int, TRecs> groups;
+  groups[109] = ManyCalcs(ref, o.Case, o.Kind, opt.Calculations, rng);
+  if (o.Case != TDemoCase::Old149Empty) {
+    std::string info = listRec;
+    info.resize(kInfoRecLen, '\0');
+    groups[kInfoGroup] = {{0, info}};
+  }
+  size_t total = 8 + 8 * 150;
+  for (const auto& [g, recs] : groups)
+    total += GroupBytes(recs);
+  total += LenEof * (150 - groups.size());
+  static const int fillGroups[] = {1, 2, 3, 5, 12, 40, 108, 110};
+  for (int i = 0; total + 7 + 2 < static_cast<size_t>(opt.FileBytes); ++i) {
+    size_t left = static_cast<size_t>(opt.FileBytes) - total - 7;
+    TRecs one = Filler(rng, 1, 1200);
+    if (one[0].Data.size() > left) one[0].Data.resize(left);
+    total += 7 + one[0].Data.size();
+    groups[fillGroups[i % 8]].push_back(one[0]); // its end marker is counted already
+  }
+  WriteRaw(path, FileImage(150, groups));
+}
+
+void WriteLargeList(const std::string& path, const std::vector<TObject>& objs, TRng& rng) {
+  std::map<int, TRecs> groups;
+  TRecs& recs = groups[1];
+  for (const TObject& o : objs)
+    recs.push_back({0, ProjectListRecord(o, true, rng, 1)});
+  WriteRaw(path, FileImage(4, groups));
+}
+
+} // namespace
+
+TDemoCase LargeSuiteCase(int index) {
+  static const TDemoCase cases[] = {TDemoCase::Old,          TDemoCase::Old,
+                                    TDemoCase::Old,          TDemoCase::OldBetween,
+                                    TDemoCase::Old,          TDemoCase::OldLongTitle,
+                                    TDemoCase::OldLaterDiff, TDemoCase::New,
+                                    TDemoCase::UserChanged,  TDemoCase::Old149Empty};
+  return index % 50 == 49 ? TDemoCase::Missing : cases[index % 10];
+}
+
+void CreateLargeSuite(const std::string& dir, const std::string& refFile,
+                      const TLargeSuiteOptions& options) {
+  if (dir.empty() || dir[0] != '/' || dir.find('#') != std::string::npos)
+    SetError("Каталог демонстрационного комплекса должен быть абсолютным и без \"#\": " + dir, 0);
+  std::vector<TRecs> ref;
+  {
+    WFile r(refFile);
+    for (int g = 0; g < kRefGroups; ++g)
+      ref.push_back(ReadGroup(r, g));
+  }
+  TRng rng(options.Seed);
+  MakeDir(dir);
+  for (const char* sub : {"CFG", "RAB", "LOG", "LSS", "LDC", "LPD", "LBN", "NSI"})
+    MakeDir(dir + "/" + sub);
+  WriteAliases(dir);
+  WriteCfg(dir);
+  WriteBoib(dir + "/CFG/Boib.sfr");
+  TListInfo info = ListInfoOf(1, 0);
+  std::vector<TObject> objs;
+  for (int i = 0; i < options.Projects; ++i)
+    objs.push_back({DemoObjectNumber(i), i % 4, "", LargeSuiteCase(i)});
+  Shuffle(objs, rng);
+  std::map<int, TRecs> list;
+  for (const TObject& o : objs) {
+    std::string rec = ProjectListRecord(o, true, rng, 1);
+    list[1].push_back({0, rec});
+    WriteLargeProject(dir + "/LSS/" + std::to_string(o.Number) + info.ExtRus, o, ref, rec, options,
+                      rng);
+  }
+  WriteRaw(dir + "/LSS/AdmSs.rus", FileImage(4, list));
+  if (options.ListRecords > 0) {
+    std::vector<TObject> many;
+    for (int i = 0; i < options.ListRecords; ++i)
+      many.push_back({static_cast<uint32_t>(i + 1), i % 4, "", TDemoCase::Old});
+    Shuffle(many, rng);
+    WriteLargeList(dir + "/LSS/" + kLargeListName, many, rng);
+  }
 }

@@ -34,3 +34,22 @@ TDemoCase DemoProjectCase(int index);
 TDemoCase DemoBlockCase(int index);
 // Object number of the i-th project or block.
 uint32_t DemoObjectNumber(int index);
+
+// A large suite of one subsystem (estimate documents, Russian documents only) for measurements:
+// every project file is written whole in the compact layout, without flushing each group.
+struct TLargeSuiteOptions {
+  int Projects = 5000;
+  int FileBytes = 64 * 1024; // size of each project file
+  int Calculations = 30;     // calculations in group 109, the P145 calculation among them
+  int ListRecords = 0;       // records of a second list file kLargeListName (0: none)
+  uint32_t Seed = 1;
+};
+// The second list of the large suite, in the directory of the alias "LSS".
+constexpr const char* kLargeListName = "AdmSsBig.rus";
+
+// Creates the large suite in dir (CP1251, absolute, empty or absent) from the reference file.
+void CreateLargeSuite(const std::string& dir, const std::string& refFile,
+                      const TLargeSuiteOptions& options);
+// The case of the i-th project of the large suite (eight in ten are replaceable, one in fifty
+// is missing).
+TDemoCase LargeSuiteCase(int index);

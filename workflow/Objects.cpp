@@ -12,7 +12,6 @@
 #include "workflow/Refdata.h"
 #include "workflow/Ucommon.h"
 
-#include <array>
 #include <exception>
 #include <cstring>
 
@@ -89,18 +88,36 @@ void LineKey(uint32_t number, char key[4]) {
     key[i] = static_cast<char>(number >> (24 - 8 * i));
 }
 
+namespace {
+// The leading fields of a structure up to the one whose image slot starts at lastOffset: the
+// lines need only the number, the kind and the variant, not the whole record.
+TListFields LeadingFields(const TListFields& fields, int lastOffset) {
+  TListFields head;
+  int at = 0;
+  for (const TField& f : fields) {
+    if (at > lastOffset) break;
+    head.push_back(f);
+    at += ImageFieldSize(f.FType);
+  }
+  return head;
+}
+} // namespace
+
 std::vector<TObjLine> LoadObjectLines(const TListInfo& info, unsigned char russian) {
-  const TListFields* fields = info.Projects() ? ListFields147 : ListFields150;
-  std::vector<TObjLine> lines;
-  std::vector<std::array<char, 4>> keys;
+  const TListFields& all = *(info.Projects() ? ListFields147 : ListFields150);
+  TListFields fields = LeadingFields(all, info.Contractor() ? kImgVariant
+                                          : info.Projects() ? kImgKind
+                                                            : kImgNumber);
+  std::vector<TObjLine> read;
+  std::vector<uint32_t> numbers;
   int64_t lastNum = -1;
   WRec* rec = &RecWork;
+  TRecImage image;
   FileList->WOpen_file(static_cast<unsigned long>(info.Group));
   while (FileList->WRead(rec)) {
     TObjLine l;
     l.Adr = FileList->LastAdr;
-    TRecImage image(ImageSize(*fields));
-    RecStruct(fields, rec, image);
+    RecStruct(&fields, rec, image);
     l.Number = image.Get<uint32_t>(kImgNumber);
     l.Kind = info.Projects() ? image.Get<int8_t>(kImgKind) : static_cast<int8_t>(info.TypeBn);
     if (info.Contractor()) {
@@ -111,24 +128,29 @@ std::vector<TObjLine> LoadObjectLines(const TListInfo& info, unsigned char russi
         lastNum = l.Number;
     }
     l.File = ObjectFileName(info, l.Number, l.Variant, russian);
-    std::array<char, 4> key;
-    LineKey(l.Number, key.data());
-    bool found = false;
-    int pos = SearchKeys(
-        static_cast<int>(keys.size()), [&](int i) { return keys[static_cast<size_t>(i)].data(); },
-        key.data(), 4, found);
-    keys.insert(keys.begin() + pos, key);
-    lines.insert(lines.begin() + pos, std::move(l));
+    numbers.push_back(l.Number);
+    read.push_back(std::move(l));
   }
+  // The order the table control's key insertion gives (the key is the number, big-endian).
+  std::vector<TObjLine> lines;
+  lines.reserve(read.size());
+  for (size_t i : KeyInsertionOrder(numbers))
+    lines.push_back(std::move(read[i]));
   return lines;
 }
 
 uint8_t CheckObject(const TListInfo& info, const TObjLine& line, unsigned char russian) {
   if (line.File.empty() || !KnownKind(line.Kind)) return stUnreadable;
-  if (!sysio::FileExists(GetRealName(line.File))) return stMissing;
   try {
     FileObj = nullptr;
-    FileObj = new WFile(line.File);
+    try {
+      FileObj = new WFile(line.File);
+    } catch (const std::exception&) {
+      // Only a file that cannot be opened is looked up: an existing one costs no extra call.
+      if (!sysio::FileExists(GetRealName(line.File))) return stMissing;
+      throw;
+    }
+    FileObj->KeepCache = true; // both comparisons read the same group
     int old = RefGroupOf(line.Kind, russian != 0, false);
     uint8_t state = CompareP145(info.CalcGroup, old)       ? stReplaceable
                     : CompareP145(info.CalcGroup, old + 8) ? stReplaced
@@ -195,6 +217,7 @@ TChangeOutcome ChangeObject(const TListInfo& info, const TObjLine& line, const W
     if (!KnownKind(line.Kind)) SetError("Неверный вид стройки " + std::to_string(line.Kind), 0);
     FileObj = nullptr;
     FileObj = new WFile(line.File);
+    FileObj->KeepCache = true;
     int old = RefGroupOf(line.Kind, russian != 0, false);
     if (!CompareP145(info.CalcGroup, old)) {
       CloseObject();

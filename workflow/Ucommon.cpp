@@ -68,6 +68,16 @@ int ImageOffsetOf(const TListFields& list, size_t index) {
 // A title record (prefix 0) whose code, unpacked with structure 166, is "Д145".
 bool IsP145Title(const WRec* rec) {
   if (rec->Prefix != 0) return false;
+  // The code is the first field; a text not starting with the two-language marker unpacks to
+  // its own bytes, so it is compared in place. Other forms take the full unpacking.
+  TypeField first = ListFields166->empty() ? TypeField(0) : (*ListFields166)[0].FType;
+  if (first >= tfString && first <= tfShort81 && rec->Len >= 2) {
+    unsigned char b0 = static_cast<unsigned char>(rec->Data[0]);
+    unsigned char b1 = static_cast<unsigned char>(rec->Data[1]);
+    size_t len = b1 == 0x81 || b1 == 0x82 ? b0 : b0 | (b1 << 8);
+    if (2 + len <= rec->Len && (len == 0 || rec->Data[2] != WDelim4))
+      return len == std::strlen(kP145Code) && std::memcmp(rec->Data + 2, kP145Code, len) == 0;
+  }
   TRecImage image(ImageSize(*ListFields166));
   RecStruct(ListFields166, rec, image);
   return image.GetText(0) == kP145Code;
@@ -186,6 +196,7 @@ void OpenReference(const std::string& programFile) {
   ExtractReference(programFile);
   FileRef = nullptr;
   FileRef = new WFile(kRefFileName);
+  FileRef->KeepCache = true; // the program's own file: read once, compared for every object
 }
 
 void ReleaseReference() noexcept {

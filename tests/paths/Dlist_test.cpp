@@ -1,6 +1,7 @@
 // Sorted key search over pointer lists and flat record blocks.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 
 #include "paths/Dlist.h"
@@ -144,3 +145,49 @@ TEST(Memo, DeleteLastOfThreeLeavesZeros) {
   EXPECT_EQ(std::string(block, 24), std::string("aaaaaaaabbbbbbbb") + std::string(8, '\0'));
 }
 } // namespace
+
+namespace {
+// The order that inserting each key one by one at the position SearchKeys reports gives
+// (found or not), the way the table control builds its index.
+std::vector<size_t> NaiveInsertionOrder(const std::vector<uint32_t>& keys) {
+  std::vector<std::array<char, 4>> sorted;
+  std::vector<size_t> order;
+  for (size_t i = 0; i < keys.size(); ++i) {
+    std::array<char, 4> key;
+    for (int b = 0; b < 4; ++b)
+      key[b] = static_cast<char>(keys[i] >> (24 - 8 * b));
+    bool found = false;
+    int pos = SearchKeys(
+        static_cast<int>(sorted.size()),
+        [&](int j) { return sorted[static_cast<size_t>(j)].data(); }, key.data(), 4, found);
+    sorted.insert(sorted.begin() + pos, key);
+    order.insert(order.begin() + pos, i);
+  }
+  return order;
+}
+} // namespace
+
+TEST(KeyInsertionOrder, EqualsOneByOneInsertionWithEqualKeys) {
+  uint32_t seed = 12345;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u; };
+  // Few distinct keys (long runs of equal keys), many, and keys differing only in high bytes.
+  for (uint32_t spread : {1u, 2u, 3u, 7u, 50u, 1000u, 0xFFFFFFFFu}) {
+    for (size_t n : {0u, 1u, 2u, 5u, 33u, 400u}) {
+      std::vector<uint32_t> keys;
+      for (size_t i = 0; i < n; ++i)
+        keys.push_back(spread == 0xFFFFFFFFu ? next() : (next() >> 8) % spread * 0x01000001u);
+      EXPECT_EQ(KeyInsertionOrder(keys), NaiveInsertionOrder(keys))
+          << "spread " << spread << ", " << n << " keys";
+    }
+  }
+}
+
+TEST(KeyInsertionOrder, SortedAndReversedInput) {
+  std::vector<uint32_t> up, down;
+  for (uint32_t i = 0; i < 300; ++i) {
+    up.push_back(i / 3);
+    down.push_back(1000 - i / 4);
+  }
+  EXPECT_EQ(KeyInsertionOrder(up), NaiveInsertionOrder(up));
+  EXPECT_EQ(KeyInsertionOrder(down), NaiveInsertionOrder(down));
+}

@@ -1,0 +1,19 @@
+// The measurements of ravinel-bench: the large suite it generates, the operations it times and
+// the baselines it times them against.
+#pragma once
+#include <string>
+
+struct TBenchOptions {
+  int Projects = 5000;      // projects of the generated suite
+  int Changes = 1000;       // replaceable projects changed per repetition
+  int ListRecords = 100000; // records of the large list (0: not measured)
+  int Reps = 5;             // repetitions of the check, the read-all baseline and the list
+  int ChangeReps = 3;       // repetitions of the change and the safe-copy baseline
+  int FileKb = 64;          // size of each project file
+  int Calcs = 30;           // calculations in each project's group 109
+  std::string Dir;          // where the suite is generated (default ./ravinel-bench-suite)
+  bool Keep = false;        // keep the suite afterwards
+};
+
+// Generates the suite, measures, prints the table and the closing lines; returns the exit code.
+int RunBench(const TBenchOptions& options);
