@@ -493,6 +493,26 @@ void WriteBlocks(const std::string& dir, const TDemoOptions& opt, const std::vec
   }
 }
 
+// The common start of every generated suite: checks the directory, reads the reference
+// groups, and makes the suite's directories and its CFG files.
+std::vector<TRecs> StartSuite(const std::string& dir, const std::string& refFile) {
+  if (dir.empty() || dir[0] != '/' || dir.find('#') != std::string::npos)
+    SetError("Каталог демонстрационного комплекса должен быть абсолютным и без \"#\": " + dir, 0);
+  std::vector<TRecs> ref;
+  {
+    WFile r(refFile);
+    for (int g = 0; g < kRefGroups; ++g)
+      ref.push_back(ReadGroup(r, g));
+  }
+  MakeDir(dir);
+  for (const char* sub : {"CFG", "RAB", "LOG", "LSS", "LDC", "LPD", "LBN", "NSI"})
+    MakeDir(dir + "/" + sub);
+  WriteAliases(dir);
+  WriteCfg(dir);
+  WriteBoib(dir + "/CFG/Boib.sfr");
+  return ref;
+}
+
 } // namespace
 
 TDemoCase DemoProjectCase(int index) {
@@ -518,23 +538,10 @@ uint32_t DemoObjectNumber(int index) {
 
 void CreateDemoSuite(const std::string& dir, const std::string& refFile,
                      const TDemoOptions& options) {
-  if (dir.empty() || dir[0] != '/' || dir.find('#') != std::string::npos)
-    SetError("Каталог демонстрационного комплекса должен быть абсолютным и без \"#\": " + dir, 0);
-  std::vector<TRecs> ref;
-  {
-    WFile r(refFile);
-    for (int g = 0; g < kRefGroups; ++g)
-      ref.push_back(ReadGroup(r, g));
-  }
+  std::vector<TRecs> ref = StartSuite(dir, refFile);
   TRng rng(options.Seed);
-  MakeDir(dir);
-  for (const char* sub : {"CFG", "RAB", "LOG", "LSS", "LDC", "LPD", "LBN", "NSI"})
-    MakeDir(dir + "/" + sub);
   MakeDir(dir + "/NSI/RUS");
   MakeDir(dir + "/NSI/UKR");
-  WriteAliases(dir);
-  WriteCfg(dir);
-  WriteBoib(dir + "/CFG/Boib.sfr");
   WriteProjects(dir, {"LSS", "AdmSs", 1}, options, ref, rng);
   WriteProjects(dir, {"LDC", "AdmDc", 2}, options, ref, rng);
   WriteProjects(dir, {"LPD", "AdmPd", 3}, options, ref, rng);
@@ -641,21 +648,8 @@ TDemoCase LargeSuiteCase(int index) {
 
 void CreateLargeSuite(const std::string& dir, const std::string& refFile,
                       const TLargeSuiteOptions& options) {
-  if (dir.empty() || dir[0] != '/' || dir.find('#') != std::string::npos)
-    SetError("Каталог демонстрационного комплекса должен быть абсолютным и без \"#\": " + dir, 0);
-  std::vector<TRecs> ref;
-  {
-    WFile r(refFile);
-    for (int g = 0; g < kRefGroups; ++g)
-      ref.push_back(ReadGroup(r, g));
-  }
+  std::vector<TRecs> ref = StartSuite(dir, refFile);
   TRng rng(options.Seed);
-  MakeDir(dir);
-  for (const char* sub : {"CFG", "RAB", "LOG", "LSS", "LDC", "LPD", "LBN", "NSI"})
-    MakeDir(dir + "/" + sub);
-  WriteAliases(dir);
-  WriteCfg(dir);
-  WriteBoib(dir + "/CFG/Boib.sfr");
   TListInfo info = ListInfoOf(1, 0);
   std::vector<TObject> objs;
   for (int i = 0; i < options.Projects; ++i)

@@ -2,38 +2,22 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <sys/wait.h>
 
 #include "base/Codec.h"
+#include "tests/support/Clirun.h"
 #include "tests/support/RecBytes.h"
 #include "tests/support/Tempdir.h"
 
 namespace {
-struct TRun {
-  int Code;
-  std::string Out, Err;
-};
-
-std::string Quote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s)
-    out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
 struct Cli : ::testing::Test {
   TTempDir Tmp;
 
   TRun Run(const std::vector<std::string>& args) {
     const char* cli = std::getenv("RAVINEL_CLI");
     EXPECT_NE(cli, nullptr);
-    std::string cmd = Quote(cli ? cli : "ravinel-cli") + " -C " + Quote(Tmp.Path());
-    for (const std::string& a : args)
-      cmd += " " + Quote(a);
-    cmd += " >" + Quote(Tmp / "out") + " 2>" + Quote(Tmp / "err") + " </dev/null";
-    int status = std::system(cmd.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(Tmp / "out"),
-            ReadAll(Tmp / "err")};
+    std::vector<std::string> all = {"-C", Tmp.Path()};
+    all.insert(all.end(), args.begin(), args.end());
+    return RunProgram(cli ? cli : "ravinel-cli", all, Tmp.Path());
   }
 };
 

@@ -4,6 +4,7 @@
 #include "base/Codec.h"
 #include "storage/Dutilfile.h"
 #include "storage/Dwfile.h"
+#include "tests/support/Clirun.h"
 #include "tests/support/Tempdir.h"
 #include "tests/workflow/WorkflowFixture.h"
 #include "workflow/Demosuite.h"
@@ -15,23 +16,10 @@
 #include <filesystem>
 #include <map>
 #include <regex>
-#include <sys/wait.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct TRun {
-  int Code;
-  std::string Out, Err;
-};
-
-std::string Quote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s)
-    out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
 
 using TJsonObj = std::map<std::string, std::string>;
 
@@ -120,13 +108,10 @@ protected:
       setenv("XDG_RUNTIME_DIR", OldXdg.c_str(), 1);
   }
   TRun Run(const std::vector<std::string>& args, bool inSuite = false) {
-    std::string cmd = Quote(Cli) + (inSuite ? " -C " + Quote(Suite) : "");
-    for (const std::string& a : args)
-      cmd += " " + Quote(a);
-    cmd += " >" + Quote(Tmp / "out") + " 2>" + Quote(Tmp / "err") + " </dev/null";
-    int status = std::system(cmd.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(Tmp / "out"),
-            ReadAll(Tmp / "err")};
+    std::vector<std::string> all;
+    if (inSuite) all = {"-C", Suite};
+    all.insert(all.end(), args.begin(), args.end());
+    return RunProgram(Cli, all, Tmp.Path());
   }
   std::vector<TJsonObj> Check(const std::string& list, const std::string& lang = "ukr") {
     TRun r = Run({"--json", "--lang", lang, "check", list}, true);
