@@ -120,27 +120,36 @@ int def_unused(const std::string& name) {
   return UnusedPercent(f);
 }
 
+namespace {
+// Writes the compressed form of src into the new file target and makes it durable; a target
+// left behind by a failure is removed.
+void CompressInto(WFile& src, const std::string& target, unsigned perms) {
+  src.KeepCache = true; // read once, group after group
+  bool made = false;
+  try {
+    if (sysio::UnlinkExact(target) != 0 && errno != ENOENT) OutSystemErrorCode(target, errno);
+    auto out = CreateSkeleton(target, static_cast<int>(src.Header.Count), perms);
+    made = true;
+    CopyGroups(src, *out);
+  } catch (const ZError& e) {
+    if (made) sysio::UnlinkExact(target);
+    AsSystemError(e);
+  }
+}
+} // namespace
+
 bool compress_bf(const std::string& name, int threshold) {
   std::string real, scratch;
-  bool made = false;
   {
     WFile src(name); // an open error is reported as it is, and nothing is compressed
     if (UnusedPercent(src) < threshold) return false;
-    src.KeepCache = true; // read once, group after group
-    try {
-      real = src.Name;
-      scratch = real + "$";
-      struct stat st;
-      unsigned perms = sysio::Stat(real, &st) == 0 ? (st.st_mode & 0777) : 0666;
-      if (sysio::UnlinkExact(scratch) != 0 && errno != ENOENT) OutSystemErrorCode(scratch, errno);
-      auto out = CreateSkeleton(scratch, static_cast<int>(src.Header.Count), perms);
-      made = true;
-      CopyGroups(src, *out);
-    } catch (const ZError& e) {
-      if (made) sysio::UnlinkExact(scratch);
-      AsSystemError(e);
-    }
+    real = src.Name;
+    scratch = real + "$";
+    struct stat st;
+    unsigned perms = sysio::Stat(real, &st) == 0 ? (st.st_mode & 0777) : 0666;
+    CompressInto(src, scratch, perms);
   }
+  bool made = true;
   try {
     if (sysio::Rename(scratch, real) != 0) OutSystemErrorCode(real, errno);
     made = false;
@@ -150,6 +159,11 @@ bool compress_bf(const std::string& name, int threshold) {
     AsSystemError(e);
   }
   return false;
+}
+
+void compress_to(const std::string& name, const std::string& target, unsigned perms) {
+  WFile src(name);
+  CompressInto(src, target, perms);
 }
 
 bool creat_bfsp(const std::string& name, int count) {

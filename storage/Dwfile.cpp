@@ -240,7 +240,7 @@ void WFile::WriteAt(uint64_t pos, const char* buf, size_t n) {
 }
 
 void WFile::Flush() {
-  File->Sync();
+  if (Durable) File->Sync();
 }
 
 uint64_t WFile::ReadLimit() const {

@@ -95,6 +95,9 @@ public:
   // Set while no other process changes the file (the reference file, an object file during
   // its check or change): read bytes stay cached from group to group.
   bool KeepCache = false;
+  // Cleared for a private working copy that no one sees under its real name until it is complete
+  // and made durable as a whole: then its edits need no flushes to keep their order.
+  bool Durable = true;
 
 private:
   void OpenComposite();

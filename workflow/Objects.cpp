@@ -12,8 +12,13 @@
 #include "workflow/Refdata.h"
 #include "workflow/Ucommon.h"
 
-#include <exception>
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <exception>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -27,6 +32,39 @@ void CloseObject() noexcept {
 
 bool KnownKind(int8_t kind) {
   return kind >= 0 && kind <= 3;
+}
+
+// Copies the whole open file into the new file work, without making it durable: the copy is
+// private until it is complete.
+void CopyToWork(SFile& in, const std::string& work, unsigned perms) {
+  SFile out(work, fmRewrite, O_EXCL | O_NOFOLLOW, perms); // a stale copy is removed first
+  unsigned long size = in.Size();
+  std::vector<char> buf(std::min<unsigned long>(size, 1UL << 20));
+  in.Seek(0);
+  for (unsigned long at = 0; at < size;) {
+    int n = static_cast<int>(std::min<unsigned long>(buf.size(), size - at));
+    if (in.SRead(buf.data(), n) != n) OutSystemErrorCode(in.Name, EIO);
+    out.SWrite(buf.data(), n);
+    at += static_cast<unsigned long>(n);
+  }
+}
+
+// Puts the durable file from in place of real; the directory is flushed now, or recorded in
+// pending for the caller to flush.
+void ReplaceFile(const std::string& from, const std::string& real, TPendingDirs* pending) {
+  if (sysio::Rename(from, real) != 0) OutSystemErrorCode(real, errno);
+  if (pending)
+    pending->emplace(real.substr(0, real.find_last_of('/') + 1), real);
+  else if (sysio::SyncDir(real) != 0)
+    OutSystemErrorCode(real, errno);
+}
+
+// An error about the working copy, told of the object file itself.
+ZError AboutFile(ZError e, const std::string& work, const std::string& real) {
+  for (std::string* s : {&e.Message, &e.Text})
+    for (size_t at = 0; (at = s->find(work, at)) != std::string::npos; at += real.size())
+      s->replace(at, work.size(), real);
+  return e;
 }
 
 std::string ErrorText(const std::exception& e) {
@@ -202,7 +240,8 @@ void UpdateObjectInfo(const TRecImage& boib147) {
 }
 
 TChangeOutcome ChangeObject(const TListInfo& info, const TObjLine& line, const WRec& listRec,
-                            unsigned char russian, const TListWriter& writeList) {
+                            unsigned char russian, const TListWriter& writeList,
+                            TPendingDirs* pendingDirs) {
   if (line.File.empty())
     return {TChangeResult::UnsafeName,
             creat_msg(std::to_string(line.Number) + "|" + line.Variant, MsgUnsafeObjectName)};
@@ -223,29 +262,61 @@ TChangeOutcome ChangeObject(const TListInfo& info, const TObjLine& line, const W
       CloseObject();
       return {TChangeResult::Unchanged, ""};
     }
-    // The new calculation is written last: it is what makes the object count as changed, so a
-    // change cut short anywhere before it leaves the object replaceable and a second run
-    // completes it (setting the flags and writing the information record again does no harm).
-    // The files end as when the calculation is written first, also when the information record
-    // cannot be written: then the calculation and list record are new and nothing is compressed.
-    std::exception_ptr infoError;
-    if (info.Projects()) {
-      image.Set<uint32_t>(kImgFlags, image.Get<uint32_t>(kImgFlags) | kChangedFlags);
-      StructRec(ListFields147, image, &RecWork, 0);
-      writeList(&RecWork);
-      try {
-        UpdateObjectInfo(image);
-      } catch (const ZError& e) {
-        if (e.Number != 16) throw; // only a record of another length is left as it is
-        infoError = std::current_exception();
+    // The object is changed on a private working copy, compressed into "NAME$" and put in
+    // place by one rename, so the file is always wholly old or wholly new. The list record is
+    // written before: a change cut short leaves the object replaceable with its flags set, and
+    // a second run completes it (setting the flags again does no harm). The files end as when
+    // the calculation is written first, also when the information record cannot be written:
+    // then the calculation and list record are new and nothing is compressed.
+    std::string real = FileObj->Name, work = real + "$w", done = real + "$";
+    struct stat st;
+    unsigned perms = sysio::Stat(real, &st) == 0 ? (st.st_mode & 0777) : 0666;
+    try {
+      CopyToWork(*FileObj->File, work, perms);
+      CloseObject();
+      if (info.Projects()) {
+        image.Set<uint32_t>(kImgFlags, image.Get<uint32_t>(kImgFlags) | kChangedFlags);
+        StructRec(ListFields147, image, &RecWork, 0);
+        writeList(&RecWork);
       }
+      FileObj = new WFile(work);
+      FileObj->Durable = false;
+      FileObj->KeepCache = true;
+      std::exception_ptr infoError;
+      if (info.Projects()) {
+        try {
+          UpdateObjectInfo(image);
+        } catch (const ZError& e) {
+          if (e.Number != 16) throw; // only a record of another length is left as it is
+          infoError = std::current_exception();
+        }
+      }
+      ReplaceP145(info.CalcGroup, old + 8);
+      if (infoError) {
+        if (IoSys().FullSync(FileObj->File->Handle) != 0) OutSystemErrorCode(work, errno);
+        CloseObject();
+        ReplaceFile(work, real, nullptr);
+        std::rethrow_exception(infoError);
+      }
+      WFile* f = FileObj;
+      FileObj = nullptr;
+      delete f;
+      compress_to(work, done, perms);
+      // Removed before the rename, so that a copy left behind always belongs to an object still
+      // to change, whose next change replaces it.
+      if (sysio::UnlinkExact(work) != 0 && errno != ENOENT) OutSystemErrorCode(work, errno);
+      ReplaceFile(done, real, pendingDirs);
+    } catch (const ZError& e) {
+      CloseObject();
+      sysio::UnlinkExact(work);
+      sysio::UnlinkExact(done);
+      throw AboutFile(e, work, real);
+    } catch (...) {
+      CloseObject();
+      sysio::UnlinkExact(work);
+      sysio::UnlinkExact(done);
+      throw;
     }
-    ReplaceP145(info.CalcGroup, old + 8);
-    if (infoError) std::rethrow_exception(infoError);
-    WFile* f = FileObj;
-    FileObj = nullptr;
-    delete f;
-    compress_bf(line.File, 0);
     return {TChangeResult::Changed, ""};
   } catch (const std::exception& e) {
     CloseObject();
@@ -253,25 +324,54 @@ TChangeOutcome ChangeObject(const TListInfo& info, const TObjLine& line, const W
   }
 }
 
+namespace {
+// Flushes the directories the batch changed; objects reported changed in a directory whose
+// flush failed become failures.
+void FlushDirs(const TPendingDirs& pending, const std::vector<std::string>& dirOf,
+               std::vector<TChangeItem>& results, std::vector<TChangeFailure>& failures) {
+  for (const auto& [dir, file] : pending) {
+    if (sysio::SyncDir(file) == 0) continue;
+    std::string message;
+    try {
+      OutSystemErrorCode(file, errno);
+    } catch (const std::exception& e) {
+      message = ErrorText(e);
+    }
+    for (size_t i = 0; i < results.size(); ++i) {
+      if (dirOf[i] != dir) continue;
+      const TObjLine* l = results[i].Line;
+      results[i].Outcome = {TChangeResult::Failed, message};
+      failures.push_back({l->Number, l->Variant, l->File, message});
+    }
+  }
+}
+} // namespace
+
 std::vector<TChangeItem> ChangeObjects(const TListInfo& info,
                                        const std::vector<const TObjLine*>& chosen,
                                        unsigned char russian,
                                        std::vector<TChangeFailure>& failures) {
   std::vector<TChangeItem> results;
+  std::vector<std::string> dirOf; // per result: the directory its rename left unflushed
+  TPendingDirs pending;
   WRec listRec;
   for (const TObjLine* l : chosen) {
     TChangeOutcome out;
+    TPendingDirs mine;
     try {
       FileList->WRead(l->Adr, &listRec);
-      out = ChangeObject(info, *l, listRec, russian,
-                         [&](WRec* rec) { FileList->WUpdate(l->Adr, rec); });
+      out = ChangeObject(
+          info, *l, listRec, russian, [&](WRec* rec) { FileList->WUpdate(l->Adr, rec); }, &mine);
     } catch (const std::exception& e) { // the list record could not be read
       out = {TChangeResult::Failed, ErrorText(e)};
     }
     if (out.Result == TChangeResult::Failed || out.Result == TChangeResult::UnsafeName)
       failures.push_back({l->Number, l->Variant, l->File, out.Error});
     results.push_back({l, out});
+    dirOf.push_back(mine.empty() ? "" : mine.begin()->first);
+    pending.insert(mine.begin(), mine.end());
   }
+  FlushDirs(pending, dirOf, results, failures);
   return results;
 }
 

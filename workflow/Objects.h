@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -85,10 +86,14 @@ const char* ChangeResultName(TChangeResult r);
 
 // Writes the packed list record (in RecWork) over the line's record in the list file.
 using TListWriter = std::function<void(WRec* rec)>;
+// Directories whose entries a batch has changed but not yet flushed: directory -> a file in it.
+using TPendingDirs = std::map<std::string, std::string>;
 // Changes one object (the batch change for one line). listRec: the line's list record.
-// Errors of the object's file are caught and returned as Failed.
+// Errors of the object's file are caught and returned as Failed. With pendingDirs the flush of
+// the object's directory is left to the caller, who must do it before reporting success.
 TChangeOutcome ChangeObject(const TListInfo& info, const TObjLine& line, const WRec& listRec,
-                            unsigned char russian, const TListWriter& writeList);
+                            unsigned char russian, const TListWriter& writeList,
+                            TPendingDirs* pendingDirs = nullptr);
 // Writes the project's information record into group 149 of FileObj.
 void UpdateObjectInfo(const TRecImage& boib147);
 
@@ -104,7 +109,8 @@ struct TChangeItem {
 };
 // The batch change over the chosen lines of FileList: each line's list record is read and its
 // object changed; a failure of one line (its list record included) is reported in its outcome
-// and in failures, and the change goes on with the next line.
+// and in failures, and the change goes on with the next line. The directories are flushed once
+// at the end; an object whose directory cannot be flushed is reported failed.
 std::vector<TChangeItem> ChangeObjects(const TListInfo& info,
                                        const std::vector<const TObjLine*>& chosen,
                                        unsigned char russian,

@@ -9,8 +9,12 @@
 #include "storage/Sysio.h"
 #include "tests/support/FaultIo.h"
 #include "workflow/Objects.h"
+#include "workflow/Refdata.h"
+#include "workflow/Ucommon.h"
 
+#include <fcntl.h>
 #include <filesystem>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -252,4 +256,109 @@ TEST_F(TObjectsTest, AFailureAnywhereLeavesTheOldOrTheNewCalculation) {
     EXPECT_TRUE(now == oldCalc || now == newCalc) << "fault at call " << k;
   }
   EXPECT_GT(failures, 10);
+}
+
+namespace {
+// The old way of changing an object: in place on the file itself, then compressed.
+void ChangeInPlace(const TListInfo& info, const TObjLine& l, const WRec& listRec,
+                   const std::string& path) {
+  TRecImage image;
+  FileObj = new WFile(path);
+  bool infoError = false;
+  if (info.Projects()) {
+    image.Resize(ImageSize(*ListFields147));
+    RecStruct(ListFields147, &listRec, image);
+    image.Set<uint32_t>(kImgFlags, image.Get<uint32_t>(kImgFlags) | kChangedFlags);
+    try {
+      UpdateObjectInfo(image);
+    } catch (const ZError& e) {
+      ASSERT_EQ(e.Number, 16);
+      infoError = true;
+    }
+  }
+  ReplaceP145(info.CalcGroup, RefGroupOf(l.Kind, true, false) + 8);
+  delete FileObj;
+  FileObj = nullptr;
+  if (!infoError) compress_bf(path, 0);
+}
+
+// Fails (or only counts) the flushes of directories.
+class TDirSyncIo : public TFaultIo {
+public:
+  int Open(const std::string& path, int flags, mode_t mode) override {
+    int fd = TFaultIo::Open(path, flags, mode);
+    if (fd >= 0 && (flags & O_DIRECTORY))
+      Dirs.insert(fd);
+    else
+      Dirs.erase(fd);
+    return fd;
+  }
+  int FullSync(int fd) override {
+    if (!Dirs.count(fd)) return TFaultIo::FullSync(fd);
+    ++DirSyncs;
+    if (!Fail) return TFaultIo::FullSync(fd);
+    errno = EIO;
+    return -1;
+  }
+  std::set<int> Dirs;
+  bool Fail = false;
+  int DirSyncs = 0;
+};
+} // namespace
+
+// Every kind of object (information record rewritten, written as a new group, or of another
+// length) ends with the same bytes as when changed in place and compressed.
+TEST_F(TObjectsTest, TheChangeEndsWithTheBytesOfAnInPlaceChange) {
+  int compared = 0;
+  for (auto [sub, bn] : {std::pair{1, 0}, {2, 0}, {3, 0}, {5, 0}, {5, 1}, {5, 2}, {5, 3}}) {
+    auto lines = Load(static_cast<uint8_t>(sub), static_cast<uint8_t>(bn), true);
+    for (const TObjLine& l : lines) {
+      if (l.State != stReplaceable) continue;
+      std::string path = GetRealName(l.File), os = sysio::OsPath(path);
+      WriteAll(os + ".old", ReadAll(os));
+      WRec listRec;
+      FileList->WRead(l.Adr, &listRec);
+      ChangeInPlace(Info, l, listRec, path + ".old");
+      TChangeOutcome out = ChangeObject(Info, l, listRec, 1, [](WRec*) {});
+      EXPECT_NE(out.Result, TChangeResult::Unchanged) << l.File;
+      EXPECT_EQ(ReadAll(os), ReadAll(os + ".old")) << l.File << ": " << out.Error;
+      EXPECT_FALSE(fs::exists(os + "$w") || fs::exists(os + "$")) << l.File;
+      ++compared;
+    }
+  }
+  EXPECT_GT(compared, 10);
+}
+
+TEST_F(TObjectsTest, ABatchFlushesEachDirectoryOnceBeforeReportingSuccess) {
+  auto batch = [&](uint8_t sub, bool fail, int& dirSyncs) {
+    auto lines = Load(sub, 0, true);
+    std::vector<const TObjLine*> chosen;
+    for (const TObjLine& l : lines)
+      if (l.State == stReplaceable) chosen.push_back(&l);
+    std::vector<TChangeFailure> failures;
+    std::vector<TChangeItem> items;
+    {
+      TDirSyncIo io;
+      io.Fail = fail;
+      TIoSys* previous = SetIoSys(&io);
+      items = ChangeObjects(Info, chosen, 1, failures);
+      SetIoSys(previous);
+      dirSyncs = io.DirSyncs;
+    }
+    EXPECT_GT(chosen.size(), 1u);
+    int changed = 0;
+    for (const TChangeItem& i : items)
+      changed += i.Outcome.Result == TChangeResult::Changed;
+    EXPECT_EQ(changed + failures.size(), chosen.size());
+    return std::pair{changed, failures.size()};
+  };
+  int syncs = 0;
+  auto [changed, failed] = batch(1, false, syncs);
+  EXPECT_GT(changed, 1);
+  EXPECT_EQ(syncs, 1 + static_cast<int>(failed)); // a failed object's file is flushed at once
+  // When the flush fails, no object of that directory is reported changed.
+  auto [changed2, failed2] = batch(2, true, syncs);
+  EXPECT_EQ(changed2, 0);
+  EXPECT_GT(failed2, 1u);
+  EXPECT_LT(syncs, static_cast<int>(failed2));
 }

@@ -347,7 +347,6 @@ void MeasureChange(const TBenchOptions& o, const TListInfo& info,
   TCountingIo counted;
   double countedTime = 0; // of the pass whose calls were counted
   long failed = 0;
-  WRec listRec;
   for (int r = 0; r < o.ChangeReps; ++r) {
     for (size_t i = 0; i < paths.size(); ++i)
       WriteFile(paths[i], pristine[i], false);
@@ -355,12 +354,9 @@ void MeasureChange(const TBenchOptions& o, const TListInfo& info,
     std::unique_ptr<TCountScope> count;
     if (r == o.ChangeReps - 1) count = std::make_unique<TCountScope>(); // the warmest pass
     double t0 = Now();
-    for (const TObjLine* l : chosen) {
-      FileList->WRead(l->Adr, &listRec);
-      TChangeOutcome out =
-          ChangeObject(info, *l, listRec, 1, [&](WRec* rec) { FileList->WUpdate(l->Adr, rec); });
-      failed += out.Result != TChangeResult::Changed;
-    }
+    std::vector<TChangeFailure> failures;
+    for (const TChangeItem& item : ChangeObjects(info, chosen, 1, failures))
+      failed += item.Outcome.Result != TChangeResult::Changed;
     change.Times.push_back(Now() - t0);
     if (count) {
       counted = count->Io;
