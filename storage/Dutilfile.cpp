@@ -161,8 +161,7 @@ bool compress_bf(const std::string& name, int threshold) {
   return false;
 }
 
-void compress_to(const std::string& name, const std::string& target, unsigned perms) {
-  WFile src(name);
+void compress_to(WFile& src, const std::string& target, unsigned perms) {
   CompressInto(src, target, perms);
 }
 

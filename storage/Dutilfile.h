@@ -10,9 +10,9 @@ extern const char* const VersionText;
 
 // Compresses when the dead space in percent is at least threshold; returns false.
 bool compress_bf(const std::string& name, int threshold);
-// Writes the compressed form of file name into the new file target (permission bits perms, the
-// umask applies), made durable but not renamed; a stale target is replaced.
-void compress_to(const std::string& name, const std::string& target, unsigned perms);
+// Writes the compressed form of the open file src into the new file target (permission bits
+// perms, the umask applies), made durable but not renamed; a stale target is replaced.
+void compress_to(WFile& src, const std::string& target, unsigned perms);
 // Dead space of a composite file in percent.
 int def_unused(const std::string& name);
 // The same for an open file, from its header and directory in memory.

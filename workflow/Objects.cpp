@@ -298,10 +298,10 @@ TChangeOutcome ChangeObject(const TListInfo& info, const TObjLine& line, const W
         ReplaceFile(work, real, nullptr);
         std::rethrow_exception(infoError);
       }
+      compress_to(*FileObj, done, perms);
       WFile* f = FileObj;
       FileObj = nullptr;
       delete f;
-      compress_to(work, done, perms);
       // Removed before the rename, so that a copy left behind always belongs to an object still
       // to change, whose next change replaces it.
       if (sysio::UnlinkExact(work) != 0 && errno != ENOENT) OutSystemErrorCode(work, errno);
