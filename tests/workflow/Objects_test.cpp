@@ -362,3 +362,17 @@ TEST_F(TObjectsTest, ABatchFlushesEachDirectoryOnceBeforeReportingSuccess) {
   EXPECT_GT(failed2, 1u);
   EXPECT_LT(syncs, static_cast<int>(failed2));
 }
+
+TEST_F(TObjectsTest, ALinkPlantedAtTheWorkingCopyIsNeverFollowed) {
+  auto lines = Load(5, 2, true);
+  const TObjLine& b =
+      *std::find_if(lines.begin(), lines.end(), [](auto& x) { return x.State == stReplaceable; });
+  std::string os = sysio::OsPath(GetRealName(b.File)), victim = os + ".victim";
+  fs::create_symlink(victim, os + "$w");
+  WRec listRec;
+  FileList->WRead(b.Adr, &listRec);
+  TChangeOutcome out = ChangeObject(Info, b, listRec, 1, [](WRec*) {});
+  EXPECT_FALSE(fs::exists(victim)) << ChangeResultName(out.Result);
+  uint8_t state = CheckObject(Info, b, 1);
+  EXPECT_TRUE(state == stReplaced || state == stReplaceable) << int(state);
+}
