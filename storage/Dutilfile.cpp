@@ -72,13 +72,17 @@ int UnusedPercent(const WFile& f) {
   return 100 - static_cast<int>(std::min(100.0 * live / area, 100.0));
 }
 
+// The chains of a sound file share no bytes, so they walk at most the file once together; the
+// generous cap only stops a directory whose groups all run through one long chain.
+void LimitWholeFileWalk(WFile& f) {
+  f.LimitTotalVisits(4 * static_cast<uint64_t>(f.Header.End) + kVisitSlack);
+}
+
 namespace {
 // Copies every group's live records, in group order and without links, behind the skeleton.
 void CopyGroups(WFile& src, SFile& out) {
   std::vector<WDirEntry> dir(src.Header.Count);
-  // The chains of a sound file share no bytes, so they walk at most the file once together;
-  // the generous cap only stops a directory whose groups all run through one long chain.
-  src.LimitTotalVisits(4 * static_cast<uint64_t>(src.Header.End) + kVisitSlack);
+  LimitWholeFileWalk(src);
   uint64_t pos = 8 + 8 * static_cast<uint64_t>(src.Header.Count);
   std::string buf;
   WRec rec;

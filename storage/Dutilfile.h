@@ -17,6 +17,9 @@ void compress_to(WFile& src, const std::string& target, unsigned perms);
 int def_unused(const std::string& name);
 // The same for an open file, from its header and directory in memory.
 int UnusedPercent(const WFile& f);
+// Bounds the bytes that reading every group of f may walk to a few times the file, so that a
+// damaged directory whose groups all run through one long chain stops with an error.
+void LimitWholeFileWalk(WFile& f);
 // A skeleton of 8 + 8 count bytes, all zero except the count; returns false.
 bool creat_bfsp(const std::string& name, int count);
 // An empty composite file of count groups; text (when not null) becomes group 0's one record.

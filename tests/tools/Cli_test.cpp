@@ -112,3 +112,17 @@ TEST_F(Cli, ErrorsAndUsage) {
   EXPECT_EQ(r.Code, 1);
   EXPECT_NE(r.Err.find(U8("неверен номер лог. файла 3")), std::string::npos);
 }
+
+TEST_F(Cli, DumpOfGroupsSharingOneLongChainStops) {
+  // Every group starts the same chain of removed records: each group alone is readable, but
+  // walking all of them would read the file 4096 times over. The dump stops with the chain error.
+  const uint32_t groups = 4096;
+  std::vector<TDirPair> dir(groups, TDirPair{8 + 8 * groups, 8});
+  std::string area;
+  for (int i = 0; i < 10000; ++i)
+    area += Rec(-128, 0xFFFFFFFF, std::string(100, 'd'));
+  WriteAll(Tmp / "shared.bn", Composite(dir, area + Marker()));
+  TRun r = Run({"dump", "shared.bn"});
+  EXPECT_EQ(r.Code, 1);
+  EXPECT_NE(r.Err.find(U8("ланцюжок записів")), std::string::npos) << r.Err;
+}

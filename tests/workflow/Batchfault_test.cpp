@@ -351,8 +351,10 @@ TEST_F(TBatchMatrix, PowerLossWithTornWritesAtEveryCall) {
 
 TEST_F(TBatchMatrix, IoErrorAtEveryCallOnceAndForGood) {
   TFigures fig;
-  Matrix(TFaultIo::TKind::FailOnce, 5 /* EIO */, fig);
-  Matrix(TFaultIo::TKind::FailAlways, 28 /* ENOSPC */, fig);
+  for (int error : {EIO, ENOSPC}) {
+    Matrix(TFaultIo::TKind::FailOnce, error, fig);
+    Matrix(TFaultIo::TKind::FailAlways, error, fig);
+  }
   Print("I/O error matrix", fig);
   EXPECT_EQ(fig.FilesLost, 0);
   EXPECT_GT(fig.Errors, 0);

@@ -88,6 +88,7 @@ int Dump(TCliContext& ctx, const std::vector<std::string>& args) {
   for (size_t i = 1; i < pos.size(); ++i)
     groups.push_back(static_cast<unsigned long>(ParseNumber(pos[i], "GROUP")));
   WFile f(name);
+  LimitWholeFileWalk(f);
   if (pos.size() == 1)
     for (unsigned long g = 0; g < f.Header.Count; ++g)
       groups.push_back(g);
