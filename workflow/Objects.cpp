@@ -268,7 +268,7 @@ TChangeOutcome ChangeObject(const TListInfo& info, const TObjLine& line, const W
     // a second run completes it (setting the flags again does no harm). The files end as when
     // the calculation is written first, also when the information record cannot be written:
     // then the calculation and list record are new and nothing is compressed.
-    std::string real = FileObj->Name, work = real + "$w", done = real + "$";
+    std::string work = real + "$w", done = real + "$";
     struct stat st;
     unsigned perms = sysio::Stat(real, &st) == 0 ? (st.st_mode & 0777) : 0666;
     try {
