@@ -361,13 +361,17 @@ void SetScale(QWidget* form) {
   QFont f = form->font();
   f.setFamily("Arial");
   form->setFont(f);
-  for (TZText* label : form->findChildren<TZText*>())
+  // TZText has no meta-object of its own: findChildren<TZText*> would match every widget.
+  for (QWidget* w : form->findChildren<QWidget*>()) {
+    auto* label = dynamic_cast<TZText*>(w);
+    if (!label) continue;
     for (int i = 1; i <= TZText::TextCount; ++i) {
       TFontSpec spec = label->Font(i);
       spec.Name = "Arial";
       spec.Size = std::max(1, spec.Size * NewScr / OldScr);
       label->SetFont(i, spec);
     }
+  }
 }
 
 void CreatCaption(QWidget* form, const std::string& text) {

@@ -11,6 +11,8 @@
 #include <QVBoxLayout>
 
 #include "base/QtText.h"
+#include "base/Scale.h"
+#include "controls/Ztext.h"
 #include "messages/Utmenu.h"
 #include "tests/support/MenuSuite.h"
 #include "tests/support_gui/Guisupport.h"
@@ -73,6 +75,22 @@ TEST(CreatCaption, FormKeyGivesTitleHelpAndCaptionsOtherFormsStayAsDesigned) {
     CreatCaption(&f.Form, "");
     EXPECT_EQ(FromQString(f.Form.windowTitle()), "Договірна цінаФ119-2");
     EXPECT_EQ(f.Form.property("HelpContext").toInt(), 1192);
+  }
+  {
+    // Asked to scale: the form and its multi-line labels get "Arial", the labels' sizes scaled.
+    IsScale = true;
+    NewScr = 2 * OldScr;
+    TDesigned f("Ф118");
+    auto* label = new TZText(&f.Form);
+    label->setGeometry(10, 10, 50, 20);
+    const int size = label->Font(1).Size;
+    CreatCaption(&f.Form, "");
+    IsScale = false;
+    NewScr = OldScr;
+    EXPECT_EQ(label->Font(1).Name, "Arial");
+    EXPECT_EQ(label->Font(1).Size, 2 * size);
+    EXPECT_EQ(label->width(), 100);
+    EXPECT_EQ(f.Form.font().family(), "Arial");
   }
   EXPECT_TRUE(suite.Shown.empty());
 }
