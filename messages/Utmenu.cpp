@@ -230,10 +230,10 @@ void TMnu::CreateMenu(unsigned char kind, QWidget* form, QWidget* table, TKeySin
   }
 }
 
-QAction* TMnu::AddItem(QWidget* menu, QAction* top, const TMnuDescItem& d, const TMnuItem& item) {
+QAction* TMnu::AddItem(QWidget* menu, QAction* top, const TMnuDescItem& d, const TMnuItem& item,
+                       const QKeySequence& shortcut) {
   auto* a = new QAction(ToQString(item.Text[0]), menu);
   a->setObjectName(ToQString(d.ItemKey));
-  const QKeySequence shortcut = ShortcutOfCode(ShortcutOrWarn(d.Shortcut));
   a->setShortcut(shortcut);
   a->setData(shortcut.isEmpty() ? 0 : shortcut[0].toCombined());
   a->setProperty("HelpContext", d.HelpContext);
@@ -263,10 +263,11 @@ void TMnu::LoadMnu() {
     item->Flags = d.Flags;
     for (int i = 0; i < 3; ++i)
       item->Text[i] = GetText(d.TextId[i], Lang, true);
-    item->Item1 = AddItem(Menu1, top1, d, *item);
+    const QKeySequence shortcut = ShortcutOfCode(ShortcutOrWarn(d.Shortcut));
+    item->Item1 = AddItem(Menu1, top1, d, *item, shortcut);
     if (d.Level == 0) top1 = item->Item1;
     if (Menu2) {
-      item->Item2 = AddItem(Menu2, top2, d, *item);
+      item->Item2 = AddItem(Menu2, top2, d, *item, shortcut);
       if (d.Level == 0) top2 = item->Item2;
     }
     bool found = false;

@@ -72,7 +72,8 @@ private:
   void OpenTexts(WFile& file);
   void CloseTexts();
   TMnuItem* FindItem(const std::string& key, bool warn);
-  QAction* AddItem(QWidget* menu, QAction* top, const TMnuDescItem& d, const TMnuItem& item);
+  QAction* AddItem(QWidget* menu, QAction* top, const TMnuDescItem& d, const TMnuItem& item,
+                   const QKeySequence& shortcut);
 };
 
 // The shortcut of a key code (virtual key + 256 Alt + 512 Ctrl + 1024 Shift); empty for 0.
