@@ -367,10 +367,10 @@ void SetScale(QWidget* form) {
     auto* label = dynamic_cast<TZText*>(w);
     if (!label) continue;
     for (int i = 1; i <= TZText::TextCount; ++i) {
-      TFontSpec spec = label->Font(i);
-      spec.Name = "Arial";
-      spec.Size = std::max(1, spec.Size * NewScr / OldScr);
-      label->SetFont(i, spec);
+      TFontSpec font = label->Font(i);
+      font.Name = "Arial";
+      font.Size = std::max(1, font.Size * NewScr / OldScr);
+      label->SetFont(i, font);
     }
   }
 }
