@@ -16,7 +16,7 @@ std::atomic<bool> gProbe{true};
 
 // Larger groups are still read by the check; warming their first part is enough to start it.
 constexpr size_t kMaxWarm = 1 << 20;
-constexpr size_t kWindowPerWorker = 4;
+constexpr size_t kWindowPerWorker = 16;
 constexpr size_t kWakeStep = 8;
 constexpr size_t kProbes = 8;
 
