@@ -13,17 +13,6 @@
 #include "tests/support_gui/Guisupport.h"
 
 namespace {
-struct Shown {
-  std::vector<TMsgRequest> All;
-  TMsgPresenter Saved;
-  Shown() {
-    Saved = SetMsgPresenter([this](const TMsgRequest& r) {
-      All.push_back(r);
-      return false;
-    });
-  }
-  ~Shown() { SetMsgPresenter(Saved); }
-};
 
 // Opens the editor, runs act once it is shown, and returns the result.
 int RunEditor(TEditRk& e, std::function<void(TEditRk&)> act) {
