@@ -11,10 +11,6 @@
 #include "base/Canvas.h"
 #include "storage/Fun_struct.h"
 
-struct TPoint {
-  int X = 0, Y = 0;
-};
-
 // The check an owner gives the editor: stage 0 before the first show (it may move the rectangle
 // and change the text and the filter), 1 after a save, 2 after an abandon; true ends editing.
 using TEdRkCheck = std::function<bool(char Stage, TPoint& TopLeft, TPoint& BottomRight,
