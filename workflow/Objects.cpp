@@ -145,31 +145,41 @@ TListFields LeadingFields(const TListFields& fields, int lastOffset) {
 }
 } // namespace
 
-std::vector<TObjLine> LoadObjectLines(const TListInfo& info, unsigned char russian) {
+TListFields ListLineFields(const TListInfo& info) {
   const TListFields& all = *(info.Projects() ? ListFields147 : ListFields150);
-  TListFields fields = LeadingFields(all, info.Contractor() ? kImgVariant
-                                          : info.Projects() ? kImgKind
-                                                            : kImgNumber);
+  return LeadingFields(all, info.Contractor() ? kImgVariant
+                            : info.Projects() ? kImgKind
+                                              : kImgNumber);
+}
+
+TObjLine ObjectLineOf(const TListInfo& info, const TListFields& fields, const WRec* rec,
+                      unsigned char russian) {
+  TRecImage image;
+  RecStruct(&fields, rec, image);
+  TObjLine l;
+  l.Number = image.Get<uint32_t>(kImgNumber);
+  l.Kind = info.Projects() ? image.Get<int8_t>(kImgKind) : static_cast<int8_t>(info.TypeBn);
+  if (info.Contractor()) l.Variant = image.GetText(kImgVariant);
+  l.File = ObjectFileName(info, l.Number, l.Variant, russian);
+  return l;
+}
+
+std::vector<TObjLine> LoadObjectLines(const TListInfo& info, unsigned char russian) {
+  TListFields fields = ListLineFields(info);
   std::vector<TObjLine> read;
   std::vector<uint32_t> numbers;
   int64_t lastNum = -1;
   WRec* rec = &RecWork;
-  TRecImage image;
   FileList->WOpen_file(static_cast<unsigned long>(info.Group));
   while (FileList->WRead(rec)) {
-    TObjLine l;
+    TObjLine l = ObjectLineOf(info, fields, rec, russian);
     l.Adr = FileList->LastAdr;
-    RecStruct(&fields, rec, image);
-    l.Number = image.Get<uint32_t>(kImgNumber);
-    l.Kind = info.Projects() ? image.Get<int8_t>(kImgKind) : static_cast<int8_t>(info.TypeBn);
     if (info.Contractor()) {
-      l.Variant = image.GetText(kImgVariant);
       if (l.Number == lastNum)
         l.Hidden = true;
       else
         lastNum = l.Number;
     }
-    l.File = ObjectFileName(info, l.Number, l.Variant, russian);
     numbers.push_back(l.Number);
     read.push_back(std::move(l));
   }
@@ -230,7 +240,8 @@ bool ReadAheadWanted(size_t lineCount) {
 
 } // namespace
 
-void CheckObjectLines(const TListInfo& info, std::vector<TObjLine>& lines, unsigned char russian) {
+void CheckObjectLines(const TListInfo& info, std::vector<TObjLine>& lines, unsigned char russian,
+                      const TProgress& progress) {
   std::unique_ptr<TReadAhead> ahead;
   if (ReadAheadWanted(lines.size())) {
     std::vector<std::string> paths = ReadAheadPaths(lines);
@@ -238,6 +249,7 @@ void CheckObjectLines(const TListInfo& info, std::vector<TObjLine>& lines, unsig
       ahead = std::make_unique<TReadAhead>(std::move(paths), info.CalcGroup, ReadAheadWorkers());
   }
   for (size_t i = 0; i < lines.size(); ++i) {
+    if (progress && !progress(i, lines.size())) return;
     if (ahead) ahead->Reached(i);
     lines[i].State |= CheckObject(info, lines[i], russian);
   }
@@ -387,18 +399,22 @@ void FlushDirs(const TPendingDirs& pending, const std::vector<std::string>& dirO
 std::vector<TChangeItem> ChangeObjects(const TListInfo& info,
                                        const std::vector<const TObjLine*>& chosen,
                                        unsigned char russian,
-                                       std::vector<TChangeFailure>& failures) {
+                                       std::vector<TChangeFailure>& failures,
+                                       const TChangeHooks& hooks) {
   std::vector<TChangeItem> results;
   std::vector<std::string> dirOf; // per result: the directory its rename left unflushed
   TPendingDirs pending;
   WRec listRec;
-  for (const TObjLine* l : chosen) {
+  for (size_t k = 0; k < chosen.size(); ++k) {
+    if (hooks.Progress && !hooks.Progress(k, chosen.size())) break;
+    const TObjLine* l = chosen[k];
     TChangeOutcome out;
     TPendingDirs mine;
+    TListWriter write = [&](WRec* rec) { FileList->WUpdate(l->Adr, rec); };
+    if (hooks.WriteList) write = [&](WRec* rec) { hooks.WriteList(k, rec); };
     try {
       FileList->WRead(l->Adr, &listRec);
-      out = ChangeObject(
-          info, *l, listRec, russian, [&](WRec* rec) { FileList->WUpdate(l->Adr, rec); }, &mine);
+      out = ChangeObject(info, *l, listRec, russian, write, &mine);
     } catch (const std::exception& e) { // the list record could not be read
       out = {TChangeResult::Failed, ErrorText(e)};
     }

@@ -68,14 +68,23 @@ std::string ObjectFileName(const TListInfo& info, uint32_t number, const std::st
 // The line's order key: the object number, most significant byte first.
 void LineKey(uint32_t number, char key[4]);
 
+// The leading fields of the list record structure that a line needs (number, kind, variant).
+TListFields ListLineFields(const TListInfo& info);
+// A line from its list record (fields: ListLineFields); Adr and Hidden are left to the caller.
+TObjLine ObjectLineOf(const TListInfo& info, const TListFields& fields, const WRec* rec,
+                      unsigned char russian);
+
 // Reads the list group of FileList into lines in table order (big-endian number key, an
 // equal key placed ahead of the one the search met), hiding repeated contractor numbers.
 std::vector<TObjLine> LoadObjectLines(const TListInfo& info, unsigned char russian);
 
 // Checks one object and returns the state bit it earns (CheckObjects, one line).
 uint8_t CheckObject(const TListInfo& info, const TObjLine& line, unsigned char russian);
-// Adds the check result to every line.
-void CheckObjectLines(const TListInfo& info, std::vector<TObjLine>& lines, unsigned char russian);
+// Told how many lines are done of how many; false asks to stop before the next line.
+using TProgress = std::function<bool(size_t done, size_t total)>;
+// Adds the check result to every line. A stop leaves the remaining lines without a new bit.
+void CheckObjectLines(const TListInfo& info, std::vector<TObjLine>& lines, unsigned char russian,
+                      const TProgress& progress = {});
 
 enum class TChangeResult { Changed, Unchanged, Missing, UnsafeName, Failed };
 struct TChangeOutcome {
@@ -107,14 +116,23 @@ struct TChangeItem {
   const TObjLine* Line = nullptr;
   TChangeOutcome Outcome;
 };
+// How a caller takes part in a batch change. WriteList writes the packed list record of the
+// k-th chosen line (default: in place in FileList at the line's address); Progress is asked
+// before each object and may stop the batch between two objects, never inside one.
+struct TChangeHooks {
+  std::function<void(size_t k, WRec* rec)> WriteList;
+  TProgress Progress;
+};
 // The batch change over the chosen lines of FileList: each line's list record is read and its
 // object changed; a failure of one line (its list record included) is reported in its outcome
 // and in failures, and the change goes on with the next line. The directories are flushed once
-// at the end; an object whose directory cannot be flushed is reported failed.
+// at the end; an object whose directory cannot be flushed is reported failed. After a stop the
+// result holds the lines done so far.
 std::vector<TChangeItem> ChangeObjects(const TListInfo& info,
                                        const std::vector<const TObjLine*>& chosen,
                                        unsigned char russian,
-                                       std::vector<TChangeFailure>& failures);
+                                       std::vector<TChangeFailure>& failures,
+                                       const TChangeHooks& hooks = {});
 // Writes the failures to a unique error protocol under the alias "LOG" named after
 // the list file; returns its name, or "" when there is no LOG alias or nothing failed.
 std::string WriteChangeProtocol(const std::string& listName,

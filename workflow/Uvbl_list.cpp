@@ -1,0 +1,250 @@
+// The object list window's work without its widgets: the table's events, the check pass and the
+// batch change. The per-object check and change are those of the command line (workflow/Objects).
+#include "workflow/Uvbl_list.h"
+
+#include "paths/Dpath.h"
+#include "paths/Rdwr_cfg.h"
+#include "workflow/Ucommon.h"
+
+namespace {
+// Internal keys of the table: redraw, and remove all marks.
+constexpr unsigned short kKeyRedraw = 24;
+constexpr unsigned short kKeyUnmarkAll = 46;
+constexpr int kKeyEscape = 27;
+constexpr int kColKind = 1, kColSign = 5;
+constexpr int kListGroupNumber = 1;
+
+unsigned char DocRussianByte() {
+  return Cfg[CfgDocRussian];
+}
+} // namespace
+
+bool StateColor(uint8_t state, TColor& color) {
+  if (state & stMissing)
+    color = kColorMissing;
+  else if (state & stReplaced)
+    color = kColorReplaced;
+  else if (state & stUnreadable)
+    color = kColorUnreadable;
+  else if (state & stUserChanged)
+    color = kColorUserChanged;
+  else
+    return false;
+  return true;
+}
+
+std::string KindLetter(int8_t kind) {
+  switch (kind) {
+  case 1:
+    return "П";
+  case 2:
+    return "Р";
+  case 3:
+    return "Ж";
+  default:
+    return "";
+  }
+}
+
+TVblList::TVblList(TZTable& table, uint8_t typeSub, uint8_t typeBn, bool isRus)
+    : tb(table), FInfo(ListInfoOf(typeSub, typeBn)), FIsRus(isRus) {
+  FFields = ListLineFields(FInfo);
+  tb.SetCanSelect(true);
+  tb.SetTabType(true);
+  tb.SetCanVisible(true);
+  tb.SetLenBaseKey(4);
+  tb.TabInit = [this](TZTable*) { FileList->WOpen_file(static_cast<unsigned long>(FInfo.Group)); };
+  tb.TabRead = [this](TZTable*, TypeRead type, TZTabIndex* index, WRec* rec) {
+    return tbTabRead(type, index, rec);
+  };
+  tb.TabOnKey = [this](TZTable*, unsigned short key) -> unsigned char {
+    if (key == kKeyEscape && OnClose) OnClose();
+    return 0;
+  };
+  tb.TabOnOutRk = [this](TZTable*, int col, int row, std::string& buffer, TypeField&, TypeOut&,
+                         TListFields*, TZCell*, int, TRect, TCanvas* can, int&,
+                         uint8_t&) { return tbTabOnOutRk(col, row, buffer, can); };
+  tb.TabOnOnLoadKey = [this](TZTable*, char* key, WRec* rec, TZTabIndex*) {
+    TRecImage image;
+    RecStruct(&FFields, rec, image);
+    LineKey(image.Get<uint32_t>(kImgNumber), key);
+    return true;
+  };
+  tb.TabOnStartEndSelect = [this](TZTable*, etpslSelect status, int) {
+    return tbTabOnStartEndSelect(status);
+  };
+}
+
+TVblList::~TVblList() {
+  FormClose();
+}
+
+std::string TVblList::Caption() const {
+  return FInfo.Projects() ? "Список строек" : "Список блоков настроек";
+}
+
+std::string TVblList::Heading() const {
+  return FInfo.Projects() ? "Выделите нужные стройки и нажмите кнопку \"Изменить\""
+                          : "Выделите нужные блоки настройки и нажмите кнопку \"Изменить\"";
+}
+
+void TVblList::FormShow(const TProgress& progress) {
+  LastNum = -1;
+  if (!FInfo.Projects()) tb.SetNumFileScreen(FInfo.Screen);
+  FormClose();
+  FileList = new WFile(ListAliasName(FInfo, FIsRus));
+  tb.TabOpen(FileList, kListGroupNumber);
+  CheckObjects(progress);
+}
+
+void TVblList::FormClose() noexcept {
+  if (tb.IsOpen()) {
+    try {
+      tb.TabClose();
+    } catch (...) {
+    }
+  }
+  if (!FileList) return;
+  WFile* f = FileList;
+  FileList = nullptr;
+  delete f;
+}
+
+bool TVblList::tbTabRead(TypeRead type, TZTabIndex* index, WRec* rec) {
+  if (type != trIndex) return FileList->WRead(index->Adr, rec);
+  bool got = FileList->WRead(rec);
+  index->Adr = FileList->LastAdr;
+  if (got && FInfo.Contractor()) {
+    TRecImage image;
+    RecStruct(&FFields, rec, image);
+    int32_t number = static_cast<int32_t>(image.Get<uint32_t>(kImgNumber));
+    if (number == LastNum)
+      index->Flags |= kIdxHidden;
+    else
+      LastNum = number;
+  }
+  return got;
+}
+
+int TVblList::tbTabOnOutRk(int col, int row, std::string& buffer, TCanvas* can) {
+  if (tb.LineCount() == 0 || row < 0 || row >= tb.LineCount()) return -1;
+  TColor color;
+  if (StateColor(StateOf(row), color)) can->SetFontColor(color);
+  if (!FInfo.Projects()) return -1;
+  if (col == kColKind) {
+    if (static_cast<size_t>(row) < FKind.size())
+      buffer = KindLetter(FKind[static_cast<size_t>(row)]);
+    else
+      buffer = KindLetter(LineAt(row).Kind);
+  } else if (col == kColSign) {
+    buffer.clear();
+  }
+  return -1;
+}
+
+bool TVblList::tbTabOnStartEndSelect(etpslSelect status) {
+  if (status == 4) {
+    EnableChange(false);
+    return false;
+  }
+  if (status != 2) return true;
+  int marked = tb.MarkedCount();
+  for (int i = 0; i < tb.LineCount(); ++i) {
+    TZTabIndex* e = tb.GetIndex(i, false);
+    if ((e->Flags & kIdxMarked) && !(e->Flags & stReplaceable)) {
+      e->Flags &= static_cast<uint16_t>(~kIdxMarked);
+      --marked;
+    }
+  }
+  tb.SetMarkedCount(marked);
+  tb.WorkKey(kKeyRedraw);
+  if (tb.MarkedCount() != 0) EnableChange(true);
+  return true;
+}
+
+void TVblList::EnableChange(bool on) {
+  if (OnEnableChange) OnEnableChange(on);
+}
+
+uint8_t TVblList::StateOf(int line) const {
+  return static_cast<uint8_t>(tb.GetIndex(line, false)->Flags & 0xFF);
+}
+
+TObjLine TVblList::LineAt(int i) {
+  WRec rec;
+  tb.ReadRecord(i, &rec, trOther);
+  TZTabIndex* e = tb.GetIndex(i, false);
+  TObjLine l = ObjectLineOf(FInfo, FFields, &rec, DocRussianByte());
+  l.Adr = e->Adr;
+  l.Hidden = (e->Flags & kIdxHidden) != 0;
+  return l;
+}
+
+void TVblList::CheckObjects(const TProgress& progress) {
+  for (bool& shown : FLegend)
+    shown = false;
+  std::vector<TObjLine> lines;
+  lines.reserve(static_cast<size_t>(tb.LineCount()));
+  FKind.clear();
+  for (int i = 0; i < tb.LineCount(); ++i) {
+    lines.push_back(LineAt(i));
+    FKind.push_back(lines.back().Kind);
+  }
+  CheckObjectLines(FInfo, lines, DocRussianByte(), progress);
+  // Lb1..Lb5 by state bit: replaceable, replaced, user-changed, unreadable, missing.
+  const uint8_t legendBit[kLegendCount] = {stReplaceable, stReplaced, stUserChanged, stUnreadable,
+                                           stMissing};
+  for (size_t i = 0; i < lines.size(); ++i) {
+    TZTabIndex* e = tb.GetIndex(static_cast<int>(i), false);
+    e->Flags |= lines[i].State;
+    e->Height = 0;
+    for (int b = 0; b < kLegendCount; ++b)
+      if (lines[i].State & legendBit[b]) FLegend[b] = true;
+  }
+  tb.WorkKey(kKeyRedraw);
+}
+
+TBatchReport TVblList::ChangeMarked(const TProgress& progress) {
+  std::vector<TObjLine> lines;
+  std::vector<int> lineOf;
+  for (int i = 0; i < tb.LineCount(); ++i) {
+    if (!(tb.GetIndex(i, false)->Flags & kIdxMarked)) continue;
+    lines.push_back(LineAt(i));
+    lineOf.push_back(i);
+  }
+  std::vector<const TObjLine*> chosen;
+  for (const TObjLine& l : lines)
+    chosen.push_back(&l);
+  TChangeHooks hooks;
+  hooks.Progress = progress;
+  hooks.WriteList = [&](size_t k, WRec* rec) {
+    int line = lineOf[k];
+    tb.TabEdit(weUpdate, line, rec, false, false);
+  };
+  TBatchReport report;
+  std::vector<TChangeItem> items =
+      ChangeObjects(FInfo, chosen, DocRussianByte(), report.Failures, hooks);
+  report.Stopped = items.size() < chosen.size();
+  for (const TChangeItem& it : items) {
+    switch (it.Outcome.Result) {
+    case TChangeResult::Changed:
+      ++report.Changed;
+      break;
+    case TChangeResult::Unchanged:
+      ++report.Unchanged;
+      break;
+    case TChangeResult::Missing:
+      ++report.Missing;
+      break;
+    default:
+      ++report.Failed;
+    }
+  }
+  report.Protocol = WriteChangeProtocol(ListAliasName(FInfo, FIsRus), report.Failures);
+  return report;
+}
+
+void TVblList::FinishChange() {
+  CheckObjects();
+  tb.WorkKey(kKeyUnmarkAll);
+}

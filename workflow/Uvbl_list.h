@@ -1,0 +1,78 @@
+// The object list window's work without its widgets: the table's events, the check pass that
+// colours the lines and the batch change over the marked lines. TfVbl shows it.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "table/Ztable.h"
+#include "workflow/Objects.h"
+
+// Text colours of the line states.
+constexpr TColor kColorMissing = 0x0000FF;     // red
+constexpr TColor kColorReplaced = 0x008000;    // green
+constexpr TColor kColorUnreadable = 0xFF0000;  // blue
+constexpr TColor kColorUserChanged = 0x00FFFF; // yellow
+constexpr int kLegendCount = 5;
+
+// The text colour of a line with the given state bits; false when the normal colour stays.
+bool StateColor(uint8_t state, TColor& color);
+// The construction kind's letter in column 1 of a project list: "П", "Р", "Ж", or "".
+std::string KindLetter(int8_t kind);
+
+// What a batch change did.
+struct TBatchReport {
+  int Changed = 0, Unchanged = 0, Missing = 0, Failed = 0;
+  bool Stopped = false;
+  std::string Protocol; // the error protocol written, or ""
+  std::vector<TChangeFailure> Failures;
+};
+
+class TVblList {
+public:
+  // Binds the events of tb: tbTabInit, tbTabRead, tbTabOnKey, tbTabOnOutRk, tbTabOnOnLoadKey,
+  // tbTabOnStartEndSelect.
+  TVblList(TZTable& tb, uint8_t typeSub, uint8_t typeBn, bool isRus);
+  ~TVblList();
+  TVblList(const TVblList&) = delete;
+  TVblList& operator=(const TVblList&) = delete;
+
+  // The window's caption and the first line of its heading, by the objects listed.
+  std::string Caption() const;
+  std::string Heading() const;
+  // Opens the list file and the table on it, then checks every object.
+  void FormShow(const TProgress& progress = {});
+  void FormClose() noexcept;
+  // The check pass: adds one state bit to every line and sets the legend.
+  void CheckObjects(const TProgress& progress = {});
+  // The batch change over the marked lines (kChClick up to its final message).
+  TBatchReport ChangeMarked(const TProgress& progress = {});
+  // kChClick after its final message: the check pass again, and all marks removed.
+  void FinishChange();
+
+  const TListInfo& Info() const { return FInfo; }
+  bool IsRus() const { return FIsRus; }
+  // Legend label i (0..4 = Lb1..Lb5: replaceable, replaced, user-changed, unreadable, missing).
+  bool Legend(int i) const { return FLegend[i]; }
+  uint8_t StateOf(int line) const;
+  int32_t LastNum = -1;
+
+  // The window's side: Esc in the table, and kCh's enabled state.
+  std::function<void()> OnClose;
+  std::function<void(bool)> OnEnableChange;
+
+private:
+  bool tbTabRead(TypeRead type, TZTabIndex* index, WRec* rec);
+  int tbTabOnOutRk(int col, int row, std::string& buffer, TCanvas* can);
+  bool tbTabOnStartEndSelect(etpslSelect status);
+  TObjLine LineAt(int i);
+  void EnableChange(bool on);
+
+  TZTable& tb;
+  TListInfo FInfo;
+  bool FIsRus;
+  TListFields FFields;       // the leading fields of a list record
+  std::vector<int8_t> FKind; // construction kind per line, from the last check pass
+  bool FLegend[kLegendCount] = {};
+};
