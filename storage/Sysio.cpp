@@ -21,6 +21,14 @@ int TIoSys::Lock(int fd, int operation) {
   return rc;
 }
 
+int TIoSys::RecordLock(int fd, int cmd, struct flock* lock) {
+  int rc;
+  do
+    rc = ::fcntl(fd, cmd, lock);
+  while (rc < 0 && errno == EINTR);
+  return rc;
+}
+
 ssize_t TIoSys::PRead(int fd, void* buf, size_t count, off_t offset) {
   if (Seek(fd, offset, SEEK_SET) < 0) return -1;
   return Read(fd, buf, count);
