@@ -28,6 +28,10 @@ struct TFontSpec {
   bool operator==(const TFontSpec&) const = default;
 };
 
+struct TPoint {
+  int X = 0, Y = 0;
+};
+
 struct TRect {
   int Left = 0, Top = 0, Right = 0, Bottom = 0;
   int Width() const { return Right - Left; }

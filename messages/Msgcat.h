@@ -15,6 +15,11 @@ constexpr int MsgUnsafeObjectName = 142; // an object name would leave its alias
 
 // A record address lies in the header or the directory.
 constexpr int MsgLinkIntoHeader = 21;
+// Numbers of the table control: error 22, warning 3, questions 2 and 5.
+constexpr int MsgTrailingComma = 22; // an edited cell text may not end with ","
+constexpr int WarCopyIntoBlock = 3;  // a copy or move would land inside the marked block
+constexpr int SelDeleteRecords = 2;  // delete the chosen records?
+constexpr int SelDeleteAgain = 5;    // the owner's text, then confirm the deletion once more
 
 // The catalogue text for a looked-up number (warnings +1000, questions +2000); "" when none.
 std::string MsgCatalogueText(uint16_t number, unsigned char russian);

@@ -1,6 +1,7 @@
 // Deterministic generator of a demo suite installation, written through the record file code.
 #include "workflow/Demosuite.h"
 
+#include "messages/Mnudesc.h"
 #include "messages/Zmsg.h"
 #include "storage/Dsfile.h"
 #include "storage/Dutilfile.h"
@@ -231,8 +232,11 @@ void WriteScreen(WFile& f, int number, int structure, const std::vector<TColumn>
   WriteGroup(f, number, recs);
 }
 
+// Groups of the screen description file: up to the menu structures 898 and 899.
+constexpr int kBoibGroups = 900;
+
 void WriteBoib(const std::string& path) {
-  creat_bf(path, 223);
+  creat_bf(path, kBoibGroups);
   WFile f(path);
   WriteStructure(f, 147, Struct147());
   WriteStructure(f, 150, Struct150());
@@ -252,6 +256,105 @@ void WriteBoib(const std::string& path) {
                {"DateCreat", 2.5, 1, "Дата создания", "Дата створення"},
                {"NoteBn", 4.0, 0, "Примечание", "Примітка"}},
               "Список блоков настроек", "Список блоків настройок");
+}
+
+// ---- menu descriptions ---------------------------------------------------------------------
+
+// One menu item of the demo forms: form key, level, item key, text identifiers 1 to 3,
+// shortcut, help context and flags (the masks of StandartSetEnabled that disable it).
+struct TDemoItem {
+  const char* Form;
+  uint8_t Level;
+  const char* Key;
+  const char* Text1;
+  const char* Shortcut;
+  const char* Help;
+  uint32_t Flags;
+  const char* Text2 = "";
+  const char* Text3 = "";
+};
+
+const std::vector<TDemoItem>& DemoMenuItems() {
+  static const std::vector<TDemoItem> items = {
+      {"Ф118", 0, "mFile", "TFile", "", "", 0},
+      {"Ф118", 1, "mIns", "TIns", "Ins", "1181", 4096 | 2048 | 1024},
+      {"Ф118", 1, "mDel", "TDel", "Del", "1182", 4096 | 128 | 2048 | 1024, "TDel2", "TDel3"},
+      {"Ф118", 1, "mMark", "TMark", "Ctrl+Alt+Esc", "1183", 4096 | 128 | 2048},
+      {"Ф118", 0, "mGo", "TGo", "", "", 0},
+      {"Ф118", 1, "mFirst", "TFirst", "Ctrl+PgUp", "", 4096 | 128},
+      {"Ф118", 1, "mLast", "TLast", "Ctrl+PgDn", "", 4096 | 128},
+      {"Ф118", 0, "mHelp", "THelp", "F1", "1180", 0},
+      {"Ф119", 0, "aOne", "TOne", "F2", "", 0},
+      {"Ф119", 0, "bTwo", "", "Ctrl+F3", "", 0},
+  };
+  return items;
+}
+
+void WriteMenuStructures(const std::string& boib) {
+  WFile f(boib);
+  WriteStructure(f, kTextStruct, {{"KeyTxt", 1}, {"TxtRus", 1}, {"TxtUkr", 1}});
+  WriteStructure(f, kItemStruct,
+                 {{"FlagMnu", 7},
+                  {"FormKey", 1},
+                  {"LevelMnu", 5},
+                  {"KeyMnu", 1},
+                  {"IdTxt1", 1},
+                  {"ShortCut", 1},
+                  {"HelpCtx", 1},
+                  {"IdTxt2", 1},
+                  {"IdTxt3", 1}});
+}
+
+TRecs DemoMenuTexts() {
+  static const char* const texts[][3] = {
+      {"TFile", "Файл", "Файл"},
+      {"TIns", "Добавить", "Додати"},
+      {"TDel", "Удалить", "Видалити"},
+      {"TDel2", "Удалить отмеченные", "Видалити позначені"},
+      {"TDel3", "Удалить все", "Видалити всі"},
+      {"TMark", "Закончить выделение", "Закінчити виділення"},
+      {"TGo", "Переход", "Перехід"},
+      {"TFirst", "В начало списка", "На початок списку"},
+      {"TLast", "В конец списка", "В кінець списку"},
+      {"THelp", "Справка", "Довідка"},
+      {"TOne", "Пункт один", "Пункт один"},
+      {"N0001", "Пункт два", "Пункт два"},
+  };
+  TRecs recs;
+  for (const auto& t : texts)
+    recs.push_back({0, PackText(t[0]) + PackText(t[1]) + PackText(t[2])});
+  return recs;
+}
+
+TRecs DemoMenuRecords() {
+  TRecs recs;
+  for (const TDemoItem& i : DemoMenuItems()) {
+    std::string r;
+    Put(r, i.Flags, 4);
+    r += PackText(i.Form);
+    r += static_cast<char>(i.Level);
+    r += PackText(i.Key) + PackText(i.Text1) + PackText(i.Shortcut) + PackText(i.Help);
+    r += PackText(i.Text2) + PackText(i.Text3);
+    recs.push_back({0, r});
+  }
+  return recs;
+}
+
+// Help table: a 6-character key (form key + text, zero-filled), a subsystem character ("9" for
+// all) and the help context.
+TRecs DemoHelpTable() {
+  TRecs recs;
+  auto add = [&](const std::string& key, char sub, uint32_t context) {
+    std::string r = key;
+    r.resize(6, '\0');
+    r += sub;
+    Put(r, context, 4);
+    recs.push_back({0, r});
+  };
+  add("Ф118", '9', 1180);
+  add("Ф119", '1', 1191);
+  add("Ф119", '2', 1192);
+  return recs;
 }
 
 // ---- configuration -------------------------------------------------------------------------
@@ -510,10 +613,22 @@ std::vector<TRecs> StartSuite(const std::string& dir, const std::string& refFile
   WriteAliases(dir);
   WriteCfg(dir);
   WriteBoib(dir + "/CFG/Boib.sfr");
+  WriteMenuDescriptions(dir);
   return ref;
 }
 
 } // namespace
+
+// The shared description file "Cfg#Dop.zev" and the structures of its records.
+void WriteMenuDescriptions(const std::string& dir) {
+  WriteMenuStructures(dir + "/CFG/Boib.sfr");
+  const std::string path = dir + "/CFG/Dop.zev";
+  creat_bf(path, kHelpGroup + 1);
+  WFile f(path);
+  WriteGroup(f, kTextGroup, DemoMenuTexts());
+  WriteGroup(f, kItemGroup, DemoMenuRecords());
+  WriteGroup(f, kHelpGroup, DemoHelpTable());
+}
 
 TDemoCase DemoProjectCase(int index) {
   static const TDemoCase cases[] = {TDemoCase::Old,          TDemoCase::OldBetween,

@@ -192,15 +192,29 @@ void ExtractReference(const std::string& programFile, const std::string& target)
   }
 }
 
+namespace {
+std::string RefSource; // the program file the open reference data came from
+}
+
 void OpenReference(const std::string& programFile) {
   ExtractReference(programFile);
   FileRef = nullptr;
   FileRef = new WFile(kRefFileName);
   FileRef->KeepCache = true; // the program's own file: read once, compared for every object
+  RefSource = programFile;
+}
+
+std::string ReferenceSourceText(unsigned char russian) {
+  if (!FileRef) return "";
+  std::string text = russian ? "Эталонные расчеты П145: " : "Еталонні розрахунки П145: ";
+  if (RefSource == kProgramSelf)
+    return text + (russian ? "встроены в программу" : "вбудовані в програму");
+  return text + (russian ? "из файла " : "з файлу ") + RefSource;
 }
 
 void ReleaseReference() noexcept {
   if (FileRef) Destroy(FileRef);
+  RefSource.clear();
   try {
     UnlinkIfExists(kRefFileName);
   } catch (...) {

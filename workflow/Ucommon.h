@@ -47,6 +47,9 @@ void ExtractReference(const std::string& programFile = kProgramSelf,
 void OpenReference(const std::string& programFile = kProgramSelf);
 // Closes FileRef and deletes "oldnew145.bn".
 void ReleaseReference() noexcept;
+// The status line of the main window: which reference data is in use, in the document
+// language (russian non-zero: Russian); "" while no reference file is open.
+std::string ReferenceSourceText(unsigned char russian);
 
 // True when the P145 calculation in group of FileObj equals reference group refGroup (title
 // records are not compared; the comparison ends with the first result line).

@@ -143,6 +143,11 @@ void SuiteSeeds(const std::string& srcDir) {
     SeedBytes("struct", "s" + std::to_string(s.Number),
               std::string(1, static_cast<char>(record.size())) + record + FuzzRead(file));
   }
+  // The shared description file of the demo forms: form key, shortcut text, then the file.
+  // form key (length byte, text), shortcut or caption list (length byte, text), then the file
+  const std::string dop = FuzzRead(suite + "/CFG/Dop.zev");
+  SeedBytes("mnudesc", "demo", std::string("\x04") + "Ф118" + "\x08" + "Ctrl+Ins" + dop);
+  SeedBytes("mnudesc", "list", std::string("\x04") + "Ф119" + "\x0c" + "mDel=2;aOne=" + dop);
   // Alias tables: the suite's own (absolute paths, a two-language alias).
   // language, name count, names (length byte, text), then the table
   SeedBytes("alias", "suite",

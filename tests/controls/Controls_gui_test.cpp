@@ -27,18 +27,6 @@ struct LangGuard {
   ~LangGuard() { IFaceLang = saved; }
 };
 
-// Collects what the message operations would show.
-struct Shown {
-  std::vector<TMsgRequest> All;
-  TMsgPresenter Saved;
-  Shown() {
-    Saved = SetMsgPresenter([this](const TMsgRequest& r) {
-      All.push_back(r);
-      return false;
-    });
-  }
-  ~Shown() { SetMsgPresenter(Saved); }
-};
 } // namespace
 
 TEST(LangBox, ButtonShowsItsLanguageAndSwaps) {

@@ -1,6 +1,6 @@
 // A TIoSys wrapper for tests: counts calls and fails or "crashes" at the k-th call.
-// A crash stops all later calls from reaching the disk; it can also drop writes not yet synced,
-// or (power loss) drop them but keep the newest one torn at a 512-byte sector boundary.
+// A crash stops all later calls from reaching the disk; it can also drop writes and directory
+// entry changes not yet synced, or (power loss) drop them but keep the newest write torn.
 #pragma once
 #include <map>
 #include <string>
@@ -22,11 +22,14 @@ public:
   void TearAt(long boundary) { Tear = boundary; }
   // Syncs are only recorded, never passed to the disk: durability is modelled, not needed.
   void ModelSyncs() { RealSync = false; }
-  // A power loss now: every write not yet synced is lost.
+  // A power loss now: every write not yet synced is lost, and every create, rename and unlink
+  // whose directory was not flushed since is undone.
   void PowerLoss();
   long Calls() const { return Count; }
   bool Crashed() const { return Dead; }
   bool Fired() const { return Hit; }
+  // Directory entry changes the last crash or power loss undid.
+  long EntriesUndone() const { return Undone; }
 
   int Open(const std::string& path, int flags, mode_t mode) override;
   int Close(int fd) override;
@@ -57,11 +60,30 @@ private:
     std::string Data;
     long Seq = 0;
   };
+  // A file taken out of its name by an unlink or a replacing rename: its bytes and its own
+  // unsynced writes, to bring it back.
+  struct TSaved {
+    std::string Bytes;
+    std::vector<TUndo> Undos;
+  };
+  // A directory entry change not yet flushed, in the directories it touches.
+  struct TDirOp {
+    enum class TOp { Create, Rename, Unlink } Op;
+    std::string Path, To; // To: rename only
+    bool Replaced = false;
+    TSaved Old; // the file that lost its name (unlink; rename over an existing file)
+    std::vector<std::string> Pending; // directories still to flush for the change to last
+  };
   // True when the call must fail (errno set); false when it may reach the real backend.
   bool Intercept();
   void CrashNow();
   void DropUnsynced(bool tear);
   void Forget(int fd);
+  void Undo(const std::string& path, const std::vector<TUndo>& undos);
+  bool Save(const std::string& path, TSaved& saved);
+  void Restore(const std::string& path, const TSaved& saved);
+  void RevertDirs();
+  void AddDirOp(TDirOp op);
 
   TIoSys* Real;
   TKind Kind = TKind::None;
@@ -73,9 +95,12 @@ private:
   bool RealSync = true;
   long Tear = 0;
   long WriteSeq = 0;
+  long Undone = 0;
   TLastWrite Last;
   std::map<int, std::string> Paths;                   // open fd -> path
+  std::map<int, std::string> Dirs;                    // open directory fd -> path
   std::map<std::string, std::vector<TUndo>> Unsynced; // path -> writes since its last sync
+  std::vector<TDirOp> DirOps;                         // unflushed entry changes, oldest first
 };
 
 // Installs a TFaultIo for the lifetime of the object.

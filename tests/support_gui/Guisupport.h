@@ -8,3 +8,19 @@
 void SaveShot(QWidget* widget, const std::string& name);
 // Runs act on the next modal window as soon as it is shown (the caller then enters exec()).
 void WhenModal(std::function<void(QWidget*)> act);
+
+#include "messages/Zmsg.h"
+#include <vector>
+
+// Collects what the message operations would show, while it lives.
+struct Shown {
+  std::vector<TMsgRequest> All;
+  TMsgPresenter Saved;
+  Shown() {
+    Saved = SetMsgPresenter([this](const TMsgRequest& r) {
+      All.push_back(r);
+      return false;
+    });
+  }
+  ~Shown() { SetMsgPresenter(Saved); }
+};

@@ -129,6 +129,7 @@ std::map<std::string, TContent> Snapshot(const std::string& root, bool parse) {
 
 struct TFigures {
   long Calls = 0, Crashes = 0, Errors = 0, FilesLost = 0, Runs = 0;
+  long EntriesUndone = 0; // directory entry changes the crashes undid
 };
 
 class TBatchMatrix : public ::testing::Test {
@@ -269,6 +270,7 @@ protected:
         scope.Io.TearAt(k);
         report = RunBatch(Prog);
         if (!scope.Io.Fired()) continue;
+        fig.EntriesUndone += scope.Io.EntriesUndone();
       }
       std::string when =
           "kind " + std::to_string(static_cast<int>(kind)) + " at call " + std::to_string(k);
@@ -320,7 +322,8 @@ std::string TBatchMatrix::Template, TBatchMatrix::Prog;
 void Print(const char* what, const TFigures& f) {
   std::cout << what << ": calls exercised " << f.Calls << ", runs " << f.Runs
             << ", crashes survived " << f.Crashes << ", errors survived " << f.Errors
-            << ", files lost " << f.FilesLost << std::endl;
+            << ", directory entries undone " << f.EntriesUndone << ", files lost " << f.FilesLost
+            << std::endl;
 }
 } // namespace
 

@@ -2,6 +2,7 @@
 // output fields that name fields of their structures, and the two-language alias.
 #include "tests/workflow/WorkflowFixture.h"
 
+#include "messages/Mnudesc.h"
 #include "paths/Dpath.h"
 #include "paths/Rdwr_cfg.h"
 
@@ -117,4 +118,21 @@ TEST_F(TSuiteFixture, ScreensAndStructuresOfTheDemoSuite) {
   EXPECT_EQ(GetRealName("NSI#x.dat"), Root + "/NSI/UKR/x.dat");
   Cfg[CfgDocRussian] = 1;
   EXPECT_EQ(GetRealName("NSI#x.dat"), Root + "/NSI/RUS/x.dat");
+}
+
+// The menu descriptions of the demo forms, read through the open screen description file.
+TEST_F(TSuiteFixture, MenuDescriptionsOfTheDemoSuite) {
+  Start();
+  TListFields s898, s899;
+  WRec rec;
+  CreatDefRecord(kTextStruct, &s898, &rec);
+  CreatDefRecord(kItemStruct, &s899, &rec);
+  EXPECT_EQ(s898.size(), 3u);
+  ASSERT_EQ(s899.size(), 9u);
+  TDopFile dop;
+  std::vector<TMnuDescItem> items = ReadMenuItems(dop.File(), s899, &rec, "Ф118");
+  ASSERT_EQ(items.size(), 8u);
+  EXPECT_EQ(items[0].ItemKey, "mFile");
+  EXPECT_EQ(items[3].Shortcut, "Ctrl+Alt+Esc");
+  EXPECT_EQ(ReadMenuItems(dop.File(), s899, &rec, "Ф119").size(), 2u);
 }

@@ -140,7 +140,10 @@ TEST_F(TSuiteFixture, StartUpAndCloseDownFiles) {
   EXPECT_EQ(ImageSize(*ListFields147), 2718);
   EXPECT_EQ(ImageSize(*ListFields150), 36);
   EXPECT_TRUE(fs::exists(Root + "/oldnew145.bn"));
+  EXPECT_EQ(ReferenceSourceText(1), "Эталонные расчеты П145: из файла " + (Dir / "prog"));
+  EXPECT_EQ(ReferenceSourceText(0), "Еталонні розрахунки П145: з файлу " + (Dir / "prog"));
   Session.reset();
+  EXPECT_EQ(ReferenceSourceText(1), "");
   EXPECT_EQ(Boib, nullptr);
   EXPECT_EQ(TMP, nullptr);
   EXPECT_EQ(FileRef, nullptr);

@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <stdexcept>
 #include <unistd.h>
+#include <atomic>
+#include <thread>
 #include <vector>
 
 #include "base/Codec.h"
@@ -20,6 +22,7 @@
 #include "storage/Sysio.h"
 #include "workflow/Demosuite.h"
 #include "workflow/Objects.h"
+#include "workflow/Readahead.h"
 #include "workflow/Ucommon.h"
 
 namespace fs = std::filesystem;
@@ -258,6 +261,7 @@ std::string PrepareDir(const TBenchOptions& o) {
 struct TResults {
   std::vector<TRow> Rows;
   double CheckRatio = 0, ChangeRatio = 0, ListSeconds = 0;
+  double ColdRatio = 0, ColdGain = 0; // 0: the cold rows were not measured
   long CheckCalls = 0;
   std::vector<std::string> Notes;
 };
@@ -302,6 +306,82 @@ void MeasureCheck(const TBenchOptions& o, const TListInfo& info, const std::vect
   double per = static_cast<double>(std::max<size_t>(1, lines.size()));
   res.CheckCalls = static_cast<long>(count.Io.Total() / per + 0.5);
   res.Notes.push_back("io calls per checked object: " + Breakdown(count.Io, per));
+}
+
+// Empties the page cache; false when this process may not.
+bool DropCaches() {
+  ::sync();
+  int fd = ::open("/proc/sys/vm/drop_caches", O_WRONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = ::write(fd, "3\n", 2) == 2;
+  ::close(fd);
+  return ok;
+}
+
+// Baseline of the cold check: the first 16 KiB of each object file read by parallel readers.
+void ParallelHeads(const std::vector<std::string>& paths, int readers) {
+  std::atomic<size_t> next{0};
+  std::vector<std::thread> threads;
+  for (int r = 0; r < readers; ++r)
+    threads.emplace_back([&] {
+      std::vector<char> buf(16 * 1024);
+      for (size_t i; (i = next++) < paths.size();) {
+        int fd = ::open(paths[i].c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) continue;
+        if (::pread(fd, buf.data(), buf.size(), 0) < 0) Fail(paths[i]);
+        ::close(fd);
+      }
+    });
+  for (std::thread& t : threads)
+    t.join();
+}
+
+std::vector<TObjLine> ColdCheck(const TListInfo& info, const std::vector<TObjLine>& lines,
+                                int workers, TRow& row) {
+  std::vector<TObjLine> work = lines;
+  SetReadAheadWorkers(workers);
+  DropCaches();
+  double t0 = Now();
+  CheckObjectLines(info, work, 1);
+  row.Times.push_back(Now() - t0);
+  return work;
+}
+
+// The check on a cold page cache, with and without read-ahead, against parallel readers.
+void MeasureCold(const TBenchOptions& o, const TListInfo& info, const std::vector<TObjLine>& lines,
+                 TResults& res) {
+  if (!DropCaches()) {
+    res.Notes.push_back("--cold: this process may not drop the page cache (root needed); "
+                        "measured warm only");
+    return;
+  }
+  std::vector<std::string> paths;
+  for (const TObjLine& l : lines)
+    if (sysio::FileExists(GetRealName(l.File))) paths.push_back(sysio::OsPath(GetRealName(l.File)));
+  std::vector<TObjLine> warm = lines;
+  CheckObjectLines(info, warm, 1);
+  int workers = ReadAheadWorkers();
+  TRow base{"read-ahead baseline (cold)", {}, static_cast<double>(paths.size())};
+  TRow with{"check (cold)", {}, static_cast<double>(lines.size())};
+  TRow without{"check without read-ahead (cold)", {}, static_cast<double>(lines.size())};
+  for (int r = 0; r < o.Reps; ++r) {
+    DropCaches();
+    double t0 = Now();
+    ParallelHeads(paths, 16);
+    base.Times.push_back(Now() - t0);
+    std::vector<TObjLine> a = ColdCheck(info, lines, workers, with);
+    std::vector<TObjLine> b = ColdCheck(info, lines, 0, without);
+    for (size_t i = 0; i < lines.size(); ++i)
+      if (a[i].State != warm[i].State || b[i].State != warm[i].State)
+        throw std::runtime_error("a cold check found other states than the warm one");
+  }
+  SetReadAheadWorkers(workers);
+  res.Rows.push_back(base);
+  res.Rows.push_back(with);
+  res.Rows.push_back(without);
+  res.ColdRatio = Median(with.Times) / Median(base.Times);
+  res.ColdGain = Median(without.Times) / Median(with.Times);
+  res.Notes.push_back("cold rows: " + std::to_string(workers) + " read-ahead workers");
 }
 
 void MeasureList(const TBenchOptions& o, const TListInfo& info, TResults& res) {
@@ -435,6 +515,7 @@ int RunBench(const TBenchOptions& o) {
     try {
       std::vector<TObjLine> lines = LoadObjectLines(info, 1);
       MeasureCheck(o, info, lines, res);
+      if (o.Cold) MeasureCold(o, info, lines, res);
       if (o.ListRecords > 0) MeasureList(o, info, res);
       if (o.Changes > 0) MeasureChange(o, info, lines, dir, res);
     } catch (...) {
@@ -458,5 +539,9 @@ int RunBench(const TBenchOptions& o) {
   std::printf("ratio change/safe-copy: %.2f\n", res.ChangeRatio);
   std::printf("list 100k records: %.3f s\n", res.ListSeconds);
   std::printf("io calls per checked object: %ld\n", res.CheckCalls);
+  if (res.ColdRatio > 0) {
+    std::printf("ratio check cold/parallel-read: %.2f\n", res.ColdRatio);
+    std::printf("ratio check cold without/with read-ahead: %.2f\n", res.ColdGain);
+  }
   return 0;
 }

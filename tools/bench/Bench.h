@@ -13,6 +13,7 @@ struct TBenchOptions {
   int Calcs = 30;           // calculations in each project's group 109
   std::string Dir;          // where the suite is generated (default ./ravinel-bench-suite)
   bool Keep = false;        // keep the suite afterwards
+  bool Cold = false;        // also measure the check on a cold page cache
 };
 
 // Generates the suite, measures, prints the table and the closing lines; returns the exit code.

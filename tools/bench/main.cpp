@@ -9,13 +9,15 @@
 
 #include "base/Codec.h"
 #include "messages/Zmsg.h"
+#include "workflow/Readahead.h"
 
 namespace {
 
 void Usage() {
   std::fprintf(stderr,
-               "usage: ravinel-bench [--quick] [--dir DIR] [--keep] [--projects N] "
-               "[--changes N] [--list N] [--reps N] [--change-reps N] [--kb N] [--calcs N]\n");
+               "usage: ravinel-bench [--quick] [--cold] [--dir DIR] [--keep] [--projects N] "
+               "[--changes N] [--list N] [--reps N] [--change-reps N] [--kb N] [--calcs N]\n"
+               "               [--read-ahead N]\n");
 }
 
 bool ParseArgs(int argc, char** argv, TBenchOptions& o) {
@@ -30,6 +32,10 @@ bool ParseArgs(int argc, char** argv, TBenchOptions& o) {
     }
     if (a == "--keep") {
       o.Keep = true;
+      continue;
+    }
+    if (a == "--cold") {
+      o.Cold = true;
       continue;
     }
     if (i + 1 >= argc) return false;
@@ -54,6 +60,8 @@ bool ParseArgs(int argc, char** argv, TBenchOptions& o) {
       o.ChangeReps = iv > 0 ? iv : 1;
     else if (a == "--kb")
       o.FileKb = iv > 1 ? iv : 2;
+    else if (a == "--read-ahead")
+      SetReadAheadWorkers(iv);
     else if (a == "--calcs")
       o.Calcs = iv > 0 ? iv : 1;
     else
