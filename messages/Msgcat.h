@@ -12,6 +12,8 @@ constexpr int MsgBadLayout = 20; // header, directory or a group lies outside th
 constexpr int MsgNoReference = 140;      // the program file carries no valid reference data
 constexpr int MsgAlreadyRunning = 141;   // another instance holds the single-instance lock
 constexpr int MsgUnsafeObjectName = 142; // an object name would leave its aliased directory
+constexpr int MsgSuiteLocked = 143;      // another session changes the suite: lock file, its holder
+constexpr int WarLockRefused = 4;        // the file system refuses record locks: lock file, reason
 
 // A record address lies in the header or the directory.
 constexpr int MsgLinkIntoHeader = 21;

@@ -29,6 +29,18 @@ int TIoSys::RecordLock(int fd, int cmd, struct flock* lock) {
   return rc;
 }
 
+int TIoSys::FileStat(int fd, struct stat* st) {
+  return ::fstat(fd, st);
+}
+
+int TIoSys::ChangeMode(int fd, mode_t mode) {
+  int rc;
+  do
+    rc = ::fchmod(fd, mode);
+  while (rc < 0 && errno == EINTR);
+  return rc;
+}
+
 ssize_t TIoSys::PRead(int fd, void* buf, size_t count, off_t offset) {
   if (Seek(fd, offset, SEEK_SET) < 0) return -1;
   return Read(fd, buf, count);

@@ -31,6 +31,9 @@ public:
   virtual int Lock(int fd, int operation);
   // POSIX record lock (fcntl F_SETLK, F_GETLK); not pure, like Lock.
   virtual int RecordLock(int fd, int cmd, struct flock* lock);
+  // fstat and fchmod of an open file; not pure, like Lock.
+  virtual int FileStat(int fd, struct stat* st);
+  virtual int ChangeMode(int fd, mode_t mode);
   // Reads at offset without moving the file position (pread). The default positions and reads
   // through Seek and Read, so that backends which only wrap those see every access.
   virtual ssize_t PRead(int fd, void* buf, size_t count, off_t offset);
