@@ -5,6 +5,11 @@
 #include <cstdint>
 #include <string>
 
+// Numbers with a meaning of their own: a system error whose text is the message, a refusal
+// already answered by the user (never shown again), a record of another length written over one.
+constexpr int MsgSystemError = 99;
+constexpr int MsgSilent = 999;
+constexpr int MsgRecordLength = 16;
 // Message numbers added by this program for damaged files.
 constexpr int MsgChainLoop = 19; // a record chain runs longer than the file could hold
 constexpr int MsgBadLayout = 20; // header, directory or a group lies outside the file
