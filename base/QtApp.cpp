@@ -1,5 +1,6 @@
 // The application object and its default exception display.
 #include "base/QtApp.h"
+#include "messages/Msgcat.h"
 
 #include "base/Codec.h"
 #include "base/QtText.h"
@@ -18,9 +19,9 @@ void ShowException(std::exception_ptr error) {
   } catch (const ZError& e) {
     OutErr(e);
   } catch (const std::exception& e) {
-    OutErr(Cp1251FromUtf8(e.what()), 99);
+    OutErr(Cp1251FromUtf8(e.what()), MsgSystemError);
   } catch (...) {
-    OutErr(Cfg[CfgIfaceRussian] ? "Неизвестная ошибка" : "Невідома помилка", 99);
+    OutErr(Cfg[CfgIfaceRussian] ? "Неизвестная ошибка" : "Невідома помилка", MsgSystemError);
   }
 }
 

@@ -1,6 +1,7 @@
 // Reader of the menu descriptions of "Cfg#Dop.zev" and the decisions of the window menus: texts,
 // titles, help contexts, shortcut key codes, enabled states. No toolkit here (see Utmenu).
 #include "messages/Mnudesc.h"
+#include "messages/Msgcat.h"
 
 #include <algorithm>
 #include <cstring>
@@ -112,17 +113,19 @@ std::vector<TMnuDescItem> ReadMenuItems(WFile& file, TListFields& s899, WRec* re
     it.TextId[1] = FieldText(s899, rec, 7);
     it.TextId[2] = FieldText(s899, rec, 8);
     if (it.Level != 0 && it.Level != 1) {
-      OutWar("Неверный уровень " + std::to_string(it.Level) + " пункта меню " + it.ItemKey, 99);
+      OutWar("Неверный уровень " + std::to_string(it.Level) + " пункта меню " + it.ItemKey,
+             MsgSystemError);
       return;
     }
     if (it.Level == 1 && !haveTop) {
-      OutWar("Подпункт меню " + it.ItemKey + " без пункта верхнего уровня", 99);
+      OutWar("Подпункт меню " + it.ItemKey + " без пункта верхнего уровня", MsgSystemError);
       return;
     }
     haveTop = true;
     const std::string help = FieldText(s899, rec, 6);
     if (!Trim(help).empty() && !ParseDecimal(help, it.HelpContext)) {
-      OutWar("Неверный контекст справки \"" + help + "\" пункта меню " + it.ItemKey, 99);
+      OutWar("Неверный контекст справки \"" + help + "\" пункта меню " + it.ItemKey,
+             MsgSystemError);
       it.HelpContext = 0;
     }
     items.push_back(std::move(it));
@@ -141,7 +144,8 @@ bool ParseShortcut(const std::string& text, uint32_t& code) {
 
 uint32_t ShortcutOrWarn(const std::string& text) {
   uint32_t code = 0;
-  if (!ParseShortcut(text, code)) OutWar("Неверное сочетание клавиш \"" + text + "\"", 99);
+  if (!ParseShortcut(text, code))
+    OutWar("Неверное сочетание клавиш \"" + text + "\"", MsgSystemError);
   return code;
 }
 

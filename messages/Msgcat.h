@@ -5,6 +5,11 @@
 #include <cstdint>
 #include <string>
 
+// Numbers with a meaning of their own: a system error whose text is the message, a refusal
+// already answered by the user (never shown again), a record of another length written over one.
+constexpr int MsgSystemError = 99;
+constexpr int MsgSilent = 999;
+constexpr int MsgRecordLength = 16;
 // Message numbers added by this program for damaged files.
 constexpr int MsgChainLoop = 19; // a record chain runs longer than the file could hold
 constexpr int MsgBadLayout = 20; // header, directory or a group lies outside the file
@@ -12,6 +17,8 @@ constexpr int MsgBadLayout = 20; // header, directory or a group lies outside th
 constexpr int MsgNoReference = 140;      // the program file carries no valid reference data
 constexpr int MsgAlreadyRunning = 141;   // another instance holds the single-instance lock
 constexpr int MsgUnsafeObjectName = 142; // an object name would leave its aliased directory
+constexpr int MsgSuiteLocked = 143;      // another session changes the suite: lock file, its holder
+constexpr int WarLockRefused = 4;        // the file system refuses record locks: lock file, reason
 
 // A record address lies in the header or the directory.
 constexpr int MsgLinkIntoHeader = 21;

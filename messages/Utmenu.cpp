@@ -1,6 +1,7 @@
 // Qt menus and actions of TMnu, CreatCaption and the menu switches: builds and captions the
 // menus from the descriptions that messages/Mnudesc reads and decides about.
 #include "messages/Utmenu.h"
+#include "messages/Msgcat.h"
 
 #include <QAction>
 #include <QIcon>
@@ -157,7 +158,7 @@ std::string TMnu::GetText(const std::string& key, unsigned char russian, bool wa
   if (key.empty()) return "";
   std::string text;
   if (Index && Index->Find(key, russian != 0, text)) return text;
-  if (warn) OutWar("Нет текста для идентификатора " + key, 99);
+  if (warn) OutWar("Нет текста для идентификатора " + key, MsgSystemError);
   return "";
 }
 
@@ -273,7 +274,7 @@ void TMnu::LoadMnu() {
     bool found = false;
     InsertList(*Items, item->Key, item, -static_cast<int>(kItemKeyLen), 0, found);
     if (found) {
-      OutWar("Повторный пункт меню " + d.ItemKey, 99);
+      OutWar("Повторный пункт меню " + d.ItemKey, MsgSystemError);
       delete item;
     }
   }
@@ -290,7 +291,7 @@ TMnuItem* TMnu::FindItem(const std::string& key, bool warn) {
   std::string k = KeyOf(key);
   int pos = FindList(*Items, k.data(), -static_cast<int>(kItemKeyLen), 0, 0, found);
   if (found && key.size() <= kItemKeyLen) return (*Items)[static_cast<size_t>(pos)];
-  if (warn) OutWar(kNotFound + key, 99);
+  if (warn) OutWar(kNotFound + key, MsgSystemError);
   return nullptr;
 }
 

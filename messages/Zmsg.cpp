@@ -1,5 +1,6 @@
 // Message building, the error exception, and the showing operations.
 #include "messages/Zmsg.h"
+#include "messages/Msgcat.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -41,7 +42,7 @@ std::vector<std::string> SplitParams(const std::string& text) {
 }
 
 std::string CatalogueText(int number) {
-  if (number == 0 || number == 99) return ""; // 99 shows the caller's text alone
+  if (number == 0 || number == MsgSystemError) return ""; // 99 shows the caller's text alone
   if (cLoadMsg) return cLoadMsg(static_cast<uint16_t>(number), Cfg[CfgIfaceRussian], 800);
   return ""; // the application's own string resources hold no texts
 }
@@ -62,17 +63,20 @@ bool Show(TMsgMode mode, bool alarm, const std::string& text, int lookup, bool l
 ZError::ZError(const std::string& text, int number)
     : Message(text), HelpContext(number), Text(text), Number(number) {}
 
-void SetError(const std::string& text, int number) { throw ZError(text, number); }
+void SetError(const std::string& text, int number) {
+  throw ZError(text, number);
+}
 
 std::string creat_msg(const std::string& text, int number) {
   std::vector<std::string> params = SplitParams(text);
   std::string msg = CatalogueText(number);
-  if (number != 0 && number != 99 && msg.empty()) {
-    msg = "Ошибка. Текст сообщения №" + std::to_string(number) +
-          " отсутствует в ресурсах программы";
+  if (number != 0 && number != MsgSystemError && msg.empty()) {
+    msg =
+        "Ошибка. Текст сообщения №" + std::to_string(number) + " отсутствует в ресурсах программы";
     if (!params.empty()) {
       msg += "##";
-      for (size_t k = 0; k < params.size(); ++k) msg += " $";
+      for (size_t k = 0; k < params.size(); ++k)
+        msg += " $";
     }
   }
   if (msg.find('$') != std::string::npos) {
@@ -85,7 +89,7 @@ std::string creat_msg(const std::string& text, int number) {
     if (left != std::string::npos) msg.replace(left, 1, " ");
     return msg;
   }
-  if (number == 99) return text;
+  if (number == MsgSystemError) return text;
   return msg + " " + text;
 }
 
@@ -100,7 +104,8 @@ bool ConsolePresenter(const TMsgRequest& request) {
   std::cerr << kTitles[static_cast<int>(request.Mode)] << ": " << Utf8FromCp1251(request.Text)
             << "\n";
   if (request.Log) {
-    if (!request.ErrLog.empty()) std::cerr << "  errors: " << Utf8FromCp1251(request.ErrLog) << "\n";
+    if (!request.ErrLog.empty())
+      std::cerr << "  errors: " << Utf8FromCp1251(request.ErrLog) << "\n";
     if (!request.WarLog.empty())
       std::cerr << "  warnings: " << Utf8FromCp1251(request.WarLog) << "\n";
   }
@@ -113,15 +118,17 @@ bool ConsolePresenter(const TMsgRequest& request) {
 }
 
 void OutErr(const std::string& text, int number) {
-  if (number == 999) return;
+  if (number == MsgSilent) return;
   Show(TMsgMode::Error, false, text, number, false, "", "");
 }
 
-void OutErr(const ZError& error) { OutErr(error.Message, error.HelpContext); }
+void OutErr(const ZError& error) {
+  OutErr(error.Message, error.HelpContext);
+}
 
 void OutErrLog(const std::string& text, int number, const std::string& errLog,
                const std::string& warLog) {
-  if (number == 999) return;
+  if (number == MsgSilent) return;
   Show(TMsgMode::Error, false, text, number, true, errLog, warLog);
 }
 
@@ -156,14 +163,16 @@ void OutSystemErrorCode(const std::string& text, int code) {
   char hex[16];
   std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(code));
   std::string sys = SystemErrorText(code) + "[Win=" + hex + "]";
-  SetError(text.empty() ? sys : text + "#(" + sys + ")", 99);
+  SetError(text.empty() ? sys : text + "#(" + sys + ")", MsgSystemError);
 }
 
-void OutSystemError(const std::string& text) { OutSystemErrorCode(text, errno); }
+void OutSystemError(const std::string& text) {
+  OutSystemErrorCode(text, errno);
+}
 
 void OutUnDefError(const std::string& text) {
   std::string sys = SystemErrorText(errno);
-  OutErr(sys.empty() ? text : text + "#(" + sys + ")", 99);
+  OutErr(sys.empty() ? text : text + "#(" + sys + ")", MsgSystemError);
 }
 
 void CreatNameLog(const std::string& fileName, std::string& logName, const std::string& suffix,

@@ -3,7 +3,7 @@
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev googletest libgtest-dev
       libgmock-dev libbenchmark-dev qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
-      fonts-liberation2 fonts-dejavu-core clang-format)
+      fonts-liberation2 fonts-dejavu-core clang-format locales)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,5 +1,6 @@
 // SFile over the I/O seam.
 #include "storage/Dsfile.h"
+#include "messages/Msgcat.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -24,7 +25,7 @@ SFile::SFile(const std::string& name, ZFileMode mode, int extraFlags, unsigned p
   case fmRewrite:
     // An exclusive creation names an exact path (a scratch file): a case variant is another file.
     if ((extraFlags & O_EXCL) ? sysio::FileExistsExact(Name) : sysio::FileExists(Name)) {
-      if (mode == fmCreate && !OutSel(Name, 1)) SetError(Name, 999);
+      if (mode == fmCreate && !OutSel(Name, 1)) SetError(Name, MsgSilent);
       if (((extraFlags & O_EXCL) ? sysio::UnlinkExact(Name) : sysio::Unlink(Name)) != 0)
         SystemError();
     }

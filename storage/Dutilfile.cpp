@@ -56,7 +56,7 @@ std::unique_ptr<SFile> CreateSkeleton(const std::string& name, int count, unsign
 
 // Errors of the file layer reach the caller as system errors (number 99), keeping their text.
 [[noreturn]] void AsSystemError(const ZError& e) {
-  if (e.Number == 99 || e.Number == 999) throw e;
+  if (e.Number == MsgSystemError || e.Number == MsgSilent) throw e;
   OutSystemErrorCode(creat_msg(e.Message, e.Number), 0);
 }
 } // namespace

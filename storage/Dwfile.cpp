@@ -555,7 +555,7 @@ void WFile::WUpdate(unsigned long adr, WRec* rec) {
   uint32_t link;
   uint16_t len;
   ReadHeader(adr, prefix, link, len);
-  if (len != rec->Len) SetError(Name, 16);
+  if (len != rec->Len) SetError(Name, MsgRecordLength);
   WriteAt(adr + 7, rec->Data, len);
   Flush();
   if (rec->Adr != EmptyAdr) {
@@ -738,7 +738,7 @@ void WFile::WPut(const char* data, int length) {
   if (!BlockRec || !BlockOut) SetError("Невозможна запись в несуществующий файл TMP", 0);
   if (length <= 0)
     SetError("Для файла " + Name + " задана нулевая длина логической записи" + Num(BlockGroup), 0);
-  if (BlockForm == wbFixed && length != BlockFixed) SetError(Name, 16);
+  if (BlockForm == wbFixed && length != BlockFixed) SetError(Name, MsgRecordLength);
   std::string entry;
   if (BlockForm == wbLength) {
     entry.assign(2, '\0');

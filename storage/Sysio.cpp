@@ -21,6 +21,26 @@ int TIoSys::Lock(int fd, int operation) {
   return rc;
 }
 
+int TIoSys::RecordLock(int fd, int cmd, struct flock* lock) {
+  int rc;
+  do
+    rc = ::fcntl(fd, cmd, lock);
+  while (rc < 0 && errno == EINTR);
+  return rc;
+}
+
+int TIoSys::FileStat(int fd, struct stat* st) {
+  return ::fstat(fd, st);
+}
+
+int TIoSys::ChangeMode(int fd, mode_t mode) {
+  int rc;
+  do
+    rc = ::fchmod(fd, mode);
+  while (rc < 0 && errno == EINTR);
+  return rc;
+}
+
 ssize_t TIoSys::PRead(int fd, void* buf, size_t count, off_t offset) {
   if (Seek(fd, offset, SEEK_SET) < 0) return -1;
   return Read(fd, buf, count);

@@ -3,6 +3,7 @@
 // match.
 #pragma once
 #include <string>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <vector>
@@ -28,6 +29,11 @@ public:
   virtual int ListDir(const std::string& path, std::vector<std::string>& names) = 0;
   // Advisory whole-file lock (flock); not pure so that test backends need not provide it.
   virtual int Lock(int fd, int operation);
+  // POSIX record lock (fcntl F_SETLK, F_GETLK); not pure, like Lock.
+  virtual int RecordLock(int fd, int cmd, struct flock* lock);
+  // fstat and fchmod of an open file; not pure, like Lock.
+  virtual int FileStat(int fd, struct stat* st);
+  virtual int ChangeMode(int fd, mode_t mode);
   // Reads at offset without moving the file position (pread). The default positions and reads
   // through Seek and Read, so that backends which only wrap those see every access.
   virtual ssize_t PRead(int fd, void* buf, size_t count, off_t offset);

@@ -336,7 +336,8 @@ TChangeOutcome ChangeObject(const TListInfo& info, const TObjLine& line, const W
         try {
           UpdateObjectInfo(image);
         } catch (const ZError& e) {
-          if (e.Number != 16) throw; // only a record of another length is left as it is
+          if (e.Number != MsgRecordLength)
+            throw; // only a record of another length is left as it is
           infoError = std::current_exception();
         }
       }

@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "format/Fun_math.h"
 #include "messages/Zmsg.h"
+#include "tests/support/Tempdir.h"
 
 namespace {
 TEST(Round, HalfAwayFromZeroWithNudge) {
@@ -32,15 +35,32 @@ TEST(DFloatToStr, FixedDecimalsAndDroppedZeros) {
   EXPECT_EQ(DFloatToStr(123456789012.3456, 6), "123456789012,346000");
 }
 
+namespace {
+// A locale whose decimal separator is a comma, generated into dir (the scripts install the
+// locale sources, Debian's "locales"); the process is switched to it through LOCPATH.
+bool UseCommaLocale(const std::string& dir) {
+  std::string out = dir + "/ru_RU.UTF-8";
+  std::string cmd = "localedef -c -i ru_RU -f UTF-8 '" + out + "' >/dev/null 2>&1";
+  if (std::system(cmd.c_str()) != 0 && !std::filesystem::exists(out + "/LC_NUMERIC")) return false;
+  setenv("LOCPATH", dir.c_str(), 1);
+  bool ok = std::setlocale(LC_NUMERIC, "ru_RU.UTF-8") != nullptr;
+  unsetenv("LOCPATH");
+  return ok;
+}
+} // namespace
+
 TEST(DFloatToStr, IgnoresTheProcessLocale) {
   const char* old = std::setlocale(LC_NUMERIC, nullptr);
   std::string saved = old ? old : "C";
-  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") || std::setlocale(LC_NUMERIC, "ru_RU.UTF-8")) {
-    EXPECT_EQ(DFloatToStr(1.5, 1), "1,5");
-    EXPECT_DOUBLE_EQ(DStrToFloat("1,5"), 1.5);
-  }
+  TTempDir dir;
+  ASSERT_TRUE(UseCommaLocale(dir.Path())) << "no comma locale could be made (localedef, locales)";
+  ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+  EXPECT_EQ(DFloatToStr(1.5, 1), "1,5");
+  EXPECT_EQ(DFloatToStr(-1234.25, 2), "-1234,25");
+  EXPECT_DOUBLE_EQ(DStrToFloat("1,5"), 1.5);
   std::setlocale(LC_NUMERIC, saved.c_str());
   EXPECT_EQ(DFloatToStr(1.5, 1), "1,5");
+  EXPECT_DOUBLE_EQ(DStrToFloat("1,5"), 1.5);
 }
 
 TEST(DIntToStr, WidthFillAndRadix) {

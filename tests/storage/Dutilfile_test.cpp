@@ -112,9 +112,17 @@ TEST_F(Util, ThresholdAndPermissions) {
   mode_t mask = umask(0);
   umask(mask);
   EXPECT_EQ(st.st_mode & 0777, 0640u & ~mask); // never wider than before
-  // A file without dead space is still rewritten with threshold 0.
+  // A file without dead space is still rewritten with threshold 0: a new file of equal bytes.
+  std::string packed = ReadAll(Path);
+  ASSERT_EQ(stat(Path.c_str(), &st), 0);
+  ino_t oldInode = st.st_ino;
+  std::string keep = Path + ".keep"; // holds the old inode so that it cannot be reused
+  ASSERT_EQ(link(Path.c_str(), keep.c_str()), 0);
   compress_bf(Path, 0);
-  EXPECT_EQ(def_unused(Path), 0);
+  ASSERT_EQ(stat(Path.c_str(), &st), 0);
+  EXPECT_NE(st.st_ino, oldInode);
+  EXPECT_EQ(ReadAll(Path), packed);
+  unlink(keep.c_str());
 }
 
 TEST_F(Util, DamagedSourceIsReportedAsSystemErrorAndKept) {

@@ -2,8 +2,11 @@
 // messages, and damaged files that must give errors rather than hangs or crashes.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <functional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "messages/Msgcat.h"
 #include "messages/Zmsg.h"
@@ -474,4 +477,70 @@ TEST_F(Files, DamagedLayoutsAreErrors) {
   WFile s(Path, fmRead);
   EXPECT_TRUE(s.WRead(&rec));
   EXPECT_EQ(Caught([&] { s.WRead(&rec); }).Number, 10); // chain runs off the file
+}
+
+TEST_F(Files, RecordsLongerThanTheReadLimitAreNeverWritten) {
+  creat_bf(Path, 2, nullptr);
+  {
+    WFile f(Path);
+    f.WCreat_file(1);
+    WRec big(UseLenRec + 1);
+    big.Len = UseLenRec + 1;
+    EXPECT_EQ(Caught([&] { f.WWrite(&big); }).Number, 11);
+    big.Len = UseLenRec; // the limit itself is a valid record
+    f.WWrite(&big);
+    f.WClose_file(1);
+  }
+  WFile f(Path);
+  WRec rec;
+  f.WOpen_file(1);
+  ASSERT_TRUE(f.WRead(&rec));
+  EXPECT_EQ(rec.Len, UseLenRec);
+  EXPECT_FALSE(f.WRead(&rec));
+  WFile simple(Path + ".s", fmCreate);
+  WRec big(UseLenRec + 1);
+  big.Len = UseLenRec + 1;
+  EXPECT_EQ(Caught([&] { simple.WWriteAppend(&big); }).Number, 11);
+}
+
+namespace {
+// A sparse file: bytes at the given offsets, holes elsewhere, size at least size.
+void WriteSparse(const std::string& path, uint64_t size,
+                 const std::vector<std::pair<uint64_t, std::string>>& parts) {
+  int fd = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(ftruncate(fd, static_cast<off_t>(size)), 0);
+  for (const auto& [at, bytes] : parts)
+    ASSERT_EQ(pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(at)),
+              static_cast<ssize_t>(bytes.size()));
+  close(fd);
+}
+} // namespace
+
+// Addresses are 32 bits: a file past 4 GiB is refused, and a group that would end past it is
+// never written.
+TEST_F(Files, OffsetsPastFourGibibytesAreRefused) {
+  WriteSparse(Path + ".s", 0x100000001ull, {});
+  EXPECT_EQ(Caught([&] { WFile s(Path + ".s", fmRead); }).Number, MsgBadLayout);
+  const uint32_t end = 0xFFFFFFF0u;
+  WriteSparse(Path, end, {{0, Le32(end) + Le32(1) + Le32(end - 8) + Le32(8)}, {end - 8, Marker()}});
+  {
+    WFile f(Path);
+    f.WCreat_file(0);
+    WRec rec;
+    rec.Len = 10;
+    std::fill(rec.Data, rec.Data + 10, 'x');
+    f.WWrite(&rec);
+    ZError e = Caught([&] { f.WClose_file(0); });
+    EXPECT_EQ(e.Number, MsgSystemError);
+    EXPECT_NE(e.Message.find(SystemErrorText(EFBIG)), std::string::npos) << e.Message;
+  }
+  struct stat st;
+  ASSERT_EQ(stat(Path.c_str(), &st), 0);
+  EXPECT_EQ(static_cast<uint64_t>(st.st_size), end);
+  int fd = open(Path.c_str(), O_RDONLY);
+  char buf[16];
+  ASSERT_EQ(pread(fd, buf, 16, 0), 16);
+  close(fd);
+  EXPECT_EQ(std::string(buf, 16), Le32(end) + Le32(1) + Le32(end - 8) + Le32(8));
 }

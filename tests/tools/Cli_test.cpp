@@ -63,10 +63,12 @@ TEST_F(Cli, CreateCompressAndUnused) {
   ASSERT_EQ(r.Code, 0) << r.Err;
   EXPECT_EQ(ReadAll(Tmp / "t.bn").substr(40, 11), Rec(0, 0xFFFFFFFF, "\xC4\x31\x34\x35"));
   r = Run({"create", "v.bn", "2", "--version-text"});
+  ASSERT_EQ(r.Code, 0) << r.Err;
   EXPECT_EQ(ReadAll(Tmp / "v.bn").substr(47, 7), "5-2.9.1");
 
   WriteAll(Tmp / "h.bn", HandFile());
   r = Run({"--json", "unused", "h.bn"});
+  EXPECT_EQ(r.Code, 0) << r.Err;
   EXPECT_EQ(r.Out, "{\"unused\":38}\n");
   r = Run({"compress", "h.bn"});
   ASSERT_EQ(r.Code, 0) << r.Err;
@@ -76,6 +78,7 @@ TEST_F(Cli, CreateCompressAndUnused) {
                                    Rec(0, 0xFFFFFFFF, std::string("\x04\x00\xC4\x31\x34\x35", 6)) +
                                    Rec(1, 0xFFFFFFFF, "new!") + Marker() + Marker());
   r = Run({"--json", "compress", "h.bn", "--threshold", "5"});
+  EXPECT_EQ(r.Code, 0) << r.Err;
   EXPECT_EQ(r.Out, "{\"before\":0,\"after\":0,\"compressed\":false}\n");
 }
 

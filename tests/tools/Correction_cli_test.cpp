@@ -5,6 +5,7 @@
 #include "storage/Dutilfile.h"
 #include "storage/Dwfile.h"
 #include "tests/support/Clirun.h"
+#include "tests/support/LockHolder.h"
 #include "tests/support/Tempdir.h"
 #include "tests/workflow/WorkflowFixture.h"
 #include "workflow/Demosuite.h"
@@ -211,9 +212,16 @@ TEST_F(CorrectionCli, ChangeOfAllReplaceableProjects) {
   EXPECT_EQ(JsonValue(r.Out, "changed"), "5");
   EXPECT_EQ(JsonValue(r.Out, "failed"), "1");
   EXPECT_TRUE(fs::exists(Suite + "/LOG/AdmSs_ukr.Log"));
-  for (const TJsonObj& l : JsonArray(r.Out, "lines")) {
-    std::string s = l.at("state");
-    EXPECT_TRUE(s == "replaced" || s == "user-changed" || s == "unreadable" || s == "missing") << s;
+  auto linesAfter = JsonArray(r.Out, "lines");
+  ASSERT_EQ(linesAfter.size(), 10u);
+  for (int i = 0; i < 10; ++i) {
+    const TJsonObj* l = Line(linesAfter, DemoObjectNumber(i));
+    ASSERT_NE(l, nullptr);
+    std::string want = StateOf(DemoProjectCase(i));
+    // Every replaceable one is replaced; the failed one too: only its information record,
+    // of another length, was left as it is.
+    if (want == "replaceable") want = "replaced";
+    EXPECT_EQ(l->at("state"), want) << DemoObjectNumber(i);
   }
 
   // List records: the flag bits, the rest untouched (same length, written in place).
@@ -310,6 +318,47 @@ TEST_F(CorrectionCli, SecondInstanceIsRefused) {
               r.Err.find(Utf8FromCp1251("П145 уже запущена")) != std::string::npos;
   EXPECT_TRUE(told) << r.Err;
   EXPECT_FALSE(fs::exists(Suite + "/oldnew145.bn"));
+}
+
+namespace {
+// Every file under dir with its bytes.
+std::map<std::string, std::string> Snapshot(const std::string& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : fs::recursive_directory_iterator(dir))
+    if (e.is_regular_file()) files[e.path().string()] = ReadAll(e.path().string());
+  return files;
+}
+} // namespace
+
+TEST_F(CorrectionCli, ChangeIsRefusedWhileAnotherSessionHoldsTheSuite) {
+  const std::string old = std::to_string(NumberOf(TDemoCase::Old));
+  const std::string between = std::to_string(NumberOf(TDemoCase::OldBetween));
+  {
+    TLockHolder other(Suite + "/CFG/");
+    ASSERT_TRUE(other.Acquired());
+    auto before = Snapshot(Suite);
+    TRun r = Run({"--json", "change", "ss", old}, true);
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_NE(r.Err.find("pid=" + std::to_string(other.Pid())), std::string::npos) << r.Err;
+    EXPECT_EQ(r.Out, "");
+    EXPECT_TRUE(Snapshot(Suite) == before); // nothing written, not even the work files
+    EXPECT_EQ(Run({"check", "ss"}, true).Code, 0) << "a check needs no lock";
+    EXPECT_EQ(other.End(), 0);
+  }
+  TRun r = Run({"--json", "change", "ss", old}, true);
+  EXPECT_EQ(r.Code, 0) << r.Err;
+  auto results = JsonArray(r.Out, "results");
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].at("result"), "changed");
+  // A holder killed with the lock blocks nobody.
+  TLockHolder killed(Suite + "/CFG/");
+  ASSERT_TRUE(killed.Acquired());
+  killed.Kill();
+  r = Run({"--json", "change", "ss", between}, true);
+  EXPECT_EQ(r.Code, 0) << r.Err;
+  results = JsonArray(r.Out, "results");
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].at("result"), "changed");
 }
 
 TEST_F(CorrectionCli, ReferenceDataAndStrippedProgram) {

@@ -11,6 +11,7 @@
 #include "workflow/Demosuite.h"
 #include "workflow/Instance.h"
 #include "workflow/Objects.h"
+#include "workflow/Suitelock.h"
 #include "workflow/Ucommon.h"
 
 #include <cstdio>
@@ -87,7 +88,7 @@ void PrintLines(const std::vector<TObjLine>& lines) {
 class TListSession {
 public:
   TListSession(const TCliContext& o, const TListInfo& info) : Info(info), Russian(o.Russian) {
-    if (!AcquireProcessLock()) SetError("", MsgAlreadyRunning);
+    RequireSingleInstance();
     Session = std::make_unique<TWorkflowSession>();
     Cfg[CfgDocRussian] = Russian ? 1 : 0;
     ListName = ListAliasName(info, Russian);
@@ -101,6 +102,9 @@ public:
     } catch (...) {
     }
     FileList = nullptr;
+  }
+  static void RequireSingleInstance() {
+    if (!AcquireProcessLock()) SetError("", MsgAlreadyRunning);
   }
   std::vector<TObjLine> Check() {
     std::vector<TObjLine> lines = LoadObjectLines(Info, Russian);
@@ -164,7 +168,13 @@ int CmdCheck(TCliContext& o, const std::vector<std::string>& args) {
 
 int CmdChange(TCliContext& o, const std::vector<std::string>& args) {
   if (args.empty()) throw TUsageError("change LIST (NUMBER... | --all)");
-  TListSession s(o, ParseList(args[0]));
+  TListInfo info = ParseList(args[0]);
+  // The suite lock before anything is written; held by another session: exit 1, no change.
+  TListSession::RequireSingleInstance();
+  TChangeLock suite(GetDirCfg());
+  suite.RaiseIfHeld();
+  suite.ShowNotice();
+  TListSession s(o, info);
   std::vector<TObjLine> lines = s.Check();
   std::vector<TChangeFailure> failures;
   std::vector<TChangeItem> results =

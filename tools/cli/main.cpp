@@ -44,7 +44,7 @@ int RunCommand(const TCommand& cmd, TCliContext& ctx, const std::vector<std::str
   } catch (const TUsageError& e) {
     return Usage(e.what(), &cmd);
   } catch (const ZError& e) {
-    if (e.HelpContext != 999)
+    if (e.HelpContext != MsgSilent)
       std::cerr << Utf8FromCp1251(creat_msg(e.Message, e.HelpContext)) << "\n";
     return 1;
   } catch (const std::exception& e) {
