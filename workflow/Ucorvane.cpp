@@ -125,6 +125,7 @@ void TfMain::BuildForm() {
   Memo1 = new QPlainTextEdit(this);
   Memo1->setReadOnly(true);
   Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Memo1->setPlainText(MemoText());
   Status = new QLabel(this);
   auto* bottom = new QHBoxLayout;
@@ -141,7 +142,7 @@ void TfMain::BuildForm() {
   all->addWidget(Memo1, 1);
   all->addWidget(Status);
   all->addLayout(bottom);
-  resize(900, 560);
+  resize(900, 480);
 }
 
 QGroupBox* TfMain::BuildProjects() {
