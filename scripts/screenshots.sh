@@ -4,6 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh
 export QT_QPA_PLATFORM=offscreen RAVINEL_SCREENSHOTS="$PWD/docs"
-export RAVINEL_PROGRAM="$PWD/build/tools/ravinel"
 build/tests/guitest_workflow --gtest_filter='Corvane.SevenChoices*' >/dev/null
 ls -l docs/*.png
