@@ -273,36 +273,48 @@ bool ChangeP145(int group, int8_t kind, unsigned char russian) {
   return false;
 }
 
-TWorkflowSession::TWorkflowSession(const std::string& programFile) {
+TProcessSession::TProcessSession() {
   try {
     StartProcess();
     Stage = 1;
     InitPath(true);
     Stage = 2;
     OpenProcessFiles();
-    Stage = 3;
-    CreateFieldLists();
-    OpenReference(programFile);
-    Stage = 4;
   } catch (...) {
     Release();
     throw;
   }
 }
 
-TWorkflowSession::~TWorkflowSession() {
+TProcessSession::~TProcessSession() {
   Release();
 }
 
-void TWorkflowSession::Release() noexcept {
-  if (Stage >= 3) {
-    ReleaseFieldLists();
-    if (Stage >= 4 || FileRef) ReleaseReference();
-  }
+void TProcessSession::Release() noexcept {
   if (Stage >= 2) {
     CloseProcessFiles();
     DeInitPath();
   }
   if (Stage >= 1) EndProcess();
   Stage = 0;
+}
+
+TFormData::TFormData(const std::string& programFile) {
+  Held = true;
+  try {
+    CreateFieldLists();
+    OpenReference(programFile);
+  } catch (...) {
+    ReleaseFieldLists();
+    if (FileRef) ReleaseReference();
+    Held = false;
+    throw;
+  }
+}
+
+void TFormData::Release() noexcept {
+  if (!Held) return;
+  ReleaseFieldLists();
+  ReleaseReference();
+  Held = false;
 }

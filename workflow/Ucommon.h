@@ -60,16 +60,41 @@ void ReplaceP145(int group, int refGroup);
 // was changed (the calculation did not equal the old reference).
 bool ChangeP145(int group, int8_t kind, unsigned char russian);
 
-// The whole start-up and close-down of the workflow for a caller without windows, in the
-// order the windowed program performs them.
-class TWorkflowSession {
+// The entry's part of the start-up: StartProcess, InitPath, OpenProcessFiles. The destructor
+// performs the matching close-down steps, also after a start-up that failed half-way.
+class TProcessSession {
 public:
-  explicit TWorkflowSession(const std::string& programFile = kProgramSelf);
-  ~TWorkflowSession();
-  TWorkflowSession(const TWorkflowSession&) = delete;
-  TWorkflowSession& operator=(const TWorkflowSession&) = delete;
+  TProcessSession();
+  ~TProcessSession();
+  TProcessSession(const TProcessSession&) = delete;
+  TProcessSession& operator=(const TProcessSession&) = delete;
 
 private:
   void Release() noexcept;
   int Stage = 0;
+};
+
+// The main window's part: the field lists and the reference file from programFile; Release
+// (or the destructor) frees them in the order of the window's closing.
+class TFormData {
+public:
+  explicit TFormData(const std::string& programFile = kProgramSelf);
+  ~TFormData() { Release(); }
+  TFormData(const TFormData&) = delete;
+  TFormData& operator=(const TFormData&) = delete;
+  void Release() noexcept;
+
+private:
+  bool Held = false;
+};
+
+// The whole start-up and close-down of the workflow for a caller without windows, in the
+// order the windowed program performs them.
+class TWorkflowSession {
+public:
+  explicit TWorkflowSession(const std::string& programFile = kProgramSelf) : Form(programFile) {}
+
+private:
+  TProcessSession Process;
+  TFormData Form;
 };

@@ -1,0 +1,6 @@
+// ravinel: the windowed correction program. The object list window is connected here.
+#include "workflow/Ucorvane.h"
+
+int main(int argc, char** argv) {
+  return CorvaneMain(argc, argv, nullptr);
+}
