@@ -474,6 +474,19 @@ private:
   void FillBelowRows(int bottom);
   int ScrollTop() const;
   bool ReadLineInto(int Line, TZTabIndex* Index, WRec* Rec, TypeRead Type);
+
+  // ---- paint internals
+  std::unique_ptr<WRec> FPaintRec; // the line being measured or drawn
+  WRec* PaintRec();
+  void EnsureRows();
+  void RowTopsFromHeights();
+  void MeasureRecord(int Line, TZTabIndex* Index, WRec* Rec);
+  bool HasOutField(const WRec* rec, int col) const;
+  void DrawBorders(const TZCell& cell, bool inner);
+  void DrawScrollUpGlyph(int x, int y);
+  int CaptionHeight(TZCell& c);
+  int VisibleCount(int end) const;
+  void KeepCurrentVisible();
 };
 
 // The standard TabRead of an owner serving a plain record file: type 0 reads the next record
