@@ -475,6 +475,19 @@ private:
   int ScrollTop() const;
   bool ReadLineInto(int Line, TZTabIndex* Index, WRec* Rec, TypeRead Type);
 
+  // ---- paint internals
+  std::unique_ptr<WRec> FPaintRec; // the line being measured or drawn
+  WRec* PaintRec();
+  void EnsureRows();
+  void RowTopsFromHeights();
+  void MeasureRecord(int Line, TZTabIndex* Index, WRec* Rec);
+  bool HasOutField(const WRec* rec, int col) const;
+  void DrawBorders(const TZCell& cell, bool inner);
+  void DrawScrollUpGlyph(int x, int y);
+  int CaptionHeight(TZCell& c);
+  int VisibleCount(int end) const;
+  void KeepCurrentVisible();
+
   // ---- keys internals
 public:
   // An owner that takes marks off after a finished selection keeps the count in step.
