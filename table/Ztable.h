@@ -520,6 +520,64 @@ private:
   bool MarkedBlockAt(int Line);
   bool MoveOne(int j, int& dest);
   TFontSpec FEditFont;
+  // ---- paint internals
+  std::unique_ptr<WRec> FPaintRec; // the line being measured or drawn
+  WRec* PaintRec();
+  void EnsureRows();
+  void RowTopsFromHeights();
+  void MeasureRecord(int Line, TZTabIndex* Index, WRec* Rec);
+  bool HasOutField(const WRec* rec, int col) const;
+  void DrawBorders(const TZCell& cell, bool inner);
+  void DrawScrollUpGlyph(int x, int y);
+  int CaptionHeight(TZCell& c);
+  int VisibleCount(int end) const;
+  void KeepCurrentVisible();
+
+  // ---- keys internals
+public:
+  // An owner that takes marks off after a finished selection keeps the count in step.
+  void SetMarkedCount(int n) { FMarkedCount = n; }
+
+private:
+  int FToggled = -1;                // line just opened or closed, brought on screen by refresh 6
+  std::unique_ptr<WRec> FBranchRec; // a branch line's record for TabCollapsExpand
+  unsigned char KeyAction(unsigned short Code);
+  unsigned char OwnerKey(unsigned short Code);
+  unsigned char KeyShowAgain();
+  unsigned char KeyUp();
+  unsigned char KeyDownLine();
+  unsigned char KeyAtEnd(int cur);
+  unsigned char KeyPageUp();
+  unsigned char KeyPageDown();
+  unsigned char KeyCtrlPageUp();
+  unsigned char KeyCtrlPageDown();
+  unsigned char KeyInsert();
+  void MoveColumn(unsigned short Code);
+  void LeaveEmpty(int fallback);
+  void ScrollDownTo(int target);
+  bool Refresh(unsigned char Operation, int Row, bool Draw);
+  bool RefreshEmpty();
+  void RefreshBranch();
+  void RefreshTarget(bool Draw);
+  void RefreshAfterDelete();
+  void AfterRefresh();
+  void ToggleScrollBar();
+  void KeepLineOnScreen(int line);
+  void RedrawRow(int Row);
+  void FillBackward(int line);
+  bool AskSelect(etpslSelect Status, int Line);
+  void NotifyCurrent();
+  void CloseBranch(int Line, int Level, int Found);
+  void OpenBranch(int Line, int Level);
+  WRec* BranchRecord(int Line);
+  int CurLine() const;
+  int RawFirstLine() const;
+  int FirstRowLine() const;
+  int RowOf(int Line) const;
+  int RowsEnd() const;
+  int LastFullRow() const;
+  int NextVisible(int from, int step);
+  int ColumnAt(int x) const;
 };
 
 // The standard TabRead of an owner serving a plain record file: type 0 reads the next record
