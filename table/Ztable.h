@@ -504,7 +504,7 @@ public:
 private:
   WRec* EditBuf();
   TZOutField* EditOutField(int Col);
-  int CurLine() const;
+  int EditLine() const;
   void ReleaseNewEdit();
   void SetFirstRowLine(int Line);
   void UpdateBar();

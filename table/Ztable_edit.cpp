@@ -58,8 +58,8 @@ int TZTable::EditColumnField() {
   return out->FieldIndex;
 }
 
-int TZTable::CurLine() const {
-  return std::clamp(FPosition, 0, std::max(LineCount() - 1, 0));
+int TZTable::EditLine() const {
+  return std::clamp(CurLine(), 0, std::max(LineCount() - 1, 0));
 }
 
 void TZTable::UnpackEdit() {
@@ -77,7 +77,7 @@ bool TZTable::InitCurrentEdit() {
   if (LineCount() == 0 || FEmpty) return false;
   if (!FVNsi && (FSelect || FMarkedCount > 0)) return false;
   FChanged = FKeyChanged = false;
-  const int line = CurLine();
+  const int line = EditLine();
   WRec* rec = EditBuf();
   ReadRecord(line, rec, trEdit);
   FEditIndex = GetIndex(line);
@@ -193,7 +193,7 @@ void TZTable::KorCreat(unsigned char Kind) {
 bool TZTable::FinishEdit() {
   bool wrote = false;
   if (FChanged) {
-    int line = CurLine();
+    int line = EditLine();
     ReplaceIndexRecord(FNewRecord, FKeyChanged, line, EditBuf(), false);
     FNewRecord = false;
     FEmpty = false;
@@ -320,7 +320,7 @@ void TZTable::UpdateBar() {
 uint32_t TZTable::AddRecord(WRec* Rec, TZTabIndex* Index, bool Show, int& Pos) {
   TZTabIndex* e = Index ? Index : new TZTabIndex;
   const int count = LineCount();
-  if (Pos < 0) Pos = CurLine();
+  if (Pos < 0) Pos = EditLine();
   int pos;
   try {
     if (FLenBaseKey > 0) {
@@ -495,7 +495,7 @@ void TZTable::DeleteRecord(const std::string& Question) {
     if (!OutSel("", SelDeleteRecords)) return;
     if (!Question.empty() && !OutSelRepeat(Question, SelDeleteAgain)) return;
   }
-  int cur = CurLine();
+  int cur = EditLine();
   try {
     DeleteLines(cur);
   } catch (...) {
@@ -560,12 +560,12 @@ bool TZTable::MarkedBlockAt(int Line) {
 bool TZTable::CopyRecord() {
   if (FMarkedCount == 0 || FSelect) return false;
   if (FDActive) SetError("В случае наличия вторичных ключей копирование невозможно", 0);
-  if (MarkedBlockAt(CurLine())) {
+  if (MarkedBlockAt(EditLine())) {
     OutWar("", WarCopyIntoBlock);
     return false;
   }
   if (TabOnCopy && !TabOnCopy(this, cmStart, nullptr, nullptr)) return false;
-  int pos = FEmpty ? LineCount() : CurLine();
+  int pos = FEmpty ? LineCount() : EditLine();
   const bool keyed = FLenBaseKey > 0;
   int target = keyed ? LineCount() + FMarkedCount : pos;
   std::vector<TZTabIndex*> sources;
@@ -638,12 +638,12 @@ bool TZTable::MoveRecord() {
   if (FMarkedCount == 0 || FSelect) return false;
   if (FDActive) SetError("В случае наличия вторичных ключей перемещение невозможно", 0);
   if (FLenBaseKey != 0) SetError("Нельзя перемещать записи с ключами", 0);
-  if (MarkedBlockAt(CurLine())) {
+  if (MarkedBlockAt(EditLine())) {
     OutWar("", WarCopyIntoBlock);
     return false;
   }
   if (TabOnMove && !TabOnMove(this, cmStart, 0)) return false;
-  int dest = FEmpty ? LineCount() : CurLine();
+  int dest = FEmpty ? LineCount() : EditLine();
   for (int j = 0; j < LineCount();) {
     TZTabIndex* e = FIndex[static_cast<size_t>(j)];
     if (!(e->Flags & kIdxMarked)) {
