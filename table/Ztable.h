@@ -2,6 +2,7 @@
 // under a multi-level header laid out from a screen of the screen description file.
 #pragma once
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -520,6 +521,8 @@ private:
   void FinishDelete(int Line, bool Draw);
   bool MarkedBlockAt(int Line);
   bool MoveOne(int j, int& dest);
+  bool LiveAt(uint32_t adr);
+  void MoveInFile(int j, int dest, std::exception_ptr& error);
   TFontSpec FEditFont;
   // ---- paint internals
   std::unique_ptr<WRec> FPaintRec; // the line being measured or drawn

@@ -2,6 +2,7 @@
 // moving lines, each write going to the list's record file (or to TMP) before the index changes.
 #include <algorithm>
 #include <cstring>
+#include <exception>
 
 #include "messages/Msgcat.h"
 #include "messages/Zmsg.h"
@@ -601,37 +602,61 @@ bool TZTable::CopyRecord() {
   return true;
 }
 
-// Moves line j to just before line dest (the line count: to the end). The copy is written
-// before the old record is removed; should the removal fail, the copy is removed again, so the
-// file holds the line once, in its old or its new place.
-bool TZTable::MoveOne(int j, int& dest) {
+// Whether the record at adr is a live record of the file (false when it cannot be read).
+bool TZTable::LiveAt(uint32_t adr) {
+  try {
+    WRec scratch;
+    FFile->WRead(adr, &scratch);
+    return FFile->LastAdr == adr;
+  } catch (const ZError&) {
+    return false;
+  }
+}
+
+// Writes line j's record again in front of line dest: the copy is written before the old record
+// is removed. Should a step fail while the old record still stands, the copy is removed again,
+// so the file holds the line once, in its old or its new place; once the old record is gone the
+// index follows the copy before the error goes on.
+void TZTable::MoveInFile(int j, int dest, std::exception_ptr& error) {
   TZTabIndex* e = FIndex[static_cast<size_t>(j)];
-  if (TabOnMove && !TabOnMove(this, cmLine, dest)) return false;
-  if (j != dest && j != dest - 1 && !FTmpMode) {
-    WRec rec;
-    ReadRecord(j, &rec, trOther);
-    const uint32_t copy = WriteAt(dest, &rec, e);
-    try {
-      KorWrite(weDelete, e->Adr, EmptyAdr, &rec);
-    } catch (...) {
+  WRec rec;
+  ReadRecord(j, &rec, trOther);
+  const uint32_t at = FFile->Header.End; // where the copy goes
+  try {
+    WriteAt(dest, &rec, e);
+    KorWrite(weDelete, e->Adr, EmptyAdr, &rec);
+  } catch (const ZError&) {
+    if (LiveAt(e->Adr)) {
       try {
-        KorWrite(weDelete, copy, EmptyAdr, &rec);
-      } catch (...) {
+        if (LiveAt(at)) KorWrite(weDelete, at, EmptyAdr, &rec);
+      } catch (const ZError&) {
       }
       throw;
     }
-    e->Adr = copy;
-    e->Flags |= kIdxWritten;
+    error = std::current_exception();
   }
+  e->Adr = at;
+  e->Flags |= kIdxWritten;
+}
+
+// Moves line j to just before line dest (the line count: to the end).
+bool TZTable::MoveOne(int j, int& dest) {
+  TZTabIndex* e = FIndex[static_cast<size_t>(j)];
+  if (TabOnMove && !TabOnMove(this, cmLine, dest)) return false;
+  std::exception_ptr error;
+  if (j != dest && j != dest - 1 && !FTmpMode) MoveInFile(j, dest, error);
   FModified = true;
   FIndex.erase(FIndex.begin() + j);
+  bool advance = false;
   if (j < dest) {
-    FIndex.insert(FIndex.begin() + dest - 1, e);
-    return false; // the next line slid into j
+    FIndex.insert(FIndex.begin() + dest - 1, e); // the next line slid into j
+  } else {
+    FIndex.insert(FIndex.begin() + dest, e);
+    ++dest;
+    advance = true;
   }
-  FIndex.insert(FIndex.begin() + dest, e);
-  ++dest;
-  return true;
+  if (error) std::rethrow_exception(error);
+  return advance;
 }
 
 bool TZTable::MoveRecord() {
