@@ -536,6 +536,7 @@ private:
   int CaptionHeight(TZCell& c);
   int VisibleCount(int end) const;
   void KeepCurrentVisible();
+  void UnpackKind(WRec* Rec);
 
   // ---- keys internals
 public:

@@ -222,6 +222,7 @@ bool TZTable::OutScreenRecord(int Row) {
   TZTabIndex* e = GetIndex(line);
   WRec* rec = PaintRec();
   ReadRecord(line, rec, trOut);
+  UnpackKind(rec);
   if (e->Height == 0) MeasureRecord(line, e, rec);
   int top = FRowTop[static_cast<size_t>(Row)];
   int space = FLineAreaHeight - top;
@@ -381,12 +382,17 @@ void TZTable::MeasureLine(int Line, TZTabIndex* Index) {
   if (Index->Height != 0) return;
   WRec* rec = PaintRec();
   ReadRecord(Line, rec, trOut);
+  UnpackKind(rec);
   MeasureRecord(Line, Index, rec);
 }
 
-void TZTable::MeasureRecord(int Line, TZTabIndex* Index, WRec* Rec) {
+// The field offsets of the record's kind, for this record.
+void TZTable::UnpackKind(WRec* Rec) {
   auto kind = static_cast<size_t>(static_cast<uint8_t>(Rec->Prefix));
   if (kind < FKindFields.size()) CreatStructRecord(&FKindFields[kind], Rec);
+}
+
+void TZTable::MeasureRecord(int Line, TZTabIndex* Index, WRec* Rec) {
   int height = 0, need = 0;
   TCanvas& can = FHost->Canvas();
   TFontSpec saved = can.Font();
