@@ -2,6 +2,7 @@
 // under a multi-level header laid out from a screen of the screen description file.
 #pragma once
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -47,7 +48,8 @@ enum : uint16_t {
 // One line of the list.
 struct TZTabIndex {
   uint16_t Flags = 0;
-  void* UsePar = nullptr;  // owner data, released with the line
+  void* UsePar = nullptr;  // owner data, released with the line (malloc'ed unless the owner
+                           // releases it in TabOnDelUsePar)
   uint16_t Height = 0;     // pixels the line takes when drawn; 0 = not measured
   uint16_t NeedHeight = 0; // pixels it needs at least
   uint8_t Level = 0;       // depth in a hierarchical list, 0..9
@@ -479,6 +481,124 @@ private:
   void FillBelowRows(int bottom);
   int ScrollTop() const;
   bool ReadLineInto(int Line, TZTabIndex* Index, WRec* Rec, TypeRead Type);
+
+  // ---- edit internals
+public:
+  // The field list of the record kind being edited (null when the screen does not describe it),
+  // the font and text of the cell being edited, and the current column.
+  TListFields* EditFields();
+  const TFontSpec& EditFont() const { return FEditFont; }
+  const std::string& CellText() const { return FCellText; }
+  TPoint EditTopLeft() const { return FEditTopLeft; }
+  TPoint EditBottomRight() const { return FEditBottomRight; }
+  void SetEditColumn(int Col) { FCurCol = Col; }
+  // The field index of the current column's output field, or -1.
+  int EditColumnField();
+  // The bound controls of form editing.
+  void UnpackEdit();
+  void AddBound(uint8_t Kind, void* Control, int Field);
+  int BoundCount() const { return static_cast<int>(FBound.size()); }
+  uint8_t BoundKind(int i) const { return FBound[static_cast<size_t>(i)].Kind; }
+  void* BoundControl(int i) const { return FBound[static_cast<size_t>(i)].Control; }
+  int BoundField(int i) const { return FBound[static_cast<size_t>(i)].Field; }
+  void ClearBound() { FBound.clear(); }
+  // Before the bound values are stored: the line is measured again, the record unpacked again.
+  void BeginStoreBound();
+  // Packs Text by the field's type and stores it when it differs; true when it did.
+  bool StoreField(int Field, const std::string& Text);
+
+private:
+  WRec* EditBuf();
+  TZOutField* EditOutField(int Col);
+  int EditLine() const;
+  void ReleaseNewEdit();
+  void SetFirstRowLine(int Line);
+  void UpdateBar();
+  int MainPos(const TZTabIndex* e) const;
+  int InsertMain(TZTabIndex* e);
+  int InsertSecondary(TZTabDIndex* d);
+  void Unlist(TZTabIndex* e);
+  uint32_t ChainNext(uint32_t adr);
+  uint32_t WriteAt(int MainPosition, WRec* Rec, const TZTabIndex* Skip);
+  uint32_t Rewrite(TZTabIndex* e, WRec* Rec);
+  uint32_t PlaceAnew(TZTabIndex* e, bool New, int& Line, WRec* Rec);
+  bool DeleteLines(int& Cur);
+  void FinishDelete(int Line, bool Draw);
+  bool MarkedBlockAt(int Line);
+  bool MoveOne(int j, int& dest);
+  bool LiveAt(uint32_t adr);
+  void MoveInFile(int j, int dest, std::exception_ptr& error);
+  TFontSpec FEditFont;
+  // ---- paint internals
+  std::unique_ptr<WRec> FPaintRec; // the line being measured or drawn
+  WRec* PaintRec();
+  void EnsureRows();
+  void RowTopsFromHeights();
+  void MeasureRecord(int Line, TZTabIndex* Index, WRec* Rec);
+  bool HasOutField(const WRec* rec, int col) const;
+  void DrawBorders(const TZCell& cell, bool inner);
+  void DrawScrollUpGlyph(int x, int y);
+  int CaptionHeight(TZCell& c);
+  int VisibleCount(int end) const;
+  void KeepCurrentVisible();
+  void UnpackKind(WRec* Rec);
+
+  // ---- keys internals
+public:
+  // An owner that takes marks off after a finished selection keeps the count in step.
+  void SetMarkedCount(int n) { FMarkedCount = n; }
+
+private:
+  int FToggled = -1;                // line just opened or closed, brought on screen by refresh 6
+  std::unique_ptr<WRec> FBranchRec; // a branch line's record for TabCollapsExpand
+  unsigned char KeyAction(unsigned short Code);
+  unsigned char OwnerKey(unsigned short Code);
+  unsigned char KeyShowAgain();
+  unsigned char KeyUp();
+  unsigned char KeyDownLine();
+  unsigned char KeyAtEnd(int cur);
+  unsigned char KeyPageUp();
+  unsigned char KeyPageDown();
+  unsigned char KeyCtrlPageUp();
+  unsigned char KeyCtrlPageDown();
+  unsigned char KeyInsert();
+  void MoveColumn(unsigned short Code);
+  void LeaveEmpty(int fallback);
+  void ScrollDownTo(int target);
+  bool Refresh(unsigned char Operation, int Row, bool Draw);
+  bool RefreshEmpty();
+  void RefreshBranch();
+  void RefreshTarget(bool Draw);
+  void RefreshAfterDelete();
+  void AfterRefresh();
+  void ToggleScrollBar();
+  void KeepLineOnScreen(int line);
+  void RedrawRow(int Row);
+  void FillBackward(int line);
+  bool AskSelect(etpslSelect Status, int Line);
+  void NotifyCurrent();
+  void CloseBranch(int Line, int Level, int Found);
+  void OpenBranch(int Line, int Level);
+  WRec* BranchRecord(int Line);
+  int CurLine() const;
+  int RawFirstLine() const;
+  int FirstRowLine() const;
+  int RowOf(int Line) const;
+  int RowsEnd() const;
+  int LastFullRow() const;
+  int NextVisible(int from, int step);
+  int ColumnAt(int x) const;
+
+private:
+  // ---- data internals
+  void OpenCommon(WFile* ListFile, int Num);
+  void ReadAllLines();
+  void ShowFromStart();
+  static void FreeDEntry(TZTabDIndex* d);
+  int MainPosition(const TZTabIndex* entry) const;
+  bool InTmp(const TZTabIndex* Index) const;
+  TZTabIndex* LineOrRefuse(int N);
+  const TListFields& KindFieldsOf(unsigned char kind) const;
 };
 
 // The standard TabRead of an owner serving a plain record file: type 0 reads the next record
