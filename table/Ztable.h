@@ -463,11 +463,6 @@ protected:
   };
   std::vector<TBoundControl> FBound;
 
-  // ---- owner access
-public:
-  // The owner's own filtering of a finished selection adjusts the count of marked lines.
-  void SetMarkedCount(int n) { FMarkedCount = n; }
-
 private:
   void FreeScreen();
   void ReadKind(WFile* file, int n);
