@@ -15,6 +15,8 @@ constexpr int MsgUnsafeObjectName = 142; // an object name would leave its alias
 
 // A record address lies in the header or the directory.
 constexpr int MsgLinkIntoHeader = 21;
+// The parameter text is the whole message (the table control's refusals).
+constexpr int MsgTabText = 0;
 // Numbers of the table control: error 22, warning 3, questions 2 and 5.
 constexpr int MsgTrailingComma = 22; // an edited cell text may not end with ","
 constexpr int WarCopyIntoBlock = 3;  // a copy or move would land inside the marked block

@@ -47,7 +47,8 @@ enum : uint16_t {
 // One line of the list.
 struct TZTabIndex {
   uint16_t Flags = 0;
-  void* UsePar = nullptr;  // owner data, released with the line
+  void* UsePar = nullptr;  // owner data, released with the line (malloc'ed unless the owner
+                           // releases it in TabOnDelUsePar)
   uint16_t Height = 0;     // pixels the line takes when drawn; 0 = not measured
   uint16_t NeedHeight = 0; // pixels it needs at least
   uint8_t Level = 0;       // depth in a hierarchical list, 0..9
@@ -534,6 +535,17 @@ private:
   int LastFullRow() const;
   int NextVisible(int from, int step);
   int ColumnAt(int x) const;
+
+private:
+  // ---- data internals
+  void OpenCommon(WFile* ListFile, int Num);
+  void ReadAllLines();
+  void ShowFromStart();
+  static void FreeDEntry(TZTabDIndex* d);
+  int MainPosition(const TZTabIndex* entry) const;
+  bool InTmp(const TZTabIndex* Index) const;
+  TZTabIndex* LineOrRefuse(int N);
+  const TListFields& KindFieldsOf(unsigned char kind) const;
 };
 
 // The standard TabRead of an owner serving a plain record file: type 0 reads the next record

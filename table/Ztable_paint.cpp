@@ -640,9 +640,46 @@ void TZTable::SetMaxFsb(int Max) {
   if (FHost->HasScrollBar()) FHost->SetScrollBarMax(Max);
 }
 
-// After a size change: the current line stays on the screen.
+// After a size change: the current line stays on the screen (refresh 11 without drawing).
 void TZTable::KeepCurrentVisible() {
-  if (FRowCount > 0) return;
+  if (FRowCount > 0) {
+    FTarget = FPosition;
+    WorkStatus(11, FCurRow, false);
+    return;
+  }
   SelectRecOut(0, false);
   FCurRow = 0;
+}
+
+void TZTable::SBScroll(TScrollCode Code, int Pos) {
+  if (!FIsOpen) return;
+  if (!FHost->Focused()) FHost->SetFocus();
+  unsigned short key = 0;
+  switch (Code) {
+  case TScrollCode::LineUp:
+    key = 38;
+    break;
+  case TScrollCode::LineDown:
+    key = 40;
+    break;
+  case TScrollCode::PageUp:
+    key = 33;
+    break;
+  case TScrollCode::PageDown:
+    key = 34;
+    break;
+  case TScrollCode::ThumbPosition:
+    FPosition = SetTabPos(Pos);
+    WorkKey(31);
+    return;
+  default:
+    return;
+  }
+  WorkKey(key);
+  FHost->SetScrollBarPos(SetFsbPos());
+}
+
+void TZTable::WMMouseWheel(int WheelDelta) {
+  if (!FIsOpen || FCells.empty() || !FHost->Focused()) return;
+  WorkKey(WheelDelta <= 0 ? 40 : 38);
 }
