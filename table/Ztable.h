@@ -2,6 +2,7 @@
 // under a multi-level header laid out from a screen of the screen description file.
 #pragma once
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -476,6 +477,53 @@ private:
   int ScrollTop() const;
   bool ReadLineInto(int Line, TZTabIndex* Index, WRec* Rec, TypeRead Type);
 
+  // ---- edit internals
+public:
+  // The field list of the record kind being edited (null when the screen does not describe it),
+  // the font and text of the cell being edited, and the current column.
+  TListFields* EditFields();
+  const TFontSpec& EditFont() const { return FEditFont; }
+  const std::string& CellText() const { return FCellText; }
+  TPoint EditTopLeft() const { return FEditTopLeft; }
+  TPoint EditBottomRight() const { return FEditBottomRight; }
+  void SetEditColumn(int Col) { FCurCol = Col; }
+  // The field index of the current column's output field, or -1.
+  int EditColumnField();
+  // The bound controls of form editing.
+  void UnpackEdit();
+  void AddBound(uint8_t Kind, void* Control, int Field);
+  int BoundCount() const { return static_cast<int>(FBound.size()); }
+  uint8_t BoundKind(int i) const { return FBound[static_cast<size_t>(i)].Kind; }
+  void* BoundControl(int i) const { return FBound[static_cast<size_t>(i)].Control; }
+  int BoundField(int i) const { return FBound[static_cast<size_t>(i)].Field; }
+  void ClearBound() { FBound.clear(); }
+  // Before the bound values are stored: the line is measured again, the record unpacked again.
+  void BeginStoreBound();
+  // Packs Text by the field's type and stores it when it differs; true when it did.
+  bool StoreField(int Field, const std::string& Text);
+
+private:
+  WRec* EditBuf();
+  TZOutField* EditOutField(int Col);
+  int EditLine() const;
+  void ReleaseNewEdit();
+  void SetFirstRowLine(int Line);
+  void UpdateBar();
+  int MainPos(const TZTabIndex* e) const;
+  int InsertMain(TZTabIndex* e);
+  int InsertSecondary(TZTabDIndex* d);
+  void Unlist(TZTabIndex* e);
+  uint32_t ChainNext(uint32_t adr);
+  uint32_t WriteAt(int MainPosition, WRec* Rec, const TZTabIndex* Skip);
+  uint32_t Rewrite(TZTabIndex* e, WRec* Rec);
+  uint32_t PlaceAnew(TZTabIndex* e, bool New, int& Line, WRec* Rec);
+  bool DeleteLines(int& Cur);
+  void FinishDelete(int Line, bool Draw);
+  bool MarkedBlockAt(int Line);
+  bool MoveOne(int j, int& dest);
+  bool LiveAt(uint32_t adr);
+  void MoveInFile(int j, int dest, std::exception_ptr& error);
+  TFontSpec FEditFont;
   // ---- paint internals
   std::unique_ptr<WRec> FPaintRec; // the line being measured or drawn
   WRec* PaintRec();
