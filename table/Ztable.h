@@ -568,6 +568,7 @@ private:
   void AfterRefresh();
   void ToggleScrollBar();
   void KeepLineOnScreen(int line);
+  void DrawRows();
   void RedrawRow(int Row);
   void FillBackward(int line);
   bool AskSelect(etpslSelect Status, int Line);

@@ -381,14 +381,14 @@ bool TZTable::Refresh(unsigned char Operation, int Row, bool Draw) {
   switch (Operation) {
   case kRefRows:
     if (FSelect) {
-      OutScreenRecords();
+      DrawRows();
     } else {
       RedrawRow(Row);
       RedrawRow(FCurRow);
     }
     break;
   case kRefAll:
-    if (n > 0) OutScreenRecords();
+    if (n > 0) DrawRows();
     break;
   case kRefEmpty:
     return RefreshEmpty();
@@ -402,13 +402,13 @@ bool TZTable::Refresh(unsigned char Operation, int Row, bool Draw) {
   case kRefBackward:
     FillBackward(Operation == kRefFromLast ? n - 1 : FirstRowLine());
     FCurRow = std::max(FRowCount - 1, 0);
-    OutScreenRecords();
+    DrawRows();
     break;
   case kRefFromStart:
   case kRefForward:
     SelectRecOut(Operation == kRefFromStart ? 0 : FirstRowLine(), false);
     FCurRow = 0;
-    OutScreenRecords();
+    DrawRows();
     break;
   case kRefTarget:
     RefreshTarget(Draw);
@@ -418,7 +418,7 @@ bool TZTable::Refresh(unsigned char Operation, int Row, bool Draw) {
     break;
   case kRefHeader:
     ZDrawCell();
-    OutScreenRecords();
+    DrawRows();
     break;
   default: // 2, 14 and above: the steps after a refresh only
     break;
@@ -432,13 +432,13 @@ bool TZTable::RefreshEmpty() {
   if (!FCanEmpty) return false;
   FEmpty = true;
   if (LineCount() == 0 || (FRowCount == 1 && !FAllFits)) FRowCount = 0;
-  OutScreenRecords();
+  DrawRows();
   std::vector<int> rows(FRows.begin(), FRows.begin() + FRowCount);
   for (size_t j = 1; FRowCount >= 2 && FAllFits && j < rows.size(); ++j) {
     if (FAreaBottom - (FAreaTop + RowsEnd()) > kEmptySlack) break;
     SelectRecOut(rows[j], false);
     FEmpty = true;
-    OutScreenRecords();
+    DrawRows();
   }
   FCurRow = std::max(FRowCount - 1, 0);
   return true;
@@ -461,7 +461,7 @@ void TZTable::RefreshBranch() {
   } else if (RowOf(cur) >= 0) {
     FCurRow = RowOf(cur);
   }
-  OutScreenRecords();
+  DrawRows();
 }
 
 void TZTable::RefreshTarget(bool Draw) {
@@ -473,7 +473,7 @@ void TZTable::RefreshTarget(bool Draw) {
     if (FLastShown && FAllFits && !FFirstShown) FillBackward(n - 1);
   }
   FCurRow = std::max(RowOf(FTarget), 0);
-  if (Draw) OutScreenRecords();
+  if (Draw) DrawRows();
 }
 
 // After lines were removed: the screen from its first line, or ending at its old last line.
@@ -482,7 +482,7 @@ void TZTable::RefreshAfterDelete() {
   int last = FRowCount > 0 ? FRows[static_cast<size_t>(FRowCount - 1)] : n - 1;
   if (SelectRecOut(RawFirstLine(), false) == 0) FillBackward(std::min(last, n - 1));
   FCurRow = 0;
-  OutScreenRecords();
+  DrawRows();
 }
 
 void TZTable::AfterRefresh() {
@@ -539,12 +539,20 @@ void TZTable::KeepLineOnScreen(int line) {
     FCurRow = wasEmpty ? FRowCount - 1 : std::max(RowOf(line), 0);
   }
   ZDrawCell();
+  DrawRows();
+}
+
+// Rows are drawn against the current line (the selection runs from the anchor to it).
+void TZTable::DrawRows() {
+  if (FRowCount > 0) FPosition = CurLine();
   OutScreenRecords();
 }
 
 void TZTable::RedrawRow(int Row) {
-  if (FCanOutRk && Row >= 0 && Row < FRowCount && static_cast<size_t>(Row) < FRowTop.size())
-    OutScreenRecord(Row);
+  if (!FCanOutRk || Row < 0 || Row >= FRowCount || static_cast<size_t>(Row) >= FRowTop.size())
+    return;
+  FPosition = CurLine();
+  OutScreenRecord(Row);
 }
 
 // Backward from line, or forward when a single line is taller than the area.
@@ -701,8 +709,8 @@ WRec* TZTable::BranchRecord(int Line) {
 // ---- small helpers ---------------------------------------------------------------------------
 
 int TZTable::CurLine() const {
-  if (FRowCount > 0 && static_cast<size_t>(FCurRow) < FRows.size() && FCurRow >= 0)
-    return FRows[static_cast<size_t>(FCurRow)];
+  if (FRowCount > 0 && static_cast<size_t>(FRowCount) <= FRows.size())
+    return FRows[static_cast<size_t>(std::clamp(FCurRow, 0, FRowCount - 1))];
   return FPosition;
 }
 

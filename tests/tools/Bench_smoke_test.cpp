@@ -41,13 +41,14 @@ TEST(BenchSmoke, TinyRunEndsWithTheFourFigureLines) {
   std::istringstream in(out);
   for (std::string l; std::getline(in, l);)
     lines.push_back(l);
-  ASSERT_GE(lines.size(), 4u) << out;
+  ASSERT_GE(lines.size(), 6u) << out;
   const char* forms[] = {
-      R"(ratio check/read-all: \d+\.\d\d)", R"(ratio change/safe-copy: \d+\.\d\d)",
-      R"(list 100k records: \d+\.\d{3} s)", R"(io calls per checked object: \d+)"};
-  for (int i = 0; i < 4; ++i)
-    EXPECT_TRUE(std::regex_match(lines[lines.size() - 4 + i], std::regex(forms[i])))
-        << lines[lines.size() - 4 + i];
+      R"(ratio check/read-all: \d+\.\d\d)",       R"(ratio change/safe-copy: \d+\.\d\d)",
+      R"(list 100k records: \d+\.\d{3} s)",       R"(io calls per checked object: \d+)",
+      R"(ratio table keys end/start: \d+\.\d\d)", R"(table mark all 100k: \d+\.\d{3})"};
+  for (int i = 0; i < 6; ++i)
+    EXPECT_TRUE(std::regex_match(lines[lines.size() - 6 + i], std::regex(forms[i])))
+        << lines[lines.size() - 6 + i];
   // All twelve projects were checked and the three changes succeeded.
   EXPECT_NE(out.find("check states: missing 0, replaceable"), std::string::npos) << out;
   EXPECT_EQ(out.find("did not succeed"), std::string::npos) << out;

@@ -543,5 +543,6 @@ int RunBench(const TBenchOptions& o) {
     std::printf("ratio check cold/parallel-read: %.2f\n", res.ColdRatio);
     std::printf("ratio check cold without/with read-ahead: %.2f\n", res.ColdGain);
   }
+  PrintTableKeysBench(100000, 200);
   return 0;
 }

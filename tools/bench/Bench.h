@@ -18,3 +18,6 @@ struct TBenchOptions {
 
 // Generates the suite, measures, prints the table and the closing lines; returns the exit code.
 int RunBench(const TBenchOptions& options);
+
+// Keys of the table control on a list of `lines` lines: the closing ratio and marking time.
+void PrintTableKeysBench(int lines, int reps);

@@ -1,0 +1,336 @@
+// Keys, selection, mouse and branches of the table control as key-code sequences on a list
+// served from memory; the layout is set up directly (one header cell over one column).
+#include <gtest/gtest.h>
+
+#include "tests/table/TableFixture.h"
+
+namespace {
+class TKeysTable : public TZTable {
+public:
+  using TZTable::TZTable;
+  // A header 20 px high over a line area of `area` pixels, one column 196 px wide.
+  void Layout(int area) {
+    auto head = std::make_unique<TZCell>();
+    head->CellRect = {0, 0, 200, 20};
+    head->TextRect = {1, 1, 199, 19};
+    auto cell = std::make_unique<TZCell>();
+    cell->CellRect = {0, 20, 200, 21 + area};
+    cell->TextRect = {2, 21, 198, 21 + area};
+    FCells.push_back(std::move(head));
+    FCells.push_back(std::move(cell));
+    FFirstDataCell = 1;
+    FDataColumns = 1;
+    FAreaLeft = 2;
+    FAreaTop = 21;
+    FAreaRight = 198;
+    FAreaBottom = 21 + area;
+    FLineAreaHeight = area;
+    FDesignWidth = 200;
+    FHeightShap = 20;
+    FKindFields.assign(1, TListFields{});
+    FKindOutFields.assign(1, TZOutFields{TZOutField{"A", 2, 0, -1}});
+  }
+};
+
+class KeysTest : public ::testing::Test {
+protected:
+  // `lines` lines of 16 px each in a line area of `area` px (10 full rows by default).
+  void Open(int lines, int area = 160) {
+    T.Layout(area);
+    for (int i = 0; i < lines; ++i)
+      Owner.Lines.push_back({0, "x", ""});
+    Texts.resize(static_cast<size_t>(lines), "x");
+    T.TabOnOutRk = [this](TZTable*, int, int Row, std::string& buf, TypeField& type, TypeOut& out,
+                          TListFields*, TZCell*, int, TRect, TCanvas*, int&, uint8_t&) {
+      buf = Texts[static_cast<size_t>(Row)];
+      type = tfString;
+      out = 2; // word wrap: a long text takes several 16 px lines
+      return -1;
+    };
+    T.TabOnStartEndSelect = [this](TZTable*, etpslSelect s, int line) {
+      Statuses.push_back(s);
+      if (s == 2 && Filter) Filter();
+      return line >= 0;
+    };
+    T.TabOnKorCurrent = [this](TZTable*) { ++KorCurrent; };
+    T.TabOpen(nullptr, 0);
+    T.WorkKey(31);
+  }
+  void Keys(std::initializer_list<int> codes) {
+    for (int c : codes)
+      T.WorkKey(static_cast<unsigned short>(c));
+  }
+  int Line() const { return T.ScreenLine(T.CurrentRow()); }
+  bool Marked(int i) { return (T.GetIndex(i)->Flags & kIdxMarked) != 0; }
+
+  TTestHost Host;
+  TKeysTable T{&Host};
+  TTestOwner Owner{T};
+  std::vector<std::string> Texts;
+  std::vector<int> Statuses;
+  std::function<void()> Filter;
+  int KorCurrent = 0;
+};
+
+TEST_F(KeysTest, DownUpAndPagesWalkTheListAndKeepPosition) {
+  Open(30);
+  EXPECT_EQ(T.RowCount(), 10);
+  EXPECT_TRUE(Host.Bar); // 30 lines do not fit
+  Keys({40, 40, 40});
+  EXPECT_EQ(Line(), 3);
+  EXPECT_EQ(T.Position(), 3);
+  Keys({34}); // to the last row of the page
+  EXPECT_EQ(T.CurrentRow(), T.RowCount() - 1);
+  int pageEnd = Line();
+  Keys({40}); // scrolls by one line
+  EXPECT_EQ(Line(), pageEnd + 1);
+  EXPECT_EQ(T.CurrentRow(), T.RowCount() - 1);
+  Keys({546});
+  EXPECT_EQ(Line(), 29);
+  EXPECT_TRUE(T.LastShown());
+  Keys({33, 33});
+  EXPECT_EQ(T.CurrentRow(), 0);
+  EXPECT_LT(Line(), 29 - 9);
+  Keys({545});
+  EXPECT_EQ(Line(), 0);
+  Keys({38}); // nothing before the first line
+  EXPECT_EQ(Line(), 0);
+  EXPECT_EQ(Host.BarPos, T.Position());
+}
+
+TEST_F(KeysTest, DownPastTheEndWithAndWithoutCanEmpty) {
+  Open(3);
+  Keys({40, 40, 40, 40});
+  EXPECT_EQ(Line(), 2);
+  EXPECT_FALSE(T.EmptyState());
+  int before = KorCurrent;
+  Keys({40}); // no CanEmpty: nothing, and the owner is not told
+  EXPECT_EQ(KorCurrent, before);
+
+  T.SetCanEmpty(true);
+  Keys({40});
+  EXPECT_TRUE(T.EmptyState());
+  Keys({40, 34, 45}); // nothing moves or selects on the empty place
+  EXPECT_TRUE(T.EmptyState());
+  EXPECT_FALSE(T.Select());
+  Keys({38});
+  EXPECT_FALSE(T.EmptyState());
+  EXPECT_EQ(Line(), 2);
+
+  // In selection mode Down at the end is refused.
+  T.SetCanSelect(true);
+  Keys({45, 40});
+  EXPECT_TRUE(T.Select());
+  EXPECT_FALSE(T.EmptyState());
+}
+
+TEST_F(KeysTest, EmptyAndClosedListsIgnoreKeys) {
+  T.SetCanEmpty(true);
+  for (int code : {38, 40, 33, 34, 545, 546, 45, 31})
+    T.WorkKey(static_cast<unsigned short>(code)); // closed: no reads, no crash
+  EXPECT_EQ(Owner.Reads[trOut], 0);
+  Open(0);
+  T.SetCanSelect(true);
+  Keys({40, 38, 33, 34, 545, 546, 45, 46, 795});
+  EXPECT_TRUE(T.EmptyState());
+  EXPECT_EQ(T.RowCount(), 0);
+  EXPECT_FALSE(T.Select());
+}
+
+TEST_F(KeysTest, PageDownStopsAboveARowThatDoesNotFit) {
+  T.SetCanPolzun(false);
+  Texts.assign(9, "x");
+  Texts.push_back("aaaaaaaaaaaaaaa bbbbbbbbbbbbbbb"); // two lines: 32 px, 16 needed
+  Open(12, 168); // lines 0-8 take 144 px, line 9 shows 24 of its 32
+  EXPECT_EQ(T.RowCount(), 10);
+  EXPECT_FALSE(T.AllFits());
+  Keys({34});
+  EXPECT_EQ(Line(), 8); // the row above the partial one
+  Keys({34});
+  EXPECT_TRUE(T.LastShown());
+  EXPECT_TRUE(T.AllFits());
+  EXPECT_EQ(Line(), 11);
+  EXPECT_EQ(T.CurrentRow(), T.RowCount() - 1);
+  Keys({545, 546});
+  EXPECT_EQ(Line(), 11);
+}
+
+TEST_F(KeysTest, DownSkipsHiddenLines) {
+  Open(6);
+  for (int i : {1, 2, 4})
+    T.GetIndex(i)->Flags |= kIdxHidden;
+  Keys({31});
+  Keys({40});
+  EXPECT_EQ(Line(), 3);
+  Keys({40});
+  EXPECT_EQ(Line(), 5);
+  Keys({38, 38});
+  EXPECT_EQ(Line(), 0);
+}
+
+TEST_F(KeysTest, InsertTwiceMarksTheRangeAndDeleteClears) {
+  Open(20);
+  T.SetCanSelect(true);
+  Keys({40, 45, 40, 40, 40});
+  EXPECT_TRUE(T.Select());
+  EXPECT_EQ(T.SelectAnchor(), 1);
+  Keys({45});
+  EXPECT_FALSE(T.Select());
+  for (int i = 0; i < 6; ++i)
+    EXPECT_EQ(Marked(i), i >= 1 && i <= 4) << i;
+  EXPECT_EQ(T.MarkedCount(), 4);
+  EXPECT_EQ(Statuses, (std::vector<int>{0, 1, 2}));
+  Keys({46});
+  EXPECT_EQ(T.MarkedCount(), 0);
+  EXPECT_FALSE(Marked(2));
+  EXPECT_EQ(Statuses.back(), 4);
+}
+
+TEST_F(KeysTest, SelectionOverHiddenLinesWithNotVisSelect) {
+  Open(8);
+  T.SetCanSelect(true);
+  T.GetIndex(2)->Flags |= kIdxHidden;
+  T.GetIndex(3)->Flags |= kIdxHidden;
+  Keys({31});
+  Keys({45, 40, 40, 45}); // lines 0..5 (0, 1, 4 on screen)
+  EXPECT_TRUE(Marked(2));
+  EXPECT_EQ(T.MarkedCount(), 5);
+  Keys({46});
+  T.SetNotVisSelect(true);
+  Keys({545, 45, 40, 40, 45});
+  EXPECT_FALSE(Marked(2));
+  EXPECT_FALSE(Marked(3));
+  EXPECT_TRUE(Marked(4));
+  EXPECT_EQ(T.MarkedCount(), 3); // only the marks actually set are counted
+}
+
+TEST_F(KeysTest, RangeStretchesOverJoinedLinesAndDeeperLevels) {
+  Open(8);
+  T.SetCanSelect(true);
+  T.GetIndex(2)->Flags |= 0x0100; // joined to the line before
+  T.GetIndex(3)->Flags |= 0x0080; // joined to the line after
+  T.GetIndex(5)->Level = 1;       // under line 4
+  Keys({40, 40, 45, 40, 45});     // lines 2..3
+  for (int i = 0; i < 8; ++i)
+    EXPECT_EQ(Marked(i), i >= 1 && i <= 5) << i;
+}
+
+TEST_F(KeysTest, AbandonAndOwnerFilter) {
+  Open(10);
+  T.SetCanSelect(true);
+  Keys({45, 40, 40, 795});
+  EXPECT_FALSE(T.Select());
+  EXPECT_EQ(T.MarkedCount(), 0);
+  EXPECT_EQ(Statuses.back(), 3);
+  int owner795 = 0;
+  T.TabOnKey = [&](TZTable*, unsigned short k) {
+    owner795 += k == 795;
+    return static_cast<unsigned char>(0);
+  };
+  Keys({795}); // not selecting: the owner gets it
+  EXPECT_EQ(owner795, 1);
+
+  // Status 2: the owner keeps only even lines marked and corrects the count.
+  Filter = [this] {
+    for (int i = 0; i < T.LineCount(); ++i)
+      if ((T.GetIndex(i)->Flags & kIdxMarked) && i % 2) {
+        T.GetIndex(i)->Flags &= static_cast<uint16_t>(~kIdxMarked);
+        T.SetMarkedCount(T.MarkedCount() - 1);
+      }
+  };
+  Keys({545, 45, 40, 40, 40, 45});
+  EXPECT_TRUE(Marked(0));
+  EXPECT_FALSE(Marked(1));
+  EXPECT_TRUE(Marked(2));
+  EXPECT_EQ(T.MarkedCount(), 2);
+}
+
+TEST_F(KeysTest, OwnerKeysUnderLockKeyAreNotReentered) {
+  Open(5);
+  std::vector<int> got;
+  T.TabOnKey = [&](TZTable* s, unsigned short k) {
+    got.push_back(k);
+    EXPECT_TRUE(s->LockKey());
+    s->WorkKey(65); // dropped
+    s->WorkKey(40); // the control's own keys still work
+    return static_cast<unsigned char>(3);
+  };
+  Keys({13});
+  EXPECT_EQ(got, std::vector<int>{13});
+  EXPECT_FALSE(T.LockKey());
+  EXPECT_EQ(Line(), 1);
+  T.KeyDown(16, 1024); // Shift alone never reaches the owner
+  T.KeyDown(65, 512);
+  EXPECT_EQ(got.back(), 65 + 512);
+  EXPECT_EQ(got.size(), 2u);
+}
+
+TEST_F(KeysTest, ClickPicksTheRowAndLeavesTheEmptyPlace) {
+  Open(5);
+  T.SetCanEmpty(true);
+  T.MouseMove(0, 50, 21 + 16 * 3 + 5);
+  T.Click();
+  EXPECT_EQ(Line(), 3);
+  EXPECT_TRUE(Host.Focus);
+  Keys({546, 40});
+  EXPECT_TRUE(T.EmptyState());
+  T.MouseMove(0, 50, 21 + 2);
+  T.Click();
+  EXPECT_FALSE(T.EmptyState());
+  EXPECT_EQ(Line(), 0);
+  int dbl = -1;
+  T.TabOnDblClick = [&](TZTable*, int line, int) { dbl = line; };
+  T.DblClick();
+  EXPECT_EQ(dbl, 0);
+}
+
+TEST_F(KeysTest, HeaderDoubleClickMarksTheCell) {
+  Open(5);
+  T.TabShapDblClick = [](TZTable*, int) { return true; };
+  T.MouseMove(0, 50, 10);
+  T.DblClick();
+  EXPECT_EQ(T.MarkedHeadCell(), 0);
+  EXPECT_TRUE(T.Cells()[0]->Flags & 8);
+}
+
+TEST_F(KeysTest, FocusSwitchesTheWorkingColours) {
+  Open(3);
+  T.DoEnter();
+  EXPECT_EQ(T.GetTabColor(ciWorkPB), T.ColorBrushPB());
+  EXPECT_EQ(T.GetTabColor(ciWorkPV), T.ColorBrushPV());
+  T.DoExit();
+  EXPECT_EQ(T.GetTabColor(ciWorkPB), T.ColorBrushNPB());
+  EXPECT_EQ(T.GetTabColor(ciWorkPV), T.ColorBrushNPV());
+}
+
+TEST_F(KeysTest, SecondBranchOnALevelClosesTheFirst) {
+  Open(6);
+  // 0 and 3 are level-0 branches over the hidden level-1 lines 1-2 and 4-5.
+  for (int i : {0, 3})
+    T.GetIndex(i)->Flags |= kIdxChildren;
+  for (int i : {1, 2, 4, 5}) {
+    T.GetIndex(i)->Level = 1;
+    T.GetIndex(i)->Flags |= kIdxHidden;
+  }
+  std::vector<std::pair<bool, int>> events;
+  T.TabCollapsExpand = [&](TZTable*, bool reg, int n, int, WRec*) { events.push_back({reg, n}); };
+  Keys({31});
+  ASSERT_TRUE(T.ExpandCollaps(0));
+  EXPECT_FALSE(T.GetIndex(1)->Flags & kIdxHidden);
+  EXPECT_EQ(T.ExpandSlot(0), 0);
+  ASSERT_TRUE(T.ExpandCollaps(3));
+  EXPECT_TRUE(T.GetIndex(1)->Flags & kIdxHidden);
+  EXPECT_TRUE(T.GetIndex(2)->Flags & kIdxHidden);
+  EXPECT_FALSE(T.GetIndex(4)->Flags & kIdxHidden);
+  EXPECT_EQ(T.ExpandSlot(0), 3);
+  T.WorkStatus(6, T.CurrentRow(), true);
+  EXPECT_EQ(Line(), 3);
+  ASSERT_TRUE(T.ExpandCollaps(3)); // closes it again
+  EXPECT_TRUE(T.GetIndex(4)->Flags & kIdxHidden);
+  EXPECT_EQ(T.ExpandSlot(0), -1);
+  EXPECT_EQ(events,
+            (std::vector<std::pair<bool, int>>{{false, 1}, {true, 0}, {false, 4}, {true, 3}}));
+  EXPECT_FALSE(T.ExpandCollaps(1)); // no children flag
+  EXPECT_FALSE(T.ExpandCollaps(5)); // the last line
+}
+} // namespace
