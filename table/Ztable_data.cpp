@@ -53,6 +53,11 @@ int SearchEntries(const std::vector<Entry*>& entries, const char* key, int keyLe
       key, keyLen, found);
 }
 
+// The refresh operation that brings the target line on screen.
+constexpr unsigned char kGoToTarget = 11;
+// What the columns gain when the scroll bar goes.
+constexpr int kScrollBarGone = 16;
+
 [[noreturn]] void Refuse(const std::string& text) {
   SetError(text, MsgTabText);
 }
@@ -99,7 +104,7 @@ void TZTable::TabClose() {
   }
   if (TabEnd) TabEnd(this);
   if (FHost) {
-    if (FHost->HasScrollBar()) FHost->DestroyScrollBar();
+    if (FHost->HasScrollBar()) OnOffFSB(kScrollBarGone); // the columns get their width back
     FHost->SetVisible(false);
   }
   DelDIndex();
@@ -202,6 +207,10 @@ void TZTable::ShowFromStart() {
   FCurRow = 0;
   FTarget = 0;
   FRowCount = 0;
+  if (FIndex.empty() || !FCanVisible) return;
+  FRowCount = SelectRecOut(0, false);
+  FLayoutReady = true;
+  if (FRowCount > 0) FTarget = ScreenLine(0);
 }
 
 void TZTable::CreatDIndex() {
@@ -311,7 +320,7 @@ int TZTable::MainPosition(const TZTabIndex* entry) const {
   return -1;
 }
 
-bool TZTable::FindKey(const char* Key, int KeyLen, bool Main, bool) {
+bool TZTable::FindKey(const char* Key, int KeyLen, bool Main, bool Show) {
   bool found = false;
   bool main = !FDActive || Main;
   int len = std::min(KeyLen, main ? FLenBaseKey : FLenDopKey); // never past the stored keys
@@ -320,6 +329,7 @@ bool TZTable::FindKey(const char* Key, int KeyLen, bool Main, bool) {
     return false;
   }
   FTarget = main ? SearchEntries(FIndex, Key, len, found) : SearchEntries(FDIndex, Key, len, found);
+  if (Show && found) WorkStatus(kGoToTarget, FCurRow, true);
   return found;
 }
 
