@@ -88,3 +88,24 @@ TEST_F(ScreenTest, BadDescriptionsGiveMessages) {
   }
 }
 } // namespace
+
+namespace {
+TEST_F(ScreenTest, EqualDescribedWidthsGetEqualPixels) {
+  // 0..2.5 and 2.5..5.0 truncate to 94 and 95 pixels; the single 1 cm column gives the pixel back.
+  Read({{0, Le(1, 4) + Le(3, 4)},
+        {0, Kind()},
+        {0, Cell(0, 0, 2.5, 0.5)},
+        {0, Cell(2.5, 0, 5.0, 0.5)},
+        {0, Cell(5.0, 0, 6.0, 0.5)}});
+  const auto& c = T.Cells();
+  EXPECT_EQ(c[0]->CellRect.Width(), c[1]->CellRect.Width());
+  EXPECT_EQ(c[2]->CellRect.Right, static_cast<int>(6.0 * 96 * 0.39370078740157477));
+}
+
+TEST_F(ScreenTest, SetterKeepsCellsForSameValueAndZero) {
+  Read({{0, Le(1, 4) + Le(1, 4)}, {0, Kind()}, {0, Cell(0, 0, 1, 1)}});
+  T.SetNumFileScreen(0); // already 0: nothing
+  EXPECT_EQ(T.Cells().size(), 1u);
+  EXPECT_EQ(T.NumFileScreen(), 0);
+}
+} // namespace
