@@ -30,6 +30,10 @@ constexpr int WarCopyIntoBlock = 3;  // a copy or move would land inside the mar
 constexpr int SelDeleteRecords = 2;  // delete the chosen records?
 constexpr int SelDeleteAgain = 5;    // the owner's text, then confirm the deletion once more
 
+// Numbers of the table control's screen description.
+constexpr int MsgOwnText = 0;     // no catalogue text: the text given is the whole message
+constexpr int MsgBadScreen = 150; // a screen description holds a value the control cannot lay out
+
 // The catalogue text for a looked-up number (warnings +1000, questions +2000); "" when none.
 std::string MsgCatalogueText(uint16_t number, unsigned char russian);
 // Sets cLoadMsg to the catalogue.

@@ -595,6 +595,16 @@ private:
   bool InTmp(const TZTabIndex* Index) const;
   TZTabIndex* LineOrRefuse(int N);
   const TListFields& KindFieldsOf(unsigned char kind) const;
+
+  // ---- screen internals
+  std::unique_ptr<WRec> FScreenRec; // the record of the screen description being read
+  int FScreenAdr = 0;               // where the next record of that screen starts
+  int FScreenNum = 0;               // the screen being read, for the messages
+  void ReadScreenRecord(WFile* file, const char* what);
+  void SharedBorders(const int* Bounds);
+  void InnerRects(const int* Bounds, int& lastLeft, int& lastBottom);
+  void FindFirstDataCell(const int* Bounds, int lastLeft, int lastBottom);
+  void BuildHeadLevels();
 };
 
 // The standard TabRead of an owner serving a plain record file: type 0 reads the next record
