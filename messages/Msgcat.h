@@ -12,6 +12,15 @@ constexpr int MsgBadLayout = 20; // header, directory or a group lies outside th
 constexpr int MsgNoReference = 140;      // the program file carries no valid reference data
 constexpr int MsgAlreadyRunning = 141;   // another instance holds the single-instance lock
 constexpr int MsgUnsafeObjectName = 142; // an object name would leave its aliased directory
+// Message numbers of the office's own reference data (learning and installing it).
+constexpr int MsgNotReferenceFile = 143;      // a file is no reference file of 17 groups
+constexpr int MsgBadInstalledReference = 144; // the suite's installed reference file is damaged
+constexpr int MsgNoP145InObject = 145;        // an object's calculation group holds no P145
+constexpr int MsgBadP145Form = 146;           // an object's P145 lacks the record table's form
+constexpr int MsgRefGroupRange = 147;         // a reference group number outside 0..15
+constexpr int MsgRefGroupTwice = 148;         // a reference group named twice
+constexpr int MsgOutIsDirectory = 149;        // a file name that names a directory
+constexpr int MsgUnknownObjectKind = 150;     // an object file's extension tells no object kind
 
 // A record address lies in the header or the directory.
 constexpr int MsgLinkIntoHeader = 21;
