@@ -17,8 +17,17 @@ constexpr int MsgBadLayout = 20; // header, directory or a group lies outside th
 constexpr int MsgNoReference = 140;      // the program file carries no valid reference data
 constexpr int MsgAlreadyRunning = 141;   // another instance holds the single-instance lock
 constexpr int MsgUnsafeObjectName = 142; // an object name would leave its aliased directory
-constexpr int MsgSuiteLocked = 143;      // another session changes the suite: lock file, its holder
+constexpr int MsgSuiteLocked = 151;      // another session changes the suite: lock file, its holder
 constexpr int WarLockRefused = 4;        // the file system refuses record locks: lock file, reason
+// Message numbers of the office's own reference data (learning and installing it).
+constexpr int MsgNotReferenceFile = 143;      // a file is no reference file of 17 groups
+constexpr int MsgBadInstalledReference = 144; // the suite's installed reference file is damaged
+constexpr int MsgNoP145InObject = 145;        // an object's calculation group holds no P145
+constexpr int MsgBadP145Form = 146;           // an object's P145 lacks the record table's form
+constexpr int MsgRefGroupRange = 147;         // a reference group number outside 0..15
+constexpr int MsgRefGroupTwice = 148;         // a reference group named twice
+constexpr int MsgOutIsDirectory = 149;        // a file name that names a directory
+constexpr int MsgUnknownObjectKind = 150;     // an object file's extension tells no object kind
 
 // A record address lies in the header or the directory.
 constexpr int MsgLinkIntoHeader = 21;
@@ -32,7 +41,7 @@ constexpr int SelDeleteAgain = 5;    // the owner's text, then confirm the delet
 
 // Numbers of the table control's screen description.
 constexpr int MsgOwnText = 0;     // no catalogue text: the text given is the whole message
-constexpr int MsgBadScreen = 150; // a screen description holds a value the control cannot lay out
+constexpr int MsgBadScreen = 152; // a screen description holds a value the control cannot lay out
 
 // The catalogue text for a looked-up number (warnings +1000, questions +2000); "" when none.
 std::string MsgCatalogueText(uint16_t number, unsigned char russian);

@@ -194,6 +194,15 @@ int RefGroupOf(int kind, bool russian, bool newVersion) {
 
 void BuildReferenceFile(const std::vector<TRefCalc>& calcs, const std::string& out) {
   if (calcs.size() != kRefGroups) SetError("Нужно 16 эталонных расчетов", 0);
+  std::vector<std::vector<TRefRecord>> groups;
+  for (const TRefCalc& c : calcs)
+    groups.push_back(EncodeRefCalc(c));
+  WriteReferenceGroups(groups, out);
+}
+
+void WriteReferenceGroups(const std::vector<std::vector<TRefRecord>>& groups,
+                          const std::string& out) {
+  if (groups.size() != kRefGroups) SetError("Нужно 16 эталонных расчетов", 0);
   if (sysio::FileExists(out)) sysio::Unlink(out);
   // An empty text in group 0 first, as the suite's tools create such files; the groups then
   // follow as old and new of each kind and language side by side.
@@ -201,7 +210,7 @@ void BuildReferenceFile(const std::vector<TRefCalc>& calcs, const std::string& o
   WFile file(out);
   for (int g : {0, 8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15}) {
     file.WCreat_file(static_cast<unsigned long>(g));
-    for (const TRefRecord& r : EncodeRefCalc(calcs[static_cast<size_t>(g)]))
+    for (const TRefRecord& r : groups[static_cast<size_t>(g)])
       file.WWrite(r.Prefix, static_cast<unsigned short>(r.Data.size()), r.Data.data());
     file.WClose_file(static_cast<unsigned long>(g));
   }

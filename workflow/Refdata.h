@@ -52,3 +52,6 @@ int RefGroupOf(int kind, bool russian, bool newVersion);
 // Writes the reference file: a composite file of 17 groups, group g holding calcs[g] (16 empty).
 // An existing file of that name is replaced.
 void BuildReferenceFile(const std::vector<TRefCalc>& calcs, const std::string& out);
+// The same from the records of each of the 16 groups.
+void WriteReferenceGroups(const std::vector<std::vector<TRefRecord>>& groups,
+                          const std::string& out);

@@ -6,7 +6,9 @@
 #include "paths/Dpath.h"
 #include "storage/Dsfile.h"
 #include "storage/Sysio.h"
+#include "paths/Zcomp_var.h"
 #include "workflow/Refdata.h"
+#include "workflow/Refstore.h"
 
 #include <cstring>
 #include <vector>
@@ -63,32 +65,6 @@ int ImageOffsetOf(const TListFields& list, size_t index) {
   for (size_t i = 0; i < index && i < list.size(); ++i)
     off += ImageFieldSize(list[i].FType);
   return off;
-}
-
-// A title record (prefix 0) whose code, unpacked with structure 166, is "Д145".
-bool IsP145Title(const WRec* rec) {
-  if (rec->Prefix != 0) return false;
-  // The code is the first field; a text not starting with the two-language marker unpacks to
-  // its own bytes, so it is compared in place. Other forms take the full unpacking.
-  TypeField first = ListFields166->empty() ? TypeField(0) : (*ListFields166)[0].FType;
-  if (first >= tfString && first <= tfShort81 && rec->Len >= 2) {
-    unsigned char b0 = static_cast<unsigned char>(rec->Data[0]);
-    unsigned char b1 = static_cast<unsigned char>(rec->Data[1]);
-    size_t len = b1 == 0x81 || b1 == 0x82 ? b0 : b0 | (b1 << 8);
-    if (2 + len <= rec->Len && (len == 0 || rec->Data[2] != WDelim4))
-      return len == std::strlen(kP145Code) && std::memcmp(rec->Data + 2, kP145Code, len) == 0;
-  }
-  TRecImage image(ImageSize(*ListFields166));
-  RecStruct(ListFields166, rec, image);
-  return image.GetText(0) == kP145Code;
-}
-
-// A result line (prefix 3) whose final-line flag, unpacked with structure 169, is non-zero.
-bool IsFinalLine(const WRec* rec) {
-  if (rec->Prefix != 3) return false;
-  TRecImage image(ImageSize(*ListFields169));
-  RecStruct(ListFields169, rec, image);
-  return image.Get<uint8_t>(ImageOffsetOf(*ListFields169, 2)) != 0;
 }
 
 struct TStoredRec {
@@ -193,20 +169,54 @@ void ExtractReference(const std::string& programFile, const std::string& target)
 }
 
 namespace {
-std::string RefSource; // the program file the open reference data came from
+std::string RefSource; // the file the open reference data came from
+bool RefFromSuite = false;
+
+// Copies the suite's installed reference file into target and checks the copy; a fault of
+// either ends the start-up with MsgBadInstalledReference.
+void CopyInstalledReference(const std::string& installed, const std::string& target) {
+  try {
+    CopyFileBytes(installed, target);
+    CheckReferenceFile(target);
+  } catch (const ZError& e) {
+    UnlinkIfExists(target);
+    SetError(installed + "|" + ReferenceFault(e, target, installed), MsgBadInstalledReference);
+  }
+}
+} // namespace
+
+std::string InstalledReferenceOf(const std::string& dirCfg) {
+  if (dirCfg.empty()) return "";
+  std::string path = InstalledReferencePath(dirCfg);
+  struct stat st;
+  return sysio::Stat(path, &st) == 0 ? path : "";
 }
 
 void OpenReference(const std::string& programFile) {
-  ExtractReference(programFile);
+  std::string installed = InstalledReferenceOf(DirCfg);
+  if (installed.empty())
+    ExtractReference(programFile);
+  else
+    CopyInstalledReference(installed, kRefFileName);
   FileRef = nullptr;
   FileRef = new WFile(kRefFileName);
   FileRef->KeepCache = true; // the program's own file: read once, compared for every object
-  RefSource = programFile;
+  RefSource = installed.empty() ? programFile : installed;
+  RefFromSuite = !installed.empty();
+}
+
+bool ReferenceFromSuite() {
+  return FileRef && RefFromSuite;
+}
+
+std::string ReferenceSourcePath() {
+  return FileRef ? RefSource : "";
 }
 
 std::string ReferenceSourceText(unsigned char russian) {
   if (!FileRef) return "";
   std::string text = russian ? "Эталонные расчеты П145: " : "Еталонні розрахунки П145: ";
+  if (RefFromSuite) return text + (russian ? "файл комплекса " : "файл комплексу ") + RefSource;
   if (RefSource == kProgramSelf)
     return text + (russian ? "встроены в программу" : "вбудовані в програму");
   return text + (russian ? "из файла " : "з файлу ") + RefSource;
@@ -215,10 +225,37 @@ std::string ReferenceSourceText(unsigned char russian) {
 void ReleaseReference() noexcept {
   if (FileRef) Destroy(FileRef);
   RefSource.clear();
+  RefFromSuite = false;
   try {
     UnlinkIfExists(kRefFileName);
   } catch (...) {
   }
+}
+
+// A title record (prefix 0) whose code, unpacked with structure 166, is "Д145".
+bool IsP145Title(const WRec* rec) {
+  if (rec->Prefix != 0) return false;
+  // The code is the first field; a text not starting with the two-language marker unpacks to
+  // its own bytes, so it is compared in place. Other forms take the full unpacking.
+  TypeField first = ListFields166->empty() ? TypeField(0) : (*ListFields166)[0].FType;
+  if (first >= tfString && first <= tfShort81 && rec->Len >= 2) {
+    unsigned char b0 = static_cast<unsigned char>(rec->Data[0]);
+    unsigned char b1 = static_cast<unsigned char>(rec->Data[1]);
+    size_t len = b1 == 0x81 || b1 == 0x82 ? b0 : b0 | (b1 << 8);
+    if (2 + len <= rec->Len && (len == 0 || rec->Data[2] != WDelim4))
+      return len == std::strlen(kP145Code) && std::memcmp(rec->Data + 2, kP145Code, len) == 0;
+  }
+  TRecImage image(ImageSize(*ListFields166));
+  RecStruct(ListFields166, rec, image);
+  return image.GetText(0) == kP145Code;
+}
+
+// A result line (prefix 3) whose final-line flag, unpacked with structure 169, is non-zero.
+bool IsFinalLine(const WRec* rec) {
+  if (rec->Prefix != 3) return false;
+  TRecImage image(ImageSize(*ListFields169));
+  RecStruct(ListFields169, rec, image);
+  return image.Get<uint8_t>(ImageOffsetOf(*ListFields169, 2)) != 0;
 }
 
 bool CompareP145(int group, int refGroup) {

@@ -43,13 +43,28 @@ void ReleaseFieldLists() noexcept;
 // carries no valid reference data (for instance after strip).
 void ExtractReference(const std::string& programFile = kProgramSelf,
                       const std::string& target = kRefFileName);
-// ExtractReference, then FileRef := the reference file.
+// The suite's installed reference file in the configuration directory dirCfg; "" when there is
+// none (or dirCfg is empty).
+std::string InstalledReferenceOf(const std::string& dirCfg);
+// The reference data of the start-up: when the configuration directory (DirCfg) holds the
+// suite's installed reference file, it is copied into "oldnew145.bn" and checked (a damaged one
+// raises MsgBadInstalledReference: no silent fall-back); otherwise ExtractReference. Then
+// FileRef := the reference file.
 void OpenReference(const std::string& programFile = kProgramSelf);
 // Closes FileRef and deletes "oldnew145.bn".
 void ReleaseReference() noexcept;
 // The status line of the main window: which reference data is in use, in the document
 // language (russian non-zero: Russian); "" while no reference file is open.
 std::string ReferenceSourceText(unsigned char russian);
+// Whether the open reference data is the suite's installed file, and the file it came from
+// (the installed file or the program file; "" while none is open).
+bool ReferenceFromSuite();
+std::string ReferenceSourcePath();
+
+// A title record (prefix 0) whose code, unpacked with structure 166, is "Д145".
+bool IsP145Title(const WRec* rec);
+// A result line (prefix 3) whose final-line flag, unpacked with structure 169, is non-zero.
+bool IsFinalLine(const WRec* rec);
 
 // True when the P145 calculation in group of FileObj equals reference group refGroup (title
 // records are not compared; the comparison ends with the first result line).

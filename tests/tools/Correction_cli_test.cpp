@@ -11,6 +11,8 @@
 #include "workflow/Demosuite.h"
 #include "workflow/Instance.h"
 #include "workflow/Objects.h"
+#include "workflow/Refdata.h"
+#include <algorithm>
 
 #include <cstdlib>
 #include <cstring>
@@ -380,4 +382,45 @@ TEST_F(CorrectionCli, ReferenceDataAndStrippedProgram) {
   EXPECT_NE(r.Err.find(Utf8FromCp1251("эталонных данных")), std::string::npos) << r.Err;
   EXPECT_FALSE(fs::exists(Suite + "/oldnew145.bn"));
   EXPECT_FALSE(fs::exists(Suite + "/RAB/Temp"));
+}
+
+TEST_F(CorrectionCli, LearnedSuiteReferenceMakesTheUserChangedProjectReplaceable) {
+  const uint32_t user = NumberOf(TDemoCase::UserChanged);
+  TRun r = Run({"--json", "survey", "ss"}, true);
+  ASSERT_EQ(r.Code, 0) << r.Err;
+  EXPECT_NE(r.Out.find("\"numbers\":[" + std::to_string(user) + "],\"equals\":\"neither\""),
+            std::string::npos)
+      << r.Out;
+  int kind = std::stoi(Line(Check("ss"), user)->at("kind"));
+  int old = RefGroupOf(kind, false, false);
+  std::string learned = Tmp / "learned.bn";
+  r = Run({"reference", "learn", learned, std::to_string(old) + "=" + std::to_string(old) + "=x"},
+          true);
+  EXPECT_EQ(r.Code, 1); // an object name that does not exist
+  EXPECT_FALSE(fs::exists(learned));
+  r = Run({"reference", "learn", learned,
+           std::to_string(old) + "=LSS#" + std::to_string(user) + ".aru"},
+          true);
+  ASSERT_EQ(r.Code, 0) << r.Err;
+  ASSERT_EQ(Run({"reference", "install", learned}, true).Code, 0);
+  EXPECT_EQ(Line(Check("ss"), user)->at("state"), "replaceable");
+  ASSERT_EQ(Run({"change", "ss", std::to_string(user)}, true).Code, 0);
+  std::vector<TRefRecord> fresh = RefRecords(old + 8);
+  TRecs got = ReadGroup(Project(user), 109);
+  std::vector<std::string> expect;
+  for (const TRefRecord& x : fresh)
+    expect.push_back(x.Data);
+  EXPECT_NE(std::search(got.Data.begin(), got.Data.end(), expect.begin(), expect.end()),
+            got.Data.end());
+  EXPECT_EQ(Line(Check("ss"), user)->at("state"), "replaced");
+  // A damaged installed file stops the start-up; remove brings the built-in data back.
+  WriteAll(Suite + "/CFG/ravinel-p145.bn", ReadAll(learned).substr(0, 3000));
+  r = Run({"check", "ss"}, true);
+  EXPECT_EQ(r.Code, 1);
+  EXPECT_NE(r.Err.find("ravinel-p145.bn"), std::string::npos) << r.Err;
+  EXPECT_FALSE(fs::exists(Suite + "/oldnew145.bn"));
+  EXPECT_EQ(Run({"reference", "install", Tmp / "nothing"}, true).Code, 1);
+  ASSERT_EQ(Run({"reference", "remove"}, true).Code, 0);
+  r = Run({"--json", "check", "ss"}, true);
+  EXPECT_NE(r.Out.find("\"source\":\"program\""), std::string::npos) << r.Out;
 }

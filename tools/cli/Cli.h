@@ -25,6 +25,7 @@ struct TCommand {
 // Each unit of commands adds its entries here; main collects them in this order.
 void AddStorageCommands(std::vector<TCommand>& table);
 void AddCorrectionCommands(std::vector<TCommand>& table);
+void AddReferenceCommands(std::vector<TCommand>& table);
 
 // Helpers.
 std::string ArgPath(const std::string& utf8); // a command-line path as a CP1251 name

@@ -1,6 +1,6 @@
 // The correction from the command line: the same start-up, object tables, check and change as
 // the windowed program, with text or JSON output.
-#include "tools/cli/Cli.h"
+#include "tools/cli/Listsession.h"
 
 #include "base/Codec.h"
 #include "messages/Msgcat.h"
@@ -20,30 +20,6 @@
 #include <unistd.h>
 
 namespace {
-
-TListInfo ParseList(const std::string& name) {
-  if (name == "ss") return ListInfoOf(1, 0);
-  if (name == "dc") return ListInfoOf(2, 0);
-  if (name == "pd") return ListInfoOf(3, 0);
-  if (name.size() == 3 && name.compare(0, 2, "bn") == 0 && name[2] >= '0' && name[2] <= '3')
-    return ListInfoOf(5, static_cast<uint8_t>(name[2] - '0'));
-  throw TUsageError("unknown list '" + name + "' (ss, dc, pd, bn0..bn3)");
-}
-
-// A CP1251 text for the terminal: UTF-8 with control characters made visible.
-std::string Shown(const std::string& cp) {
-  std::string out;
-  for (unsigned char c : Utf8FromCp1251(cp)) {
-    if (c < 0x20 || c == 0x7F) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\x%02x", c);
-      out += buf;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
 
 const char* StateName(uint8_t bits) {
   if (bits & stMissing) return "missing";
@@ -84,47 +60,6 @@ void PrintLines(const std::vector<TObjLine>& lines) {
   }
 }
 
-// The session of one check or change: the single-instance lock, the start-up, the list file.
-class TListSession {
-public:
-  TListSession(const TCliContext& o, const TListInfo& info) : Info(info), Russian(o.Russian) {
-    RequireSingleInstance();
-    Session = std::make_unique<TWorkflowSession>();
-    Cfg[CfgDocRussian] = Russian ? 1 : 0;
-    ListName = ListAliasName(info, Russian);
-    ListPath = GetRealName(ListName);
-    FileList = nullptr;
-    FileList = new WFile(ListPath);
-  }
-  ~TListSession() {
-    try {
-      delete FileList;
-    } catch (...) {
-    }
-    FileList = nullptr;
-  }
-  static void RequireSingleInstance() {
-    if (!AcquireProcessLock()) SetError("", MsgAlreadyRunning);
-  }
-  std::vector<TObjLine> Check() {
-    std::vector<TObjLine> lines = LoadObjectLines(Info, Russian);
-    CheckObjectLines(Info, lines, Russian);
-    return lines;
-  }
-
-  TListInfo Info;
-  bool Russian;
-  std::string ListName, ListPath;
-
-private:
-  std::unique_ptr<TWorkflowSession> Session;
-};
-
-std::string ListJsonHead(const TListSession& s, const std::string& list) {
-  return "\"list\":" + JsonString(list) + ",\"lang\":" + JsonString(s.Russian ? "rus" : "ukr") +
-         ",\"listfile\":" + JsonString(sysio::OsPath(s.ListPath));
-}
-
 std::vector<const TObjLine*> SelectLines(const std::vector<TObjLine>& lines,
                                          const std::vector<std::string>& args) {
   std::vector<const TObjLine*> chosen;
@@ -159,10 +94,12 @@ int CmdCheck(TCliContext& o, const std::vector<std::string>& args) {
   if (args.size() != 1) throw TUsageError("check LIST");
   TListSession s(o, ParseList(args[0]));
   std::vector<TObjLine> lines = s.Check();
-  if (o.Json)
+  if (o.Json) {
     std::printf("{%s,\"lines\":%s}\n", ListJsonHead(s, args[0]).c_str(), LinesJson(lines).c_str());
-  else
+  } else {
+    std::printf("%s\n", ReferenceLine().c_str());
     PrintLines(lines);
+  }
   return 0;
 }
 
@@ -198,6 +135,7 @@ int CmdChange(TCliContext& o, const std::vector<std::string>& args) {
                 JsonString(log.empty() ? "" : sysio::OsPath(log)).c_str(),
                 LinesJson(after).c_str());
   } else {
+    std::printf("%s\n", ReferenceLine().c_str());
     for (const TChangeItem& r : results) {
       std::string res = ChangeResultName(r.Outcome.Result);
       if (r.Outcome.Result == TChangeResult::Failed) res += ": " + Shown(r.Outcome.Error);
@@ -209,12 +147,6 @@ int CmdChange(TCliContext& o, const std::vector<std::string>& args) {
     PrintLines(after);
   }
   return failures.empty() ? 0 : 1;
-}
-
-int CmdReference(TCliContext&, const std::vector<std::string>& args) {
-  if (args.size() != 1) throw TUsageError("reference FILE");
-  ExtractReference(kProgramSelf, Cp1251FromUtf8(args[0]));
-  return 0;
 }
 
 int CmdDemo(TCliContext&, const std::vector<std::string>& args) {
@@ -267,7 +199,6 @@ void AddCorrectionCommands(std::vector<TCommand>& table) {
   table.push_back({"change", "LIST (NUMBER... | --all)",
                    "replace the old P145 calculation of the given or of all replaceable objects",
                    CmdChange});
-  table.push_back({"reference", "FILE", "write the embedded reference file", CmdReference});
   table.push_back({"demo", "DIR [--projects N] [--blocks N] [--seed S]",
                    "create a demo suite in an empty directory", CmdDemo});
 }

@@ -15,6 +15,7 @@ std::vector<TCommand> Commands() {
   std::vector<TCommand> table;
   AddStorageCommands(table);
   AddCorrectionCommands(table);
+  AddReferenceCommands(table);
   return table;
 }
 

@@ -1,0 +1,44 @@
+// The session of a command that works on one list (check, change, survey): the single-instance
+// lock, the start-up, the list file; and the header texts they share.
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tools/cli/Cli.h"
+#include "workflow/Objects.h"
+#include "workflow/Ucommon.h"
+
+// A list named on the command line: ss, dc, pd, bn0..bn3.
+TListInfo ParseList(const std::string& name);
+// A CP1251 text for the terminal: UTF-8 with control characters made visible.
+std::string Shown(const std::string& cp);
+
+// The single-instance lock and the workflow's start-up, as the windowed program has them.
+class TCliSession {
+public:
+  TCliSession();
+  // Another instance of the program running: message 141.
+  static void RequireSingleInstance();
+
+private:
+  std::unique_ptr<TWorkflowSession> Session;
+};
+
+class TListSession : public TCliSession {
+public:
+  TListSession(const TCliContext& o, const TListInfo& info);
+  ~TListSession();
+  std::vector<TObjLine> Check();
+
+  TListInfo Info;
+  bool Russian;
+  std::string ListName, ListPath;
+};
+
+// The reference data in use: a JSON object {"source":"program"|"suite","path":..,"text":..},
+// and a header line for the text output.
+std::string ReferenceJson();
+std::string ReferenceLine();
+// "list", "lang", "listfile" and "reference" of a list command's JSON.
+std::string ListJsonHead(const TListSession& s, const std::string& list);
