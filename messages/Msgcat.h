@@ -35,6 +35,7 @@ constexpr int MsgLinkIntoHeader = 21;
 constexpr int MsgTabText = 0;
 // Numbers of the table control: error 22, warning 3, questions 2 and 5.
 constexpr int MsgTrailingComma = 22; // an edited cell text may not end with ","
+constexpr int WarBatchFailures = 6;  // a batch change ended with failures: its summary
 constexpr int WarCopyIntoBlock = 3;  // a copy or move would land inside the marked block
 constexpr int SelDeleteRecords = 2;  // delete the chosen records?
 constexpr int SelDeleteAgain = 5;    // the owner's text, then confirm the deletion once more

@@ -13,6 +13,7 @@ constexpr unsigned short kKeyUnmarkAll = 46;
 constexpr int kKeyEscape = 27;
 constexpr int kColKind = 1, kColSign = 5;
 constexpr int kListGroupNumber = 1;
+constexpr int kLineKeyLength = 4;
 
 unsigned char DocRussianByte() {
   return Cfg[CfgDocRussian];
@@ -52,7 +53,6 @@ TVblList::TVblList(TZTable& table, uint8_t typeSub, uint8_t typeBn, bool isRus)
   tb.SetCanSelect(true);
   tb.SetTabType(true);
   tb.SetCanVisible(true);
-  tb.SetLenBaseKey(4);
   tb.TabInit = [this](TZTable*) { FileList->WOpen_file(static_cast<unsigned long>(FInfo.Group)); };
   tb.TabRead = [this](TZTable*, TypeRead type, TZTabIndex* index, WRec* rec) {
     return tbTabRead(type, index, rec);
@@ -91,6 +91,9 @@ std::string TVblList::Heading() const {
 void TVblList::FormShow(const TProgress& progress) {
   LastNum = -1;
   if (!FInfo.Projects()) tb.SetNumFileScreen(FInfo.Screen);
+  // Loading a screen clears the key length: the lines are ordered by object number on either
+  // screen, so it is set after the screen.
+  tb.SetLenBaseKey(kLineKeyLength);
   FormClose();
   FileList = new WFile(ListAliasName(FInfo, FIsRus));
   tb.TabOpen(FileList, kListGroupNumber);

@@ -1,0 +1,181 @@
+// TfVbl: the object list window's controls and handlers. The table's events, the check pass and
+// the batch change are TVblList's (Uvbl_list), shared in substance with the command line.
+#include "workflow/Uvbl.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QVBoxLayout>
+
+#include "base/QtText.h"
+#include "controls/Uzlangbox.h"
+#include "messages/Zmsg.h"
+#include "messages/Msgcat.h"
+#include "paths/Dpath.h"
+#include "paths/Rdwr_cfg.h"
+#include "workflow/Ucommon.h"
+
+namespace {
+constexpr unsigned short kKeyStartFinish = 45, kKeyUnmarkAll = 46, kKeyAbandon = 795;
+constexpr int kProgressDelayMs = 500;
+
+const char* const kLegendText[kLegendCount] = {
+    "Черный цвет  - замена расчета П145 возможна",
+    "Зеленый цвет - замена расчета П145 уже выполнена",
+    "Желтый цвет  - расчет П145 изменен пользователем и не подлежит замене",
+    "Синий  цвет     - файл содержит неисправимые ошибки", "Красный  цвет- файл   отсутствует"};
+
+QPushButton* Button(QWidget* parent, const char* caption) {
+  return new QPushButton(ToQString(caption), parent);
+}
+
+// A progress dialog that appears when the work takes longer than half a second.
+class TProgressShown {
+public:
+  TProgressShown(QWidget* owner, const char* label, bool canStop)
+      : D(ToQString(label), canStop ? ToQString("Остановить") : QString(), 0, 100, owner) {
+    D.setWindowModality(Qt::WindowModal);
+    D.setMinimumDuration(kProgressDelayMs);
+    D.setAutoClose(false);
+    D.setAutoReset(false);
+  }
+  bool Step(size_t done, size_t total) {
+    D.setMaximum(static_cast<int>(total));
+    D.setValue(static_cast<int>(done));
+    QCoreApplication::processEvents();
+    return !D.wasCanceled();
+  }
+
+private:
+  QProgressDialog D;
+};
+} // namespace
+
+TfVbl::TfVbl(QWidget* owner, unsigned char typeSub, unsigned char typeBn, bool isRus)
+    : QDialog(owner) {
+  setModal(true);
+  resize(900, 600);
+  auto* v = new QVBoxLayout(this);
+  ZText1 = new TZText(this);
+  v->addWidget(ZText1);
+  Pt = new QWidget(this);
+  auto* pl = new QVBoxLayout(Pt);
+  pl->setContentsMargins(0, 0, 0, 0);
+  tb = new TQtZTable(Pt);
+  pl->addWidget(tb);
+  v->addWidget(Pt, 1);
+  for (int i = 0; i < kLegendCount; ++i) {
+    Lb[i] = new QLabel(ToQString(kLegendText[i]), this);
+    Lb[i]->hide();
+    v->addWidget(Lb[i]);
+  }
+  auto* h = new QHBoxLayout();
+  kCh = Button(this, "Изменить");
+  Button1 = Button(this, "Начать/закончить выделение");
+  kCan = Button(this, "Прекратить начатое выделение");
+  kRes = Button(this, "Отказаться от выделения");
+  kEx = Button(this, "Выход");
+  for (QPushButton* b : {kCh, Button1, kCan, kRes, kEx}) {
+    b->setAutoDefault(false);
+    b->setFocusPolicy(Qt::TabFocus);
+    h->addWidget(b);
+  }
+  v->addLayout(h);
+  kCh->setEnabled(false);
+  connect(kCh, &QPushButton::clicked, this, [this] { kChClick(); });
+  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  connect(kCan, &QPushButton::clicked, this, [this] { kCanClick(); });
+  connect(kRes, &QPushButton::clicked, this, [this] { kResClick(); });
+  connect(kEx, &QPushButton::clicked, this, [this] { close(); });
+
+  TZTable& t = tb->Table();
+  t.IFaceLang = IFaceLang == elg_Ukr ? 1 : 0;
+  t.TmpFile = TMP;
+  FList = std::make_unique<TVblList>(t, typeSub, typeBn, isRus);
+  FList->OnClose = [this] { close(); };
+  FList->OnEnableChange = [this](bool on) { kCh->setEnabled(on && !FReadOnly); };
+  t.DocRussian = Cfg[CfgDocRussian];
+  if (FList->Info().Projects()) t.SetNumFileScreen(FList->Info().Screen);
+}
+
+TfVbl::~TfVbl() {
+  FList->FormClose();
+}
+
+bool TfVbl::FormShow() {
+  setWindowTitle(ToQString(FList->Caption()));
+  ZText1->SetText(1, FList->Heading());
+  FLock = std::make_unique<TChangeLock>(GetDirCfg());
+  FReadOnly = !FLock->CanChange();
+  FLock->ShowNotice();
+  {
+    TProgressShown progress(this, "Проверка объектов", false);
+    FList->FormShow([&](size_t done, size_t total) { return progress.Step(done, total); });
+  }
+  ShowLegend();
+  FocusTable();
+  return true;
+}
+
+void TfVbl::ShowLegend() {
+  for (int i = 0; i < kLegendCount; ++i)
+    Lb[i]->setVisible(FList->Legend(i));
+}
+
+void TfVbl::FocusTable() {
+  tb->setFocus(Qt::OtherFocusReason);
+}
+
+void TfVbl::Button1Click() {
+  tb->Table().WorkKey(kKeyStartFinish);
+  FocusTable();
+}
+
+void TfVbl::kCanClick() {
+  tb->Table().WorkKey(kKeyAbandon);
+  FocusTable();
+}
+
+void TfVbl::kResClick() {
+  tb->Table().WorkKey(kKeyUnmarkAll);
+  FocusTable();
+}
+
+void TfVbl::kChClick() {
+  if (FReadOnly) return;
+  TBatchReport r;
+  {
+    TProgressShown progress(this, "Замена расчета П145", true);
+    r = FList->ChangeMarked([&](size_t done, size_t total) { return progress.Step(done, total); });
+  }
+  std::string text = "Обработка выделенных файлов закончена";
+  text += "##Изменено объектов: " + std::to_string(r.Changed);
+  if (r.Failed) text += ", с ошибками: " + std::to_string(r.Failed);
+  if (r.Stopped) text += "##Обработка остановлена пользователем";
+  if (r.Failed && !r.Protocol.empty())
+    OutWarLog(text, WarBatchFailures, r.Protocol, "");
+  else
+    QMessageBox::information(this, windowTitle(), ToQString(text).replace("##", "\n"));
+  FList->FinishChange();
+  ShowLegend();
+  FocusTable();
+}
+
+void TfVbl::closeEvent(QCloseEvent* event) {
+  FList->FormClose();
+  FLock.reset();
+  event->accept();
+}
+
+void OpenObjectList(QWidget* owner, unsigned char typeSub, unsigned char typeBn, bool isRus) {
+  TfVbl w(owner, typeSub, typeBn, isRus);
+  try {
+    w.FormShow();
+  } catch (const ZError& e) {
+    OutErr(e);
+    return;
+  }
+  w.exec();
+}

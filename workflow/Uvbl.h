@@ -1,0 +1,51 @@
+// TfVbl: the modal object list window. It shows the objects of one list in the table control,
+// coloured by their state, and changes the marked ones (kChClick); the work is TVblList's.
+#pragma once
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <memory>
+
+#include "controls/Ztext.h"
+#include "table/QtZtable.h"
+#include "workflow/Suitelock.h"
+#include "workflow/Uvbl_list.h"
+
+class TfVbl : public QDialog {
+public:
+  TfVbl(QWidget* owner, unsigned char typeSub, unsigned char typeBn, bool isRus);
+  ~TfVbl() override;
+
+  TZText* ZText1;
+  QWidget* Pt;
+  TQtZTable* tb;
+  QLabel* Lb[kLegendCount]; // Lb1..Lb5
+  QPushButton* kCh;
+  QPushButton* Button1;
+  QPushButton* kCan;
+  QPushButton* kRes;
+  QPushButton* kEx;
+
+  TVblList& List() { return *FList; }
+  // Shows the window's state after FormShow (the check pass); false when the list failed.
+  bool FormShow();
+  void kChClick();
+  void Button1Click();
+  void kCanClick();
+  void kResClick();
+  // True when another session changes the suite: the list is only shown.
+  bool ReadOnly() const { return FReadOnly; }
+
+protected:
+  void closeEvent(QCloseEvent* event) override;
+
+private:
+  void ShowLegend();
+  void FocusTable();
+  std::unique_ptr<TVblList> FList;
+  std::unique_ptr<TChangeLock> FLock;
+  bool FReadOnly = false;
+};
+
+// Opens the list window modally (the main window's hook).
+void OpenObjectList(QWidget* owner, unsigned char typeSub, unsigned char typeBn, bool isRus);
