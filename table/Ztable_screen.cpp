@@ -348,12 +348,7 @@ void TZTable::FindFirstDataCell(const int*, int lastLeft, int lastBottom) {
       break;
     }
   FDataColumns = static_cast<int>(FCells.size()) - FFirstDataCell;
-  const TZCell& first = *FCells[static_cast<size_t>(FFirstDataCell)];
-  FAreaLeft = first.TextRect.Left;
-  FAreaTop = first.TextRect.Top;
-  FAreaBottom = first.TextRect.Bottom;
-  FAreaRight = FCells.back()->TextRect.Right;
-  FLineAreaHeight = first.TextRect.Height();
+  LineAreaFromTemplate();
 }
 
 void TZTable::BuildHeadLevels() {
