@@ -11,7 +11,12 @@ namespace {
 
 struct TDataTest : ::testing::Test {
   TTestHost Host;
-  TZTable T{&Host};
+  // The table with its modified flag reachable, as the edit helpers set it.
+  struct TTestTable : TZTable {
+    using TZTable::TZTable;
+    void MarkModified() { FModified = true; }
+  };
+  TTestTable T{&Host};
   TTestOwner Owner{T};
 
   void AddLines(const std::vector<std::string>& keys) {
@@ -211,10 +216,7 @@ TEST_F(TDataTest, TemporaryListReadsWrittenLinesFromTheWorkFileAndWritesBack) {
   T.TabOpen(nullptr, 0);
   T.GetIndex(0)->Flags |= kIdxWritten;
   T.GetIndex(0)->Adr = 0;
-  struct TMarkModified : TZTable {
-    static void Set(TZTable& t) { static_cast<TMarkModified&>(t).FModified = true; }
-  };
-  TMarkModified::Set(T);
+  T.MarkModified();
   T.TabClose();
   EXPECT_EQ(out, (Texts{"start", "fresh", "rec B", "end"}));
   EXPECT_EQ(Owner.Reads[trNewFile], 1);
@@ -223,11 +225,8 @@ TEST_F(TDataTest, TemporaryListReadsWrittenLinesFromTheWorkFileAndWritesBack) {
 TEST_F(TDataTest, CreatNewFileRefusesMissingEvents) {
   AddLines({"A"});
   T.TabOpen(nullptr, 0);
-  struct TMarkModified : TZTable {
-    static void Set(TZTable& t) { static_cast<TMarkModified&>(t).FModified = true; }
-  };
   T.CreatNewFile(); // not modified: nothing to do, nothing refused
-  TMarkModified::Set(T);
+  T.MarkModified();
   EXPECT_EQ(RefusalText([&] { T.CreatNewFile(); }), "Не задано имя п/п Запись");
   T.TabWrite = [](TZTable*, WRec*, TZTabIndex*) {};
   EXPECT_EQ(RefusalText([&] { T.CreatNewFile(); }), "Не задано имя п/п StartCreatNewFile");
