@@ -3,12 +3,7 @@
 #pragma once
 #include <cstdint>
 
-// Default buffer capacity and the largest record length accepted when reading.
-constexpr int UseLenRec = 20000;
-// "No address": no link, no record, no group under construction.
-constexpr uint32_t EmptyAdr = 0xFFFFFFFF;
-// Length of the end marker record, and the size of an empty group.
-constexpr int LenEof = 8;
+#include "storage/Recformat.h"
 
 class WRec {
 public:

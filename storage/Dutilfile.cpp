@@ -21,27 +21,22 @@ const char* const VersionText = "5-2.9.1";
 namespace {
 constexpr size_t kChunk = 65536;
 constexpr uint64_t kVisitSlack = 64 << 20;
-const char kEndMarker[LenEof] = {0, '\xFF', '\xFF', '\xFF', '\xFF', 1, 0, '@'};
-
-void Put32(std::string& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i)
-    out += static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-
 // Header and directory bytes.
 std::string HeaderBytes(uint32_t end, const std::vector<WDirEntry>& dir) {
   std::string out;
-  Put32(out, end);
-  Put32(out, static_cast<uint32_t>(dir.size()));
+  out.reserve(DirEntryAt(dir.size()));
+  AppendLe32(out, end);
+  AppendLe32(out, static_cast<uint32_t>(dir.size()));
   for (const WDirEntry& e : dir) {
-    Put32(out, e.Offset);
-    Put32(out, e.Size);
+    AppendLe32(out, e.Offset);
+    AppendLe32(out, e.Size);
   }
   return out;
 }
 
 void CheckCount(const std::string& name, int count) {
-  if (count < 0 || static_cast<uint64_t>(count) * 16 + 8 > EmptyAdr)
+  if (count < 0 ||
+      DirEntryAt(static_cast<uint64_t>(count)) + LenEof * static_cast<uint64_t>(count) > EmptyAdr)
     SetError(name + "|" + std::to_string(count), MsgBadLayout);
 }
 
@@ -49,8 +44,8 @@ void CheckCount(const std::string& name, int count) {
 std::unique_ptr<SFile> CreateSkeleton(const std::string& name, int count, unsigned perms) {
   CheckCount(name, count);
   auto out = std::make_unique<SFile>(name, fmRewrite, O_EXCL | O_NOFOLLOW, perms);
-  out->SWrite(HeaderBytes(0, std::vector<WDirEntry>(static_cast<size_t>(count))).data(),
-              8 + 8 * count);
+  std::string head = HeaderBytes(0, std::vector<WDirEntry>(static_cast<size_t>(count)));
+  out->SWrite(head.data(), static_cast<int>(head.size()));
   return out;
 }
 
@@ -62,7 +57,7 @@ std::unique_ptr<SFile> CreateSkeleton(const std::string& name, int count, unsign
 } // namespace
 
 int UnusedPercent(const WFile& f) {
-  double area = static_cast<double>(f.Header.End) - 8 - 8.0 * f.Header.Count;
+  double area = static_cast<double>(f.Header.End) - static_cast<double>(DirEntryAt(f.Header.Count));
   if (area <= 0) return 0;
   double live = 0;
   for (const WDirEntry& e : f.Dir)
@@ -81,43 +76,50 @@ void LimitWholeFileWalk(WFile& f) {
 namespace {
 // Copies every group's live records, in group order and without links, behind the skeleton.
 void CopyGroups(WFile& src, SFile& out) {
-  std::vector<WDirEntry> dir(src.Header.Count);
+  TCompactLayout layout(out.Name, src.Header.Count);
   LimitWholeFileWalk(src);
-  uint64_t pos = 8 + 8 * static_cast<uint64_t>(src.Header.Count);
-  std::string buf;
   WRec rec;
   for (uint32_t g = 0; g < src.Header.Count; ++g) {
-    dir[g].Offset = static_cast<uint32_t>(pos);
     src.WOpen_file(g);
-    uint64_t size = 0;
     while (src.WRead(&rec)) {
-      char head[7] = {static_cast<char>(rec.Prefix),
-                      '\xFF',
-                      '\xFF',
-                      '\xFF',
-                      '\xFF',
-                      static_cast<char>(rec.Len & 0xFF),
-                      static_cast<char>(rec.Len >> 8)};
-      buf.append(head, 7).append(rec.Data, rec.Len);
-      size += 7 + static_cast<uint64_t>(rec.Len);
-      if (buf.size() >= kChunk) {
-        out.SWrite(buf.data(), static_cast<int>(buf.size()));
-        buf.clear();
+      layout.Add(rec.Prefix, rec.Data, rec.Len);
+      if (layout.Body.size() >= kChunk) {
+        out.SWrite(layout.Body.data(), static_cast<int>(layout.Body.size()));
+        layout.Body.clear();
       }
     }
-    buf.append(kEndMarker, LenEof);
-    size += LenEof;
-    pos += size;
-    if (pos > EmptyAdr) OutSystemErrorCode(out.Name, EFBIG);
-    dir[g].Size = static_cast<uint32_t>(size);
+    layout.EndGroup();
   }
-  out.SWrite(buf.data(), static_cast<int>(buf.size()));
-  std::string head = HeaderBytes(static_cast<uint32_t>(pos), dir);
+  out.SWrite(layout.Body.data(), static_cast<int>(layout.Body.size()));
+  std::string head = layout.Head();
   out.Seek(0);
   out.SWrite(head.data(), static_cast<int>(head.size()));
   if (IoSys().FullSync(out.Handle) != 0) OutSystemErrorCode(out.Name, errno);
 }
 } // namespace
+
+TCompactLayout::TCompactLayout(const std::string& name, uint32_t count)
+    : Name(name), Dir(count), Pos(DirEntryAt(count)), GroupStart(Pos) {}
+
+void TCompactLayout::Add(int8_t prefix, const char* data, size_t len) {
+  if (len > UseLenRec)
+    SetError(Name + "|( " + std::to_string(len) + ")|" + std::to_string(UseLenRec), 11);
+  AppendRecord(Body, prefix, EmptyAdr, data, static_cast<uint16_t>(len));
+  Pos += kRecHeadSize + len;
+}
+
+void TCompactLayout::EndGroup() {
+  if (Current >= Dir.size()) SetError("Для файла " + Name + " все группы уже закрыты", 0);
+  Body.append(kEndMarker, LenEof);
+  Pos += LenEof;
+  if (Pos > EmptyAdr) OutSystemErrorCode(Name, EFBIG);
+  Dir[Current++] = {static_cast<uint32_t>(GroupStart), static_cast<uint32_t>(Pos - GroupStart)};
+  GroupStart = Pos;
+}
+
+std::string TCompactLayout::Head() const {
+  return HeaderBytes(static_cast<uint32_t>(Pos), Dir);
+}
 
 int def_unused(const std::string& name) {
   WFile f(name);
@@ -184,8 +186,8 @@ bool creat_bf(const std::string& name, int count, const char* text) {
     uint32_t n = static_cast<uint32_t>(count);
     std::vector<WDirEntry> dir(n);
     for (uint32_t i = 0; i < n; ++i)
-      dir[i] = {8 + 8 * n + 8 * i, LenEof};
-    std::string bytes = HeaderBytes(16 * n + 8, dir);
+      dir[i] = {static_cast<uint32_t>(DirEntryAt(n) + LenEof * i), LenEof};
+    std::string bytes = HeaderBytes(static_cast<uint32_t>(DirEntryAt(n) + LenEof * n), dir);
     for (uint32_t i = 0; i < n; ++i)
       bytes.append(kEndMarker, LenEof);
     {

@@ -1,9 +1,11 @@
 // File utilities for composite record files: compression without dead space, the dead-space
 // measure, and creation of new files and skeletons.
 #pragma once
+#include <cstdint>
 #include <string>
+#include <vector>
 
-class WFile;
+#include "storage/Dwfile.h"
 
 // The version text that the two-argument creat_bf writes into group 0.
 extern const char* const VersionText;
@@ -25,3 +27,31 @@ bool creat_bfsp(const std::string& name, int count);
 // An empty composite file of count groups; text (when not null) becomes group 0's one record.
 bool creat_bf(const std::string& name, int count, const char* text);
 bool creat_bf(const std::string& name, int count);
+
+// The compact layout that compression writes: the groups in number order, each its records
+// without links and an end marker, no dead space. Records go in group by group; a writer of a
+// large file takes the body in pieces (writes Body out and clears it) while the directory grows.
+class TCompactLayout {
+public:
+  // name is the file's, for error messages.
+  TCompactLayout(const std::string& name, uint32_t count);
+  // A record of the current group; a longer one than UseLenRec could never be read back.
+  void Add(int8_t prefix, const char* data, size_t len);
+  // Closes the current group with its end marker; the next group becomes current.
+  void EndGroup();
+  // The end value so far: the offset behind the body in the file.
+  uint64_t End() const { return Pos; }
+  // Header and directory; groups not yet closed have a zero entry.
+  std::string Head() const;
+  // The whole file once every group is closed: header, directory and the body not yet taken.
+  std::string Image() const { return Head() + Body; }
+
+  std::string Body;
+
+private:
+  std::string Name;
+  std::vector<WDirEntry> Dir;
+  uint32_t Current = 0;
+  uint64_t Pos = 0;
+  uint64_t GroupStart = 0;
+};

@@ -22,33 +22,11 @@ constexpr size_t kTmpChunk = 65536;
 // The read cache of the last closed file, for the next one: a file opened per object then
 // allocates no cache (the program has one thread).
 std::unique_ptr<char[]> gSpareCache;
-const char kEndMarker[LenEof] = {0, '\xFF', '\xFF', '\xFF', '\xFF', 1, 0, '@'};
-
-void Put32(char* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i)
-    p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-void Put16(char* p, uint16_t v) {
-  p[0] = static_cast<char>(v & 0xFF);
-  p[1] = static_cast<char>(v >> 8);
-}
-uint32_t Get32(const char* p) {
-  uint32_t v = 0;
-  for (int i = 3; i >= 0; --i)
-    v = (v << 8) | static_cast<unsigned char>(p[i]);
-  return v;
-}
-uint16_t Get16(const char* p) {
-  return static_cast<uint16_t>(static_cast<unsigned char>(p[0]) |
-                               (static_cast<unsigned char>(p[1]) << 8));
-}
-// A 7-byte record header followed by the data.
+// A record header followed by the data.
 std::string RecordBytes(int8_t prefix, uint32_t link, uint16_t len, const char* data) {
-  std::string out(7 + static_cast<size_t>(len), '\0');
-  out[0] = static_cast<char>(prefix);
-  Put32(&out[1], link);
-  Put16(&out[5], len);
-  if (len) std::memcpy(&out[7], data, len);
+  std::string out;
+  out.reserve(kRecHeadSize + len);
+  AppendRecord(out, prefix, link, data, len);
   return out;
 }
 std::string Num(uint64_t v) {
@@ -82,22 +60,24 @@ WFile::WFile(const std::string& name, ZFileMode mode)
 }
 
 void WFile::OpenComposite() {
-  char head[8];
-  size_t got = ReadAt(0, head, 8);
-  if (got < 8) { // a file shorter than 8 bytes is no record file
+  char head[kHeadSize];
+  size_t got = ReadAt(0, head, kHeadSize);
+  if (got < kHeadSize) { // a file shorter than its header is no record file
     FileLen = got;
     BadLayout();
   }
   FileLen = PhysicalSize();
-  Header.End = Get32(head);
-  Header.Count = Get32(head + 4);
-  uint64_t dirEnd = 8 + 8 * static_cast<uint64_t>(Header.Count);
+  Header.End = GetLe32(head + kHeadEndAt);
+  Header.Count = GetLe32(head + kHeadCountAt);
+  uint64_t dirEnd = DirEntryAt(Header.Count);
   if (Header.End > FileLen || dirEnd > Header.End) BadLayout();
-  std::vector<char> raw(8 * static_cast<size_t>(Header.Count));
-  if (!raw.empty()) ReadExact(8, raw.data(), raw.size());
+  std::vector<char> raw(dirEnd - kHeadSize);
+  if (!raw.empty()) ReadExact(kHeadSize, raw.data(), raw.size());
   Dir.resize(Header.Count);
-  for (size_t i = 0; i < Dir.size(); ++i)
-    Dir[i] = {Get32(&raw[8 * i]), Get32(&raw[8 * i + 4])};
+  for (size_t i = 0; i < Dir.size(); ++i) {
+    const char* e = &raw[kDirEntrySize * i];
+    Dir[i] = {GetLe32(e + kDirOffsetAt), GetLe32(e + kDirSizeAt)};
+  }
 }
 
 void WFile::OpenSimple(ZFileMode mode) {
@@ -248,19 +228,20 @@ uint64_t WFile::ReadLimit() const {
 }
 
 void WFile::ReadHeader(uint64_t pos, int8_t& prefix, uint32_t& link, uint16_t& len) {
-  if (pos + 7 > ReadLimit()) SetError(Name + "|" + Num(pos), 10);
+  if (pos + kRecHeadSize > ReadLimit()) SetError(Name + "|" + Num(pos), 10);
   // No record lies in the header or the directory; reading one there would deliver, and an
   // edit would overwrite, the bytes that describe the groups.
-  if (Composite && pos < 8 + 8 * static_cast<uint64_t>(Header.Count))
+  if (Composite && pos < DirEntryAt(Header.Count))
     SetError(Name + "|" + Num(pos), MsgLinkIntoHeader);
-  char h[7];
-  ReadExact(pos, h, 7);
-  prefix = static_cast<int8_t>(h[0]);
-  link = Get32(h + 1);
-  len = Get16(h + 5);
+  char h[kRecHeadSize];
+  ReadExact(pos, h, kRecHeadSize);
+  prefix = static_cast<int8_t>(h[kRecPrefixAt]);
+  link = GetLe32(h + kRecLinkAt);
+  len = GetLe16(h + kRecLenAt);
   if (len == 0) SetError(Name, 9);
   if (len > UseLenRec) SetError(Name + "|( " + Num(len) + ")|" + Num(UseLenRec), 11);
-  if (pos + 7 + len > ReadLimit()) SetError(Name + "|" + Num(pos + 7 + len), 10);
+  if (pos + kRecHeadSize + len > ReadLimit())
+    SetError(Name + "|" + Num(pos + kRecHeadSize + len), 10);
 }
 
 void WFile::CountVisited(uint64_t bytes) {
@@ -281,7 +262,7 @@ unsigned long WFile::WOpen_file(unsigned long group) {
   if (!Composite) SetError("Для файла " + Name + " невозможна открытие логического файла", 0);
   CheckGroup(group);
   const WDirEntry& e = Dir[group];
-  if (e.Offset < 8 + 8 * static_cast<uint64_t>(Header.Count) ||
+  if (e.Offset < DirEntryAt(Header.Count) ||
       static_cast<uint64_t>(e.Offset) + LenEof > Header.End || e.Size > Header.End)
     BadLayout();
   CurAdr = LastAdr = e.Offset;
@@ -385,9 +366,7 @@ void WFile::WClear_file(unsigned long group) {
   if (!Composite) SetError("Для файла " + Name + " невозможна очистка логического файла", 0);
   CheckGroup(group);
   uint32_t at = Dir[group].Offset;
-  if (at < 8 + 8 * static_cast<uint64_t>(Header.Count) ||
-      static_cast<uint64_t>(at) + LenEof > Header.End)
-    BadLayout();
+  if (at < DirEntryAt(Header.Count) || static_cast<uint64_t>(at) + LenEof > Header.End) BadLayout();
   WriteAt(at, kEndMarker, LenEof);
   Flush();
   WriteGroupSize(group, LenEof);
@@ -396,23 +375,23 @@ void WFile::WClear_file(unsigned long group) {
 
 void WFile::WriteHeaderEnd(uint32_t end) {
   char b[4];
-  Put32(b, end);
-  WriteAt(0, b, 4);
+  PutLe32(b, end);
+  WriteAt(kHeadEndAt, b, 4);
   Header.End = end;
 }
 
 void WFile::WriteDirEntry(unsigned long group, WDirEntry entry) {
-  char b[8];
-  Put32(b, entry.Offset);
-  Put32(b + 4, entry.Size);
-  WriteAt(8 + 8 * static_cast<uint64_t>(group), b, 8);
+  char b[kDirEntrySize];
+  PutLe32(b + kDirOffsetAt, entry.Offset);
+  PutLe32(b + kDirSizeAt, entry.Size);
+  WriteAt(DirEntryAt(group), b, kDirEntrySize);
   Dir[group] = entry;
 }
 
 void WFile::WriteGroupSize(unsigned long group, uint32_t size) {
   char b[4];
-  Put32(b, size);
-  WriteAt(12 + 8 * static_cast<uint64_t>(group), b, 4);
+  PutLe32(b, size);
+  WriteAt(DirEntryAt(group) + kDirSizeAt, b, 4);
   Dir[group].Size = size;
 }
 
@@ -425,19 +404,19 @@ bool WFile::WRead(WRec* rec) {
     uint32_t link;
     uint16_t len;
     ReadHeader(pos, prefix, link, len);
-    CountVisited(7 + static_cast<uint64_t>(len));
-    uint32_t next = link == EmptyAdr ? pos + 7 + len : link;
+    CountVisited(kRecHeadSize + static_cast<uint64_t>(len));
+    uint32_t next = link == EmptyAdr ? static_cast<uint32_t>(pos + kRecHeadSize + len) : link;
     if (prefix < 0) { // removed or relocated: read over it
       CurAdr = next;
       continue;
     }
     if (len > rec->Capacity()) SetError(Name + "|( " + Num(len) + ")|" + Num(rec->Capacity()), 11);
-    ReadExact(pos + 7, rec->Data, len);
+    ReadExact(pos + kRecHeadSize, rec->Data, len);
     rec->Prefix = prefix;
     rec->Adr = link;
     rec->Len = len;
     LastAdr = pos;
-    if (len == 1 && rec->Data[0] == '@') {
+    if (IsEndData(rec->Data, len)) {
       CurAdr = pos;
       return false;
     }
@@ -524,7 +503,7 @@ void WFile::WWrite(const std::string& text) {
   if (text.size() + 2 > UseLenRec)
     SetError(Name + "|( " + Num(text.size() + 2) + ")|" + Num(UseLenRec), 11);
   std::string data(2, '\0');
-  Put16(data.data(), static_cast<uint16_t>(text.size()));
+  PutLe16(data.data(), static_cast<uint16_t>(text.size()));
   data += text;
   uint16_t len = static_cast<uint16_t>(data.size());
   if (Composite)
@@ -556,7 +535,7 @@ void WFile::WUpdate(unsigned long adr, WRec* rec) {
   uint16_t len;
   ReadHeader(adr, prefix, link, len);
   if (len != rec->Len) SetError(Name, MsgRecordLength);
-  WriteAt(adr + 7, rec->Data, len);
+  WriteAt(adr + kRecHeadSize, rec->Data, len);
   Flush();
   if (rec->Adr != EmptyAdr) {
     CurAdr = rec->Adr;
@@ -585,10 +564,10 @@ unsigned short WFile::WUpdatePrefix(unsigned long adr, unsigned long link, char 
   uint32_t oldLink;
   uint16_t len;
   ReadHeader(adr, prefix, oldLink, len);
-  char b[5];
-  b[0] = static_cast<char>(prefix | bits);
-  Put32(b + 1, static_cast<uint32_t>(link));
-  WriteAt(adr, b, 5); // prefix and link in one write
+  char b[kRecLenAt];
+  b[kRecPrefixAt] = static_cast<char>(prefix | bits);
+  PutLe32(b + kRecLinkAt, static_cast<uint32_t>(link));
+  WriteAt(adr, b, kRecLenAt); // prefix and link in one write
   Flush();
   return len;
 }
@@ -597,8 +576,8 @@ void WFile::WUpdateLogInfo(int group, unsigned long offset) {
   RequireComposite();
   CheckGroup(static_cast<unsigned long>(group));
   char b[4];
-  Put32(b, static_cast<uint32_t>(offset));
-  WriteAt(8 + 8 * static_cast<uint64_t>(group), b, 4);
+  PutLe32(b, static_cast<uint32_t>(offset));
+  WriteAt(DirEntryAt(group) + kDirOffsetAt, b, 4);
   Dir[group].Offset = static_cast<uint32_t>(offset);
   Flush();
 }
@@ -608,21 +587,21 @@ void WFile::WUpdateLogInfo(int group, unsigned long offset) {
 unsigned long WFile::EditNew(uint32_t link, WRec* rec) {
   if (Mode != fmUpdate) SetError("Файл " + Name + " не открыт только для записи", 0);
   uint32_t at = Header.End;
-  if (static_cast<uint64_t>(at) + 7 + rec->Len > EmptyAdr) OutSystemErrorCode(Name, EFBIG);
+  if (at + kRecHeadSize + rec->Len > EmptyAdr) OutSystemErrorCode(Name, EFBIG);
   // The new record becomes durable below a durable end value before anything links to it.
   rec->Adr = link;
   CurAdr = at;
   WWriteEdit(rec);
   Flush();
-  WriteHeaderEnd(at + 7 + rec->Len);
+  WriteHeaderEnd(static_cast<uint32_t>(at + kRecHeadSize + rec->Len));
   Flush();
   return at;
 }
 
 unsigned long WFile::Relocate(int group, unsigned long adrRec, uint32_t link, WRec* rec) {
   unsigned long at = EditNew(link, rec);
-  uint16_t oldLen = WUpdatePrefix(adrRec, at, static_cast<char>(0x80));
-  WriteGroupSize(group, GrownSize(group, 7 + rec->Len, 7 + oldLen));
+  uint16_t oldLen = WUpdatePrefix(adrRec, at, kRemovedBit);
+  WriteGroupSize(group, GrownSize(group, kRecHeadSize + rec->Len, kRecHeadSize + oldLen));
   Flush();
   return at;
 }
@@ -641,8 +620,8 @@ unsigned long WFile::WEditFile(WEdit kind, int group, unsigned long adrRec, unsi
   uint16_t len;
   switch (kind) {
   case weDelete:
-    len = WUpdatePrefix(adrRec, static_cast<char>(0x80));
-    WriteGroupSize(group, GrownSize(group, 0, 7 + static_cast<uint64_t>(len)));
+    len = WUpdatePrefix(adrRec, kRemovedBit);
+    WriteGroupSize(group, GrownSize(group, 0, kRecHeadSize + static_cast<uint64_t>(len)));
     Flush();
     return adrRec;
   case weMove:
@@ -651,7 +630,7 @@ unsigned long WFile::WEditFile(WEdit kind, int group, unsigned long adrRec, unsi
   case weInsert: {
     if (adrRec != EmptyAdr) ReadHeader(adrRec, prefix, link, len);
     unsigned long at = EditNew(static_cast<uint32_t>(adrNext), rec);
-    uint32_t size = GrownSize(group, 7 + rec->Len, 0);
+    uint32_t size = GrownSize(group, kRecHeadSize + rec->Len, 0);
     if (adrRec == EmptyAdr) {
       WriteDirEntry(group, {static_cast<uint32_t>(at), size}); // offset and size in one write
     } else {
@@ -670,7 +649,9 @@ unsigned long WFile::WEditFile(WEdit kind, int group, unsigned long adrRec, unsi
       WUpdate(adrRec, rec);
       return adrRec;
     }
-    return Relocate(group, adrRec, link == EmptyAdr ? adrRec + 7 + len : link, rec);
+    return Relocate(group, adrRec,
+                    link == EmptyAdr ? static_cast<uint32_t>(adrRec + kRecHeadSize + len) : link,
+                    rec);
   }
   SetError("Для файла " + Name + " неверен вид изменения " + Num(kind), 0);
 }
@@ -742,7 +723,7 @@ void WFile::WPut(const char* data, int length) {
   std::string entry;
   if (BlockForm == wbLength) {
     entry.assign(2, '\0');
-    Put16(entry.data(), static_cast<uint16_t>(std::min(length, 0xFFFF)));
+    PutLe16(entry.data(), static_cast<uint16_t>(std::min(length, 0xFFFF)));
   }
   entry.append(data, static_cast<size_t>(length));
   if (BlockForm == wbDelim) entry += BlockDelim;
@@ -772,7 +753,7 @@ bool WFile::WGet(std::string& entry) {
   const char* p = BlockRec->Data + BlockPos;
   size_t left = BlockRec->Len - BlockPos, n = 0, skip = 0;
   if (BlockForm == wbLength) {
-    n = left >= 2 ? Get16(p) : left;
+    n = left >= 2 ? GetLe16(p) : left;
     skip = 2;
   } else if (BlockForm == wbFixed) {
     n = static_cast<size_t>(BlockFixed);
@@ -783,7 +764,8 @@ bool WFile::WGet(std::string& entry) {
   }
   size_t used =
       (BlockForm == wbLength ? 2 : 0) + n + (BlockForm == wbDelim ? BlockDelim.size() : 0);
-  if (used > left) SetError(Name + "|" + Num(LastAdr + 7 + BlockRec->Len), 10); // damaged block
+  if (used > left) // damaged block
+    SetError(Name + "|" + Num(LastAdr + kRecHeadSize + BlockRec->Len), 10);
   entry.assign(p + skip, n);
   BlockPos += used;
   return true;

@@ -135,6 +135,11 @@ uint16_t PackDate(int day, int month, int year) {
 
 // ---- record files ------------------------------------------------------------------------
 
+// Groups of a project file, of a settings block file and of a project list file.
+constexpr int kProjectGroups = 150;
+constexpr int kBlockGroups = 40;
+constexpr int kListGroups = 4;
+
 void WriteGroup(WFile& f, int group, const TRecs& recs) {
   f.WCreat_file(static_cast<unsigned long>(group));
   for (const TRec& r : recs)
@@ -464,7 +469,7 @@ void DamageGroup(const std::string& path, int group) {
     first = f.Dir[static_cast<size_t>(group)].Offset;
   }
   SFile raw(path, fmUpdate);
-  raw.Seek(static_cast<long>(first + 5));
+  raw.Seek(static_cast<long>(first + kRecLenAt));
   raw.SWrite("\0\0", 2);
 }
 
@@ -478,7 +483,7 @@ struct TObject {
 void WriteObject(const std::string& path, const TObject& o, bool project, bool russian,
                  const std::vector<TRecs>& ref, const std::string& listRec, TRng& rng) {
   if (o.Case == TDemoCase::Missing) return;
-  int groups = project ? 150 : 40;
+  int groups = project ? kProjectGroups : kBlockGroups;
   int calcGroup = project ? 109 : 33;
   creat_bf(path, groups);
   {
@@ -557,7 +562,7 @@ void WriteProjects(const std::string& dir, const TListDef& l, const TDemoOptions
   TListInfo info = ListInfoOf(l.TypeSub, 0);
   for (bool russian : {true, false}) {
     std::string listPath = dir + "/" + l.Dir + "/" + l.ListName + (russian ? ".rus" : ".ukr");
-    creat_bf(listPath, 4);
+    creat_bf(listPath, kListGroups);
     TRecs records;
     for (const auto& unit : units)
       for (const TObject& o : unit) {
@@ -667,39 +672,24 @@ void CreateDemoSuite(const std::string& dir, const std::string& refFile,
 
 namespace {
 
-void Put32At(std::string& out, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i)
-    out[at + static_cast<size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-
 // The bytes of a composite file of count groups in the compact layout that compression gives:
 // groups in number order, records without links, no dead space.
-std::string FileImage(int count, const std::map<int, TRecs>& groups) {
-  std::string out(8 + 8 * static_cast<size_t>(count), '\0');
-  Put32At(out, 4, static_cast<uint32_t>(count));
-  static const char marker[LenEof] = {0, '\xFF', '\xFF', '\xFF', '\xFF', 1, 0, '@'};
+std::string FileImage(const std::string& path, int count, const std::map<int, TRecs>& groups) {
+  TCompactLayout image(path, static_cast<uint32_t>(count));
   for (int g = 0; g < count; ++g) {
-    size_t start = out.size();
     auto it = groups.find(g);
     if (it != groups.end())
-      for (const TRec& r : it->second) {
-        out += static_cast<char>(r.Prefix);
-        out.append(4, '\xFF');
-        Put(out, r.Data.size(), 2);
-        out += r.Data;
-      }
-    out.append(marker, LenEof);
-    Put32At(out, 8 + 8 * static_cast<size_t>(g), static_cast<uint32_t>(start));
-    Put32At(out, 12 + 8 * static_cast<size_t>(g), static_cast<uint32_t>(out.size() - start));
+      for (const TRec& r : it->second)
+        image.Add(r.Prefix, r.Data.data(), r.Data.size());
+    image.EndGroup();
   }
-  Put32At(out, 0, static_cast<uint32_t>(out.size()));
-  return out;
+  return image.Image();
 }
 
 size_t GroupBytes(const TRecs& recs) {
   size_t n = LenEof;
   for (const TRec& r : recs)
-    n += 7 + r.Data.size();
+    n += kRecHeadSize + r.Data.size();
   return n;
 }
 
@@ -727,19 +717,19 @@ void WriteLargeProject(const std::string& path, const TObject& o, const std::vec
     info.resize(kInfoRecLen, '\0');
     groups[kInfoGroup] = {{0, info}};
   }
-  size_t total = 8 + 8 * 150;
+  size_t total = DirEntryAt(kProjectGroups);
   for (const auto& [g, recs] : groups)
     total += GroupBytes(recs);
-  total += LenEof * (150 - groups.size());
+  total += LenEof * (kProjectGroups - groups.size());
   static const int fillGroups[] = {1, 2, 3, 5, 12, 40, 108, 110};
-  for (int i = 0; total + 7 + 2 < static_cast<size_t>(opt.FileBytes); ++i) {
-    size_t left = static_cast<size_t>(opt.FileBytes) - total - 7;
+  for (int i = 0; total + kRecHeadSize + 2 < static_cast<size_t>(opt.FileBytes); ++i) {
+    size_t left = static_cast<size_t>(opt.FileBytes) - total - kRecHeadSize;
     TRecs one = Filler(rng, 1, 1200);
     if (one[0].Data.size() > left) one[0].Data.resize(left);
-    total += 7 + one[0].Data.size();
+    total += kRecHeadSize + one[0].Data.size();
     groups[fillGroups[i % 8]].push_back(one[0]); // its end marker is counted already
   }
-  WriteRaw(path, FileImage(150, groups));
+  WriteRaw(path, FileImage(path, kProjectGroups, groups));
 }
 
 void WriteLargeList(const std::string& path, const std::vector<TObject>& objs, TRng& rng) {
@@ -747,7 +737,7 @@ void WriteLargeList(const std::string& path, const std::vector<TObject>& objs, T
   TRecs& recs = groups[1];
   for (const TObject& o : objs)
     recs.push_back({0, ProjectListRecord(o, true, rng, 1)});
-  WriteRaw(path, FileImage(4, groups));
+  WriteRaw(path, FileImage(path, kListGroups, groups));
 }
 
 } // namespace
@@ -777,7 +767,8 @@ void CreateLargeSuite(const std::string& dir, const std::string& refFile,
     WriteLargeProject(dir + "/LSS/" + std::to_string(o.Number) + info.ExtRus, o, ref, rec, options,
                       rng);
   }
-  WriteRaw(dir + "/LSS/AdmSs.rus", FileImage(4, list));
+  const std::string listPath = dir + "/LSS/AdmSs.rus";
+  WriteRaw(listPath, FileImage(listPath, kListGroups, list));
   if (options.ListRecords > 0) {
     std::vector<TObject> many;
     for (int i = 0; i < options.ListRecords; ++i)

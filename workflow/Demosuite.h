@@ -55,10 +55,6 @@ constexpr const char* kLargeListName = "AdmSsBig.rus";
 // Creates the large suite in dir (CP1251, absolute, empty or absent) from the reference file.
 void CreateLargeSuite(const std::string& dir, const std::string& refFile,
                       const TLargeSuiteOptions& options);
-// Writes the shared description file "Cfg#Dop.zev" (menu texts in group 52, menu items of the demo
-// forms "Ф118" and "Ф119" in group 51, a help table in group 53) into dir/CFG and the structures
-// 898 and 899 into dir/CFG/Boib.sfr, which must have 900 groups or more. CreateDemoSuite calls it.
-void WriteMenuDescriptions(const std::string& dir);
 
 // The case of the i-th project of the large suite (eight in ten are replaceable, one in fifty
 // is missing).

@@ -9,6 +9,8 @@
 #include <sys/uio.h>
 #include <unistd.h>
 
+#include "storage/Recformat.h"
+
 namespace {
 
 std::atomic<int> gWorkers{kDefaultReadAheadWorkers};
@@ -19,10 +21,6 @@ constexpr size_t kMaxWarm = 1 << 20;
 constexpr size_t kWindowPerWorker = 16;
 constexpr size_t kWakeStep = 8;
 constexpr size_t kProbes = 8;
-
-uint32_t Le32(const unsigned char* p) {
-  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
 
 size_t ReadRange(int fd, uint64_t from, size_t count) {
   static thread_local std::vector<char> buf(64 * 1024);
@@ -66,16 +64,17 @@ bool Resident(int fd, void* buf, size_t count, off_t from) {
 // The file's header and the directory entry of group, read at once or from the cache.
 bool ReadEntry(int fd, int group, bool cachedOnly, uint32_t& count, uint32_t& offset,
                uint32_t& size) {
-  unsigned char head[8], entry[8];
-  auto read = [&](unsigned char* b, off_t at) {
-    return cachedOnly ? Resident(fd, b, 8, at) : pread(fd, b, 8, at) == 8;
+  char head[kHeadSize], entry[kDirEntrySize];
+  auto read = [&](char* b, size_t n, uint64_t at) {
+    off_t from = static_cast<off_t>(at);
+    return cachedOnly ? Resident(fd, b, n, from) : pread(fd, b, n, from) == static_cast<ssize_t>(n);
   };
-  if (!read(head, 0)) return false;
-  count = Le32(head + 4);
+  if (!read(head, kHeadSize, 0)) return false;
+  count = GetLe32(head + kHeadCountAt);
   if (group < 0 || static_cast<uint32_t>(group) >= count) return false;
-  if (!read(entry, 8 + 8 * static_cast<off_t>(group))) return false;
-  offset = Le32(entry);
-  size = Le32(entry + 4);
+  if (!read(entry, kDirEntrySize, DirEntryAt(static_cast<uint64_t>(group)))) return false;
+  offset = GetLe32(entry + kDirOffsetAt);
+  size = GetLe32(entry + kDirSizeAt);
   return true;
 }
 

@@ -5,6 +5,7 @@
 #include "messages/Zmsg.h"
 #include "paths/Dpath.h"
 #include "storage/Dsfile.h"
+#include "storage/Recformat.h"
 #include "storage/Sysio.h"
 #include "paths/Zcomp_var.h"
 #include "workflow/Refdata.h"
@@ -80,12 +81,6 @@ TStoredRec Keep(const WRec* rec) {
   SetError(program + "|" + why, MsgNoReference);
 }
 
-uint32_t U32At(const char* p) {
-  uint32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
-
 } // namespace
 
 void StartProcess() {
@@ -136,15 +131,17 @@ void ExtractReference(const std::string& programFile, const std::string& target)
   {
     SFile program(programFile, fmRead);
     size = program.Size();
-    char trailer[16];
-    if (size < 16) NoReference(programFile, "нет завершающего блока");
-    program.Seek(static_cast<long>(size - 16));
-    if (program.SRead(trailer, 16) != 16) NoReference(programFile, "нет завершающего блока");
-    offset = U32At(trailer);
-    length = U32At(trailer + 4);
+    char trailer[kTrailerSize];
+    if (size < kTrailerSize) NoReference(programFile, "нет завершающего блока");
+    program.Seek(static_cast<long>(size - kTrailerSize));
+    if (program.SRead(trailer, static_cast<int>(kTrailerSize)) != static_cast<int>(kTrailerSize))
+      NoReference(programFile, "нет завершающего блока");
+    offset = GetLe32(trailer + kTrailerOffsetAt);
+    length = GetLe32(trailer + kTrailerLengthAt);
   }
   // The data must lie directly in front of the trailer and hold at least a 17-group header.
-  if (length < 8 + 8 * kRefFileGroups || offset > size - 16 || length != size - 16 - offset)
+  if (length < DirEntryAt(kRefFileGroups) || offset > size - kTrailerSize ||
+      length != size - kTrailerSize - offset)
     NoReference(programFile, "смещение " + std::to_string(offset) + ", длина " +
                                  std::to_string(length) + ", файл " + std::to_string(size));
   {

@@ -6,6 +6,7 @@
 #include "storage/Dsfile.h"
 #include "storage/Dutilfile.h"
 #include "storage/Dwfile.h"
+#include "storage/Recformat.h"
 #include "storage/Sysio.h"
 #include "workflow/Refdata.h"
 
@@ -27,24 +28,20 @@ std::string ReadWhole(const std::string& name) {
   return data;
 }
 
-void PutU32(char* p, uint32_t v) {
-  std::memcpy(p, &v, 4);
-}
-
 void Append(const std::string& program, const std::string& ref) {
   std::string data = ReadWhole(ref);
   std::string prog = ReadWhole(program);
   // A program that already carries exactly this data is left alone.
-  if (prog.size() >= data.size() + 16 &&
-      prog.compare(prog.size() - 16 - data.size(), data.size(), data) == 0)
+  if (prog.size() >= data.size() + kTrailerSize &&
+      prog.compare(prog.size() - kTrailerSize - data.size(), data.size(), data) == 0)
     return;
-  char trailer[16] = {};
-  PutU32(trailer, static_cast<uint32_t>(prog.size()));
-  PutU32(trailer + 4, static_cast<uint32_t>(data.size()));
+  char trailer[kTrailerSize] = {};
+  PutLe32(trailer + kTrailerOffsetAt, static_cast<uint32_t>(prog.size()));
+  PutLe32(trailer + kTrailerLengthAt, static_cast<uint32_t>(data.size()));
   SFile f(program, fmUpdate);
   f.Seek(0, 2);
   f.SWrite(data.data(), static_cast<int>(data.size()));
-  f.SWrite(trailer, 16);
+  f.SWrite(trailer, kTrailerSize);
   f.Sync();
 }
 
