@@ -140,6 +140,14 @@ constexpr int kProjectGroups = 150;
 constexpr int kBlockGroups = 40;
 constexpr int kListGroups = 4;
 
+// A composite file of the suite under construction. No one reads the suite before it is made,
+// so the groups written need no flushes of their own: Done makes the whole file durable once.
+class TSuiteFile : public WFile {
+public:
+  explicit TSuiteFile(const std::string& path) : WFile(path) { Durable = false; }
+  void Done() { File->Sync(); }
+};
+
 void WriteGroup(WFile& f, int group, const TRecs& recs) {
   f.WCreat_file(static_cast<unsigned long>(group));
   for (const TRec& r : recs)
@@ -242,7 +250,7 @@ constexpr int kBoibGroups = 900;
 
 void WriteBoib(const std::string& path) {
   creat_bf(path, kBoibGroups);
-  WFile f(path);
+  TSuiteFile f(path);
   WriteStructure(f, 147, Struct147());
   WriteStructure(f, 150, Struct150());
   WriteStructure(f, 166, Struct166());
@@ -261,6 +269,7 @@ void WriteBoib(const std::string& path) {
                {"DateCreat", 2.5, 1, "Дата создания", "Дата створення"},
                {"NoteBn", 4.0, 0, "Примечание", "Примітка"}},
               "Список блоков настроек", "Список блоків настройок");
+  f.Done();
 }
 
 // ---- menu descriptions ---------------------------------------------------------------------
@@ -296,7 +305,7 @@ const std::vector<TDemoItem>& DemoMenuItems() {
 }
 
 void WriteMenuStructures(const std::string& boib) {
-  WFile f(boib);
+  TSuiteFile f(boib);
   WriteStructure(f, kTextStruct, {{"KeyTxt", 1}, {"TxtRus", 1}, {"TxtUkr", 1}});
   WriteStructure(f, kItemStruct,
                  {{"FlagMnu", 7},
@@ -308,6 +317,7 @@ void WriteMenuStructures(const std::string& boib) {
                   {"HelpCtx", 1},
                   {"IdTxt2", 1},
                   {"IdTxt3", 1}});
+  f.Done();
 }
 
 TRecs DemoMenuTexts() {
@@ -487,7 +497,7 @@ void WriteObject(const std::string& path, const TObject& o, bool project, bool r
   int calcGroup = project ? 109 : 33;
   creat_bf(path, groups);
   {
-    WFile f(path);
+    TSuiteFile f(path);
     std::vector<int> others =
         project ? std::vector<int>{1, 2, 3, 5, 12, 40, 108, 110} : std::vector<int>{1, 2, 5, 20};
     for (int g : others)
@@ -500,6 +510,7 @@ void WriteObject(const std::string& path, const TObject& o, bool project, bool r
       info.resize(len, '\0');
       WriteGroup(f, kInfoGroup, {{0, info}});
     }
+    f.Done();
   }
   if (o.Case == TDemoCase::Damaged) DamageGroup(path, calcGroup);
 }
@@ -573,8 +584,9 @@ void WriteProjects(const std::string& dir, const TListDef& l, const TDemoOptions
                            (russian ? info.ExtRus : info.ExtUkr);
         WriteObject(dir + "/" + l.Dir + "/" + name, o, true, russian, ref, rec, rng);
       }
-    WFile list(listPath);
+    TSuiteFile list(listPath);
     WriteGroup(list, 1, records);
+    list.Done();
   }
 }
 
@@ -583,7 +595,7 @@ void WriteBlocks(const std::string& dir, const TDemoOptions& opt, const std::vec
   for (bool russian : {true, false}) {
     std::string listPath = dir + "/LBN/AdmBn" + (russian ? ".rus" : ".ukr");
     creat_bf(listPath, 12);
-    WFile list(listPath);
+    TSuiteFile list(listPath);
     for (uint8_t kind = 0; kind < 4; ++kind) {
       TListInfo info = ListInfoOf(5, kind);
       std::vector<TObject> objs;
@@ -598,6 +610,7 @@ void WriteBlocks(const std::string& dir, const TDemoOptions& opt, const std::vec
       }
       WriteGroup(list, info.Group, records);
     }
+    list.Done();
   }
 }
 
@@ -629,10 +642,11 @@ void WriteMenuDescriptions(const std::string& dir) {
   WriteMenuStructures(dir + "/CFG/Boib.sfr");
   const std::string path = dir + "/CFG/Dop.zev";
   creat_bf(path, kHelpGroup + 1);
-  WFile f(path);
+  TSuiteFile f(path);
   WriteGroup(f, kTextGroup, DemoMenuTexts());
   WriteGroup(f, kItemGroup, DemoMenuRecords());
   WriteGroup(f, kHelpGroup, DemoHelpTable());
+  f.Done();
 }
 
 TDemoCase DemoProjectCase(int index) {
