@@ -10,6 +10,19 @@
 constexpr int MsgSystemError = 99;
 constexpr int MsgSilent = 999;
 constexpr int MsgRecordLength = 16;
+// Numbers of the record files: a record of length 0 read, a position behind the end value, a
+// record longer than the limit or the buffer.
+constexpr int MsgEmptyRecord = 9;
+constexpr int MsgPastEnd = 10;
+constexpr int MsgRecordTooLong = 11;
+// Numbers of the file layer: a file to read or update is missing, a file opened for writing only
+// read, one opened for reading only written; a buffer freed that the pool did not give; the
+// question whether to replace an existing file.
+constexpr int MsgFileMissing = 1;
+constexpr int MsgReadWriteOnly = 17;
+constexpr int MsgWriteReadOnly = 18;
+constexpr int MsgNotPoolBuffer = 4;
+constexpr int SelOverwrite = 1;
 // Message numbers added by this program for damaged files.
 constexpr int MsgChainLoop = 19; // a record chain runs longer than the file could hold
 constexpr int MsgBadLayout = 20; // header, directory or a group lies outside the file

@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "messages/Msgcat.h"
 #include "messages/Zmsg.h"
 
 WRec::WRec() : WRec(UseLenRec) {}
@@ -54,7 +55,7 @@ void FreeBuf(WRec* rec) {
       }
       return;
     }
-  SetError("", 4);
+  SetError("", MsgNotPoolBuffer);
 }
 
 void DeInitBuf() {

@@ -25,7 +25,7 @@ SFile::SFile(const std::string& name, ZFileMode mode, int extraFlags, unsigned p
   case fmRewrite:
     // An exclusive creation names an exact path (a scratch file): a case variant is another file.
     if ((extraFlags & O_EXCL) ? sysio::FileExistsExact(Name) : sysio::FileExists(Name)) {
-      if (mode == fmCreate && !OutSel(Name, 1)) SetError(Name, MsgSilent);
+      if (mode == fmCreate && !OutSel(Name, SelOverwrite)) SetError(Name, MsgSilent);
       if (((extraFlags & O_EXCL) ? sysio::UnlinkExact(Name) : sysio::Unlink(Name)) != 0)
         SystemError();
     }
@@ -39,7 +39,7 @@ SFile::SFile(const std::string& name, ZFileMode mode, int extraFlags, unsigned p
   // New files get the user's umask and are never writable by everyone.
   Handle = sysio::Open(Name, flags | extraFlags, static_cast<mode_t>(perms & ~S_IWOTH));
   if (Handle < 0) {
-    if (errno == ENOENT && (mode == fmRead || mode == fmUpdate)) SetError(Name, 1);
+    if (errno == ENOENT && (mode == fmRead || mode == fmUpdate)) SetError(Name, MsgFileMissing);
     SystemError();
   }
 }
@@ -53,21 +53,21 @@ void SFile::SystemError() {
 }
 
 int SFile::SRead(char* buffer, int count) {
-  if (Mode == fmCreate || Mode == fmRewrite) SetError(Name, 17);
+  if (Mode == fmCreate || Mode == fmRewrite) SetError(Name, MsgReadWriteOnly);
   ssize_t n = sysio::ReadFull(Handle, buffer, static_cast<size_t>(count));
   if (n < 0) SystemError();
   return static_cast<int>(n);
 }
 
 int SFile::SReadAt(char* buffer, int count, long offset) {
-  if (Mode == fmCreate || Mode == fmRewrite) SetError(Name, 17);
+  if (Mode == fmCreate || Mode == fmRewrite) SetError(Name, MsgReadWriteOnly);
   ssize_t n = sysio::PReadFull(Handle, buffer, static_cast<size_t>(count), offset);
   if (n < 0) SystemError();
   return static_cast<int>(n);
 }
 
 void SFile::SWrite(const char* buffer, int count) {
-  if (Mode == fmRead) SetError(Name, 18);
+  if (Mode == fmRead) SetError(Name, MsgWriteReadOnly);
   if (count > 0 && sysio::WriteFull(Handle, buffer, static_cast<size_t>(count)) < 0) SystemError();
 }
 

@@ -103,7 +103,8 @@ TCompactLayout::TCompactLayout(const std::string& name, uint32_t count)
 
 void TCompactLayout::Add(int8_t prefix, const char* data, size_t len) {
   if (len > UseLenRec)
-    SetError(Name + "|( " + std::to_string(len) + ")|" + std::to_string(UseLenRec), 11);
+    SetError(Name + "|( " + std::to_string(len) + ")|" + std::to_string(UseLenRec),
+             MsgRecordTooLong);
   AppendRecord(Body, prefix, EmptyAdr, data, static_cast<uint16_t>(len));
   Pos += kRecHeadSize + len;
 }

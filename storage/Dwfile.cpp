@@ -42,7 +42,7 @@ WFile::WFile(const std::string& name) : Composite(true), Uncaught(std::uncaught_
     Mode = fmUpdate;
   } catch (const ZError& e) {
     // A file the user may only read is opened for reading.
-    if (e.Number != 99 || (errno != EACCES && errno != EROFS && errno != EPERM)) throw;
+    if (e.Number != MsgSystemError || (errno != EACCES && errno != EROFS && errno != EPERM)) throw;
     File = std::make_unique<SFile>(name, fmRead);
     Mode = fmRead;
   }
@@ -228,7 +228,7 @@ uint64_t WFile::ReadLimit() const {
 }
 
 void WFile::ReadHeader(uint64_t pos, int8_t& prefix, uint32_t& link, uint16_t& len) {
-  if (pos + kRecHeadSize > ReadLimit()) SetError(Name + "|" + Num(pos), 10);
+  if (pos + kRecHeadSize > ReadLimit()) SetError(Name + "|" + Num(pos), MsgPastEnd);
   // No record lies in the header or the directory; reading one there would deliver, and an
   // edit would overwrite, the bytes that describe the groups.
   if (Composite && pos < DirEntryAt(Header.Count))
@@ -238,10 +238,10 @@ void WFile::ReadHeader(uint64_t pos, int8_t& prefix, uint32_t& link, uint16_t& l
   prefix = static_cast<int8_t>(h[kRecPrefixAt]);
   link = GetLe32(h + kRecLinkAt);
   len = GetLe16(h + kRecLenAt);
-  if (len == 0) SetError(Name, 9);
-  if (len > UseLenRec) SetError(Name + "|( " + Num(len) + ")|" + Num(UseLenRec), 11);
+  if (len == 0) SetError(Name, MsgEmptyRecord);
+  if (len > UseLenRec) SetError(Name + "|( " + Num(len) + ")|" + Num(UseLenRec), MsgRecordTooLong);
   if (pos + kRecHeadSize + len > ReadLimit())
-    SetError(Name + "|" + Num(pos + kRecHeadSize + len), 10);
+    SetError(Name + "|" + Num(pos + kRecHeadSize + len), MsgPastEnd);
 }
 
 void WFile::CountVisited(uint64_t bytes) {
@@ -281,7 +281,7 @@ unsigned long WFile::WOpen_file(unsigned long group, int& adr) {
 void WFile::WCreat_file(unsigned long group) {
   RequireComposite();
   CheckGroup(group);
-  if (Mode == fmRead) SetError(Name, 18);
+  if (Mode == fmRead) SetError(Name, MsgWriteReadOnly);
   if (NewGroup != EmptyAdr) {
     uint32_t h = NewGroup;
     WClose_file(h);
@@ -410,7 +410,8 @@ bool WFile::WRead(WRec* rec) {
       CurAdr = next;
       continue;
     }
-    if (len > rec->Capacity()) SetError(Name + "|( " + Num(len) + ")|" + Num(rec->Capacity()), 11);
+    if (len > rec->Capacity())
+      SetError(Name + "|( " + Num(len) + ")|" + Num(rec->Capacity()), MsgRecordTooLong);
     ReadExact(pos + kRecHeadSize, rec->Data, len);
     rec->Prefix = prefix;
     rec->Adr = link;
@@ -438,7 +439,7 @@ bool WFile::WRead(unsigned long adr, WRec* rec) {
 }
 
 void WFile::WSeek(unsigned long adr) {
-  if (adr > ReadLimit()) SetError(Name + "|" + Num(adr), 10);
+  if (adr > ReadLimit()) SetError(Name + "|" + Num(adr), MsgPastEnd);
   CurAdr = static_cast<uint32_t>(adr);
   Visited = 0;
 }
@@ -461,7 +462,7 @@ void WFile::AppendRaw(const std::string& bytes) {
 
 void WFile::CheckWriteLength(uint16_t len) {
   // A longer record could never be read back.
-  if (len > UseLenRec) SetError(Name + "|( " + Num(len) + ")|" + Num(UseLenRec), 11);
+  if (len > UseLenRec) SetError(Name + "|( " + Num(len) + ")|" + Num(UseLenRec), MsgRecordTooLong);
 }
 
 void WFile::AppendRecord(int8_t prefix, uint16_t len, const char* data) {
@@ -501,7 +502,7 @@ void WFile::WWrite(const std::string& text) {
   if (!Composite && !IsSimpleOutput())
     SetError("Файл " + Name + " не открыт для записи или дозаписи", 0);
   if (text.size() + 2 > UseLenRec)
-    SetError(Name + "|( " + Num(text.size() + 2) + ")|" + Num(UseLenRec), 11);
+    SetError(Name + "|( " + Num(text.size() + 2) + ")|" + Num(UseLenRec), MsgRecordTooLong);
   std::string data(2, '\0');
   PutLe16(data.data(), static_cast<uint16_t>(text.size()));
   data += text;
@@ -728,7 +729,7 @@ void WFile::WPut(const char* data, int length) {
   entry.append(data, static_cast<size_t>(length));
   if (BlockForm == wbDelim) entry += BlockDelim;
   if (entry.size() > MaxBlockLen)
-    SetError(Name + "|( " + Num(entry.size()) + ")|" + Num(MaxBlockLen), 11);
+    SetError(Name + "|( " + Num(entry.size()) + ")|" + Num(MaxBlockLen), MsgRecordTooLong);
   if (BlockRec->Len + entry.size() > MaxBlockLen) WCommit();
   std::memcpy(BlockRec->Data + BlockRec->Len, entry.data(), entry.size());
   BlockRec->Len = static_cast<uint16_t>(BlockRec->Len + entry.size());
@@ -765,7 +766,7 @@ bool WFile::WGet(std::string& entry) {
   size_t used =
       (BlockForm == wbLength ? 2 : 0) + n + (BlockForm == wbDelim ? BlockDelim.size() : 0);
   if (used > left) // damaged block
-    SetError(Name + "|" + Num(LastAdr + kRecHeadSize + BlockRec->Len), 10);
+    SetError(Name + "|" + Num(LastAdr + kRecHeadSize + BlockRec->Len), MsgPastEnd);
   entry.assign(p + skip, n);
   BlockPos += used;
   return true;
