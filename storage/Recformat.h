@@ -1,6 +1,5 @@
-// The record file format in one place: the file header, the group directory, the record header,
-// the end marker, the length limit, the trailer of a program carrying reference data, and the
-// little-endian helpers that read and write their fields.
+// The record file format in one place: file header, group directory, record header, end marker,
+// length limit, the trailer of a program carrying reference data, and little-endian helpers.
 #pragma once
 #include <cstddef>
 #include <cstdint>
