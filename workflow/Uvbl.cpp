@@ -97,7 +97,6 @@ TfVbl::TfVbl(QWidget* owner, unsigned char typeSub, unsigned char typeBn, bool i
   FList->OnClose = [this] { close(); };
   FList->OnEnableChange = [this](bool on) { kCh->setEnabled(on && !FReadOnly); };
   t.DocRussian = Cfg[CfgDocRussian];
-  if (FList->Info().Projects()) t.SetNumFileScreen(FList->Info().Screen);
 }
 
 TfVbl::~TfVbl() {
@@ -105,6 +104,7 @@ TfVbl::~TfVbl() {
 }
 
 bool TfVbl::FormShow() {
+  if (!FList->LoadScreen()) return false;
   setWindowTitle(ToQString(FList->Caption()));
   ZText1->SetText(1, FList->Heading());
   FLock = std::make_unique<TChangeLock>(GetDirCfg());
@@ -170,12 +170,13 @@ void TfVbl::closeEvent(QCloseEvent* event) {
 }
 
 void OpenObjectList(QWidget* owner, unsigned char typeSub, unsigned char typeBn, bool isRus) {
-  TfVbl w(owner, typeSub, typeBn, isRus);
+  std::unique_ptr<TfVbl> w;
   try {
-    w.FormShow();
+    w = std::make_unique<TfVbl>(owner, typeSub, typeBn, isRus);
+    if (!w->FormShow()) return;
   } catch (const ZError& e) {
     OutErr(e);
     return;
   }
-  w.exec();
+  w->exec();
 }

@@ -88,14 +88,22 @@ std::string TVblList::Heading() const {
                           : "Выделите нужные блоки настройки и нажмите кнопку \"Изменить\"";
 }
 
+bool TVblList::LoadScreen() {
+  // The table reports a screen it cannot read itself and is left without columns.
+  tb.SetNumFileScreen(FInfo.Screen);
+  return tb.DataColumns() > 0;
+}
+
 void TVblList::FormShow(const TProgress& progress) {
   LastNum = -1;
-  if (!FInfo.Projects()) tb.SetNumFileScreen(FInfo.Screen);
+  FLast.clear();
+  tb.SetNumFileScreen(FInfo.Screen);
   // Loading a screen clears the key length: the lines are ordered by object number on either
   // screen, so it is set after the screen.
   tb.SetLenBaseKey(kLineKeyLength);
   FormClose();
-  FileList = new WFile(ListAliasName(FInfo, FIsRus));
+  FileList = nullptr;
+  FileList = FOwnList = new WFile(ListAliasName(FInfo, FIsRus));
   tb.TabOpen(FileList, kListGroupNumber);
   CheckObjects(progress);
 }
@@ -107,10 +115,11 @@ void TVblList::FormClose() noexcept {
     } catch (...) {
     }
   }
-  if (!FileList) return;
-  WFile* f = FileList;
-  FileList = nullptr;
-  delete f;
+  // Only the list file this window opened: FileList may be another's by now.
+  if (!FOwnList) return;
+  if (FileList == FOwnList) FileList = nullptr;
+  delete FOwnList;
+  FOwnList = nullptr;
 }
 
 bool TVblList::tbTabRead(TypeRead type, TZTabIndex* index, WRec* rec) {
@@ -173,6 +182,19 @@ uint8_t TVblList::StateOf(int line) const {
   return static_cast<uint8_t>(tb.GetIndex(line, false)->Flags & 0xFF);
 }
 
+TObjLine TVblList::ReadLine(int i, bool& damaged) {
+  damaged = false;
+  try {
+    return LineAt(i);
+  } catch (const std::exception&) {
+    damaged = true;
+  }
+  TObjLine l;
+  if (static_cast<size_t>(i) < FLast.size()) l = FLast[static_cast<size_t>(i)];
+  l.Adr = tb.GetIndex(i, false)->Adr;
+  return l;
+}
+
 TObjLine TVblList::LineAt(int i) {
   WRec rec;
   tb.ReadRecord(i, &rec, trOther);
@@ -188,11 +210,14 @@ void TVblList::CheckObjects(const TProgress& progress) {
     shown = false;
   std::vector<TObjLine> lines;
   lines.reserve(static_cast<size_t>(tb.LineCount()));
-  FKind.clear();
   for (int i = 0; i < tb.LineCount(); ++i) {
-    lines.push_back(LineAt(i));
-    FKind.push_back(lines.back().Kind);
+    bool damaged = false;
+    lines.push_back(ReadLine(i, damaged));
+    if (damaged) lines.back().File.clear(); // checked as unreadable
   }
+  FKind.clear();
+  for (const TObjLine& l : lines)
+    FKind.push_back(l.Kind);
   CheckObjectLines(FInfo, lines, DocRussianByte(), progress);
   // Lb1..Lb5 by state bit: replaceable, replaced, user-changed, unreadable, missing.
   const uint8_t legendBit[kLegendCount] = {stReplaceable, stReplaced, stUserChanged, stUnreadable,
@@ -204,6 +229,7 @@ void TVblList::CheckObjects(const TProgress& progress) {
     for (int b = 0; b < kLegendCount; ++b)
       if (lines[i].State & legendBit[b]) FLegend[b] = true;
   }
+  if (FLast.empty()) FLast = std::move(lines);
   tb.WorkKey(kKeyRedraw);
 }
 
@@ -212,7 +238,8 @@ TBatchReport TVblList::ChangeMarked(const TProgress& progress) {
   std::vector<int> lineOf;
   for (int i = 0; i < tb.LineCount(); ++i) {
     if (!(tb.GetIndex(i, false)->Flags & kIdxMarked)) continue;
-    lines.push_back(LineAt(i));
+    bool damaged = false; // ChangeObjects reads the record again and reports it failed
+    lines.push_back(ReadLine(i, damaged));
     lineOf.push_back(i);
   }
   std::vector<const TObjLine*> chosen;
