@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -19,7 +20,7 @@
 
 namespace {
 constexpr unsigned short kKeyStartFinish = 45, kKeyUnmarkAll = 46, kKeyAbandon = 795;
-constexpr int kProgressDelayMs = 500;
+constexpr int kProgressDelayMs = 500, kProgressStepMs = 20;
 
 const char* const kLegendText[kLegendCount] = {
     "Черный цвет  - замена расчета П145 возможна",
@@ -41,7 +42,11 @@ public:
     D.setAutoClose(false);
     D.setAutoReset(false);
   }
+  // The dialog and the events are looked at every 20 ms: each look costs more than checking
+  // an object.
   bool Step(size_t done, size_t total) {
+    if (Clock.isValid() && Clock.elapsed() < kProgressStepMs) return !D.wasCanceled();
+    Clock.start();
     D.setMaximum(static_cast<int>(total));
     D.setValue(static_cast<int>(done));
     QCoreApplication::processEvents();
@@ -50,6 +55,7 @@ public:
 
 private:
   QProgressDialog D;
+  QElapsedTimer Clock;
 };
 } // namespace
 

@@ -2,6 +2,9 @@
 // batch change. The per-object check and change are those of the command line (workflow/Objects).
 #include "workflow/Uvbl_list.h"
 
+#include <algorithm>
+#include <numeric>
+
 #include "paths/Dpath.h"
 #include "paths/Rdwr_cfg.h"
 #include "workflow/Ucommon.h"
@@ -196,24 +199,37 @@ TObjLine TVblList::ReadLine(int i, bool& damaged) {
 }
 
 TObjLine TVblList::LineAt(int i) {
-  WRec rec;
-  tb.ReadRecord(i, &rec, trOther);
+  tb.ReadRecord(i, &FRec, trOther);
   TZTabIndex* e = tb.GetIndex(i, false);
-  TObjLine l = ObjectLineOf(FInfo, FFields, &rec, DocRussianByte());
+  TObjLine l = ObjectLineOf(FInfo, FFields, &FRec, DocRussianByte());
   l.Adr = e->Adr;
   l.Hidden = (e->Flags & kIdxHidden) != 0;
   return l;
 }
 
+std::vector<int> TVblList::LinesInFileOrder() {
+  // The table orders its lines by object number; read in that order, every list record would
+  // cost the list file a jump.
+  std::vector<int> order(static_cast<size_t>(tb.LineCount()));
+  std::iota(order.begin(), order.end(), 0);
+  std::vector<uint32_t> adr(order.size());
+  for (int i : order)
+    adr[static_cast<size_t>(i)] = tb.GetIndex(i, false)->Adr;
+  std::sort(order.begin(), order.end(), [&](int a, int b) {
+    return adr[static_cast<size_t>(a)] < adr[static_cast<size_t>(b)];
+  });
+  return order;
+}
+
 void TVblList::CheckObjects(const TProgress& progress) {
   for (bool& shown : FLegend)
     shown = false;
-  std::vector<TObjLine> lines;
-  lines.reserve(static_cast<size_t>(tb.LineCount()));
-  for (int i = 0; i < tb.LineCount(); ++i) {
+  std::vector<TObjLine> lines(static_cast<size_t>(tb.LineCount()));
+  for (int i : LinesInFileOrder()) {
     bool damaged = false;
-    lines.push_back(ReadLine(i, damaged));
-    if (damaged) lines.back().File.clear(); // checked as unreadable
+    TObjLine& l = lines[static_cast<size_t>(i)];
+    l = ReadLine(i, damaged);
+    if (damaged) l.File.clear(); // checked as unreadable
   }
   FKind.clear();
   for (const TObjLine& l : lines)

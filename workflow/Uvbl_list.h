@@ -71,6 +71,8 @@ private:
   TObjLine LineAt(int i);
   // LineAt; a list record that cannot be read gives the line as the first check saw it.
   TObjLine ReadLine(int i, bool& damaged);
+  // The line numbers ordered by their records' addresses in the list file.
+  std::vector<int> LinesInFileOrder();
   void EnableChange(bool on);
 
   TZTable& tb;
@@ -79,6 +81,7 @@ private:
   TListFields FFields;         // the leading fields of a list record
   std::vector<int8_t> FKind;   // construction kind per line, from the last check pass
   std::vector<TObjLine> FLast; // the lines as the first check pass read them
+  WRec FRec;                   // the line read by LineAt
   WFile* FOwnList = nullptr;   // the list file FormShow opened (FileList while shown)
   bool FLegend[kLegendCount] = {};
 };
