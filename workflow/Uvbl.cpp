@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -65,6 +66,9 @@ TfVbl::TfVbl(QWidget* owner, unsigned char typeSub, unsigned char typeBn, bool i
   resize(900, 600);
   auto* v = new QVBoxLayout(this);
   ZText1 = new TZText(this);
+  ZText1->SetAlign(alTop);
+  // The heading is one line; in a layout the label cannot size itself.
+  ZText1->setFixedHeight(QFontMetrics(ToQFont(ZText1->Font(1))).height() + 4);
   v->addWidget(ZText1);
   Pt = new QWidget(this);
   auto* pl = new QVBoxLayout(Pt);

@@ -40,7 +40,6 @@ protected:
     if (!Session) Start();
     Cfg[CfgDocRussian] = 1;
     auto w = std::make_unique<TfVbl>(nullptr, typeSub, typeBn, true);
-    w->resize(900, 900);
     w->FormShow();
     w->show();
     return w;
