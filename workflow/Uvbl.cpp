@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -19,7 +21,7 @@
 
 namespace {
 constexpr unsigned short kKeyStartFinish = 45, kKeyUnmarkAll = 46, kKeyAbandon = 795;
-constexpr int kProgressDelayMs = 500;
+constexpr int kProgressDelayMs = 500, kProgressStepMs = 20;
 
 const char* const kLegendText[kLegendCount] = {
     "Черный цвет  - замена расчета П145 возможна",
@@ -41,7 +43,11 @@ public:
     D.setAutoClose(false);
     D.setAutoReset(false);
   }
+  // The dialog and the events are looked at every 20 ms: each look costs more than checking
+  // an object.
   bool Step(size_t done, size_t total) {
+    if (Clock.isValid() && Clock.elapsed() < kProgressStepMs) return !D.wasCanceled();
+    Clock.start();
     D.setMaximum(static_cast<int>(total));
     D.setValue(static_cast<int>(done));
     QCoreApplication::processEvents();
@@ -50,6 +56,7 @@ public:
 
 private:
   QProgressDialog D;
+  QElapsedTimer Clock;
 };
 } // namespace
 
@@ -59,6 +66,9 @@ TfVbl::TfVbl(QWidget* owner, unsigned char typeSub, unsigned char typeBn, bool i
   resize(900, 600);
   auto* v = new QVBoxLayout(this);
   ZText1 = new TZText(this);
+  ZText1->SetAlign(alTop);
+  // The heading is one line; in a layout the label cannot size itself.
+  ZText1->setFixedHeight(QFontMetrics(ToQFont(ZText1->Font(1))).height() + 4);
   v->addWidget(ZText1);
   Pt = new QWidget(this);
   auto* pl = new QVBoxLayout(Pt);
@@ -97,7 +107,6 @@ TfVbl::TfVbl(QWidget* owner, unsigned char typeSub, unsigned char typeBn, bool i
   FList->OnClose = [this] { close(); };
   FList->OnEnableChange = [this](bool on) { kCh->setEnabled(on && !FReadOnly); };
   t.DocRussian = Cfg[CfgDocRussian];
-  if (FList->Info().Projects()) t.SetNumFileScreen(FList->Info().Screen);
 }
 
 TfVbl::~TfVbl() {
@@ -105,6 +114,7 @@ TfVbl::~TfVbl() {
 }
 
 bool TfVbl::FormShow() {
+  if (!FList->LoadScreen()) return false;
   setWindowTitle(ToQString(FList->Caption()));
   ZText1->SetText(1, FList->Heading());
   FLock = std::make_unique<TChangeLock>(GetDirCfg());
@@ -170,12 +180,13 @@ void TfVbl::closeEvent(QCloseEvent* event) {
 }
 
 void OpenObjectList(QWidget* owner, unsigned char typeSub, unsigned char typeBn, bool isRus) {
-  TfVbl w(owner, typeSub, typeBn, isRus);
+  std::unique_ptr<TfVbl> w;
   try {
-    w.FormShow();
+    w = std::make_unique<TfVbl>(owner, typeSub, typeBn, isRus);
+    if (!w->FormShow()) return;
   } catch (const ZError& e) {
     OutErr(e);
     return;
   }
-  w.exec();
+  w->exec();
 }

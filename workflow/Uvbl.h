@@ -27,7 +27,8 @@ public:
   QPushButton* kEx;
 
   TVblList& List() { return *FList; }
-  // Shows the window's state after FormShow (the check pass); false when the list failed.
+  // The screen, the suite lock, the list and its check pass; false when the screen cannot be
+  // read (reported). Errors of the list file are raised as ZError.
   bool FormShow();
   void kChClick();
   void Button1Click();

@@ -2,6 +2,9 @@
 // batch change. The per-object check and change are those of the command line (workflow/Objects).
 #include "workflow/Uvbl_list.h"
 
+#include <algorithm>
+#include <numeric>
+
 #include "paths/Dpath.h"
 #include "paths/Rdwr_cfg.h"
 #include "workflow/Ucommon.h"
@@ -88,14 +91,22 @@ std::string TVblList::Heading() const {
                           : "Выделите нужные блоки настройки и нажмите кнопку \"Изменить\"";
 }
 
+bool TVblList::LoadScreen() {
+  // The table reports a screen it cannot read itself and is left without columns.
+  tb.SetNumFileScreen(FInfo.Screen);
+  return tb.DataColumns() > 0;
+}
+
 void TVblList::FormShow(const TProgress& progress) {
   LastNum = -1;
-  if (!FInfo.Projects()) tb.SetNumFileScreen(FInfo.Screen);
+  FLast.clear();
+  tb.SetNumFileScreen(FInfo.Screen);
   // Loading a screen clears the key length: the lines are ordered by object number on either
   // screen, so it is set after the screen.
   tb.SetLenBaseKey(kLineKeyLength);
   FormClose();
-  FileList = new WFile(ListAliasName(FInfo, FIsRus));
+  FileList = nullptr;
+  FileList = FOwnList = new WFile(ListAliasName(FInfo, FIsRus));
   tb.TabOpen(FileList, kListGroupNumber);
   CheckObjects(progress);
 }
@@ -107,10 +118,11 @@ void TVblList::FormClose() noexcept {
     } catch (...) {
     }
   }
-  if (!FileList) return;
-  WFile* f = FileList;
-  FileList = nullptr;
-  delete f;
+  // Only the list file this window opened: FileList may be another's by now.
+  if (!FOwnList) return;
+  if (FileList == FOwnList) FileList = nullptr;
+  delete FOwnList;
+  FOwnList = nullptr;
 }
 
 bool TVblList::tbTabRead(TypeRead type, TZTabIndex* index, WRec* rec) {
@@ -173,26 +185,55 @@ uint8_t TVblList::StateOf(int line) const {
   return static_cast<uint8_t>(tb.GetIndex(line, false)->Flags & 0xFF);
 }
 
+TObjLine TVblList::ReadLine(int i, bool& damaged) {
+  damaged = false;
+  try {
+    return LineAt(i);
+  } catch (const std::exception&) {
+    damaged = true;
+  }
+  TObjLine l;
+  if (static_cast<size_t>(i) < FLast.size()) l = FLast[static_cast<size_t>(i)];
+  l.Adr = tb.GetIndex(i, false)->Adr;
+  return l;
+}
+
 TObjLine TVblList::LineAt(int i) {
-  WRec rec;
-  tb.ReadRecord(i, &rec, trOther);
+  tb.ReadRecord(i, &FRec, trOther);
   TZTabIndex* e = tb.GetIndex(i, false);
-  TObjLine l = ObjectLineOf(FInfo, FFields, &rec, DocRussianByte());
+  TObjLine l = ObjectLineOf(FInfo, FFields, &FRec, DocRussianByte());
   l.Adr = e->Adr;
   l.Hidden = (e->Flags & kIdxHidden) != 0;
   return l;
 }
 
+std::vector<int> TVblList::LinesInFileOrder() {
+  // The table orders its lines by object number; read in that order, every list record would
+  // cost the list file a jump.
+  std::vector<int> order(static_cast<size_t>(tb.LineCount()));
+  std::iota(order.begin(), order.end(), 0);
+  std::vector<uint32_t> adr(order.size());
+  for (int i : order)
+    adr[static_cast<size_t>(i)] = tb.GetIndex(i, false)->Adr;
+  std::sort(order.begin(), order.end(), [&](int a, int b) {
+    return adr[static_cast<size_t>(a)] < adr[static_cast<size_t>(b)];
+  });
+  return order;
+}
+
 void TVblList::CheckObjects(const TProgress& progress) {
   for (bool& shown : FLegend)
     shown = false;
-  std::vector<TObjLine> lines;
-  lines.reserve(static_cast<size_t>(tb.LineCount()));
-  FKind.clear();
-  for (int i = 0; i < tb.LineCount(); ++i) {
-    lines.push_back(LineAt(i));
-    FKind.push_back(lines.back().Kind);
+  std::vector<TObjLine> lines(static_cast<size_t>(tb.LineCount()));
+  for (int i : LinesInFileOrder()) {
+    bool damaged = false;
+    TObjLine& l = lines[static_cast<size_t>(i)];
+    l = ReadLine(i, damaged);
+    if (damaged) l.File.clear(); // checked as unreadable
   }
+  FKind.clear();
+  for (const TObjLine& l : lines)
+    FKind.push_back(l.Kind);
   CheckObjectLines(FInfo, lines, DocRussianByte(), progress);
   // Lb1..Lb5 by state bit: replaceable, replaced, user-changed, unreadable, missing.
   const uint8_t legendBit[kLegendCount] = {stReplaceable, stReplaced, stUserChanged, stUnreadable,
@@ -204,6 +245,7 @@ void TVblList::CheckObjects(const TProgress& progress) {
     for (int b = 0; b < kLegendCount; ++b)
       if (lines[i].State & legendBit[b]) FLegend[b] = true;
   }
+  if (FLast.empty()) FLast = std::move(lines);
   tb.WorkKey(kKeyRedraw);
 }
 
@@ -212,7 +254,8 @@ TBatchReport TVblList::ChangeMarked(const TProgress& progress) {
   std::vector<int> lineOf;
   for (int i = 0; i < tb.LineCount(); ++i) {
     if (!(tb.GetIndex(i, false)->Flags & kIdxMarked)) continue;
-    lines.push_back(LineAt(i));
+    bool damaged = false; // ChangeObjects reads the record again and reports it failed
+    lines.push_back(ReadLine(i, damaged));
     lineOf.push_back(i);
   }
   std::vector<const TObjLine*> chosen;

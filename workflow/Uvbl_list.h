@@ -41,6 +41,8 @@ public:
   // The window's caption and the first line of its heading, by the objects listed.
   std::string Caption() const;
   std::string Heading() const;
+  // Loads the list's screen; false when it cannot be read (the table has said why).
+  bool LoadScreen();
   // Opens the list file and the table on it, then checks every object.
   void FormShow(const TProgress& progress = {});
   void FormClose() noexcept;
@@ -67,12 +69,19 @@ private:
   int tbTabOnOutRk(int col, int row, std::string& buffer, TCanvas* can);
   bool tbTabOnStartEndSelect(etpslSelect status);
   TObjLine LineAt(int i);
+  // LineAt; a list record that cannot be read gives the line as the first check saw it.
+  TObjLine ReadLine(int i, bool& damaged);
+  // The line numbers ordered by their records' addresses in the list file.
+  std::vector<int> LinesInFileOrder();
   void EnableChange(bool on);
 
   TZTable& tb;
   TListInfo FInfo;
   bool FIsRus;
-  TListFields FFields;       // the leading fields of a list record
-  std::vector<int8_t> FKind; // construction kind per line, from the last check pass
+  TListFields FFields;         // the leading fields of a list record
+  std::vector<int8_t> FKind;   // construction kind per line, from the last check pass
+  std::vector<TObjLine> FLast; // the lines as the first check pass read them
+  WRec FRec;                   // the line read by LineAt
+  WFile* FOwnList = nullptr;   // the list file FormShow opened (FileList while shown)
   bool FLegend[kLegendCount] = {};
 };

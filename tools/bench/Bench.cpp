@@ -260,6 +260,7 @@ std::string PrepareDir(const TBenchOptions& o) {
 
 struct TResults {
   std::vector<TRow> Rows;
+  double WindowRatio = 0; // 0: not measured
   double CheckRatio = 0, ChangeRatio = 0, ListSeconds = 0;
   double ColdRatio = 0, ColdGain = 0; // 0: the cold rows were not measured
   long CheckCalls = 0;
@@ -306,6 +307,20 @@ void MeasureCheck(const TBenchOptions& o, const TListInfo& info, const std::vect
   double per = static_cast<double>(std::max<size_t>(1, lines.size()));
   res.CheckCalls = static_cast<long>(count.Io.Total() / per + 0.5);
   res.Notes.push_back("io calls per checked object: " + Breakdown(count.Io, per));
+}
+
+void MeasureWindow(const TBenchOptions& o, TResults& res) {
+#ifdef RAVINEL_BENCH_WINDOW
+  TWindowOpenTimes t = MeasureWindowOpen(o.Reps);
+  double n = static_cast<double>(t.Lines);
+  res.Rows.push_back({"check of the list (baseline)", t.Check, n});
+  res.Rows.push_back({"window open 5000", t.Window, n});
+  res.WindowRatio = Median(t.Window) / Median(t.Check);
+  if (t.Lines != 5000) res.Notes.push_back("window open: " + std::to_string(t.Lines) + " lines");
+#else
+  (void)o;
+  (void)res;
+#endif
 }
 
 // Empties the page cache; false when this process may not.
@@ -515,6 +530,7 @@ int RunBench(const TBenchOptions& o) {
     try {
       std::vector<TObjLine> lines = LoadObjectLines(info, 1);
       MeasureCheck(o, info, lines, res);
+      MeasureWindow(o, res);
       if (o.Cold) MeasureCold(o, info, lines, res);
       if (o.ListRecords > 0) MeasureList(o, info, res);
       if (o.Changes > 0) MeasureChange(o, info, lines, dir, res);
@@ -544,5 +560,6 @@ int RunBench(const TBenchOptions& o) {
     std::printf("ratio check cold without/with read-ahead: %.2f\n", res.ColdGain);
   }
   PrintTableKeysBench(100000, 200);
+  if (res.WindowRatio > 0) std::printf("ratio window open/check 5000: %.2f\n", res.WindowRatio);
   return 0;
 }

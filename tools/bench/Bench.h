@@ -2,6 +2,7 @@
 // the baselines it times them against.
 #pragma once
 #include <string>
+#include <vector>
 
 struct TBenchOptions {
   int Projects = 5000;      // projects of the generated suite
@@ -21,3 +22,11 @@ int RunBench(const TBenchOptions& options);
 
 // Keys of the table control on a list of `lines` lines: the closing ratio and marking time.
 void PrintTableKeysBench(int lines, int reps);
+
+// The list window opening the generated list offscreen against the check of that list without
+// windows, alternately `reps` times (built with the windows only).
+struct TWindowOpenTimes {
+  std::vector<double> Window, Check;
+  size_t Lines = 0;
+};
+TWindowOpenTimes MeasureWindowOpen(int reps);

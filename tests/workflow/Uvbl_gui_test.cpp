@@ -1,0 +1,349 @@
+// The object list window on the demo suite: line colours, the selection filter, the batch change
+// and its final message, Esc, a suite locked by another process, and bad input.
+#include <gtest/gtest.h>
+
+#include <QMessageBox>
+#include <QTest>
+#include <cstring>
+#include <filesystem>
+#include <map>
+
+#include "base/QtText.h"
+#include "paths/Dpath.h"
+#include "paths/Rdwr_cfg.h"
+#include "storage/Dsfile.h"
+#include "tests/support/LockHolder.h"
+#include "tests/support_gui/Guisupport.h"
+#include "tests/workflow/WorkflowFixture.h"
+#include "workflow/Uvbl.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+using TFiles = std::map<std::string, std::string>;
+
+bool IsOld(TDemoCase c) {
+  return c != TDemoCase::New && c != TDemoCase::UserChanged && c != TDemoCase::Damaged &&
+         c != TDemoCase::Missing;
+}
+
+// What the window's cell event left on the canvas when a line was drawn.
+struct TPainted {
+  std::map<int, TColor> Color;
+  std::map<int, std::string> Kind; // column 1 of a project list
+};
+
+class VblWindow : public TSuiteFixture {
+protected:
+  // Opens the list window with Russian documents and shows it.
+  std::unique_ptr<TfVbl> Open(uint8_t typeSub, uint8_t typeBn = 0) {
+    if (!Session) Start();
+    Cfg[CfgDocRussian] = 1;
+    auto w = std::make_unique<TfVbl>(nullptr, typeSub, typeBn, true);
+    w->FormShow();
+    w->show();
+    return w;
+  }
+  // A 32-bit word of a line's list record.
+  static uint32_t Word(TfVbl& w, int line, int offset) {
+    WRec rec;
+    w.tb->Table().ReadRecord(line, &rec, trOther);
+    uint32_t v;
+    std::memcpy(&v, rec.Data + offset, 4);
+    return v;
+  }
+  // The demo case and construction kind of a line, from its object number.
+  static TDemoCase CaseAt(TfVbl& w, int line, int* kind = nullptr) {
+    uint32_t number = Word(w, line, 0);
+    for (int i = 0; i < 10; ++i) {
+      bool blocks = !w.List().Info().Projects();
+      uint32_t n = DemoObjectNumber(i) + (blocks ? 100u * w.List().Info().TypeBn : 0);
+      if (n != number) continue;
+      if (kind) *kind = (i + w.List().Info().TypeSub) % 4;
+      return blocks ? DemoBlockCase(i) : DemoProjectCase(i);
+    }
+    ADD_FAILURE() << "no demo object " << number;
+    return TDemoCase::Missing;
+  }
+  static bool Marked(TfVbl& w, int line) {
+    return (w.tb->Table().GetIndex(line, false)->Flags & kIdxMarked) != 0;
+  }
+  // Marks lines first..last with the selection button and the arrow keys.
+  static void Select(TfVbl& w, int first, int last) {
+    QTest::keyClick(w.tb, Qt::Key_PageUp, Qt::ControlModifier);
+    for (int i = 0; i < first; ++i)
+      QTest::keyClick(w.tb, Qt::Key_Down);
+    w.Button1->click();
+    for (int i = first; i < last; ++i)
+      QTest::keyClick(w.tb, Qt::Key_Down);
+    w.Button1->click();
+  }
+  // Records the colour and column 1 of every line the window paints.
+  static TPainted Paint(TfVbl& w) {
+    TPainted p;
+    TZTable& t = w.tb->Table();
+    auto inner = t.TabOnOutRk;
+    t.TabOnOutRk = [&p, inner](TZTable* s, int col, int row, std::string& buf, TypeField& tf,
+                               TypeOut& to, TListFields* lf, TZCell* c, int h, TRect r,
+                               TCanvas* can, int& ks, uint8_t& hor) {
+      int rc = inner(s, col, row, buf, tf, to, lf, c, h, r, can, ks, hor);
+      p.Color[row] = can->Font().Color;
+      if (col == 1) p.Kind[row] = buf;
+      return rc;
+    };
+    w.tb->grab();
+    t.TabOnOutRk = inner;
+    return p;
+  }
+  // Every file of the suite but the program's own (reference copy, work file, lock).
+  TFiles Files() {
+    TFiles out;
+    for (const auto& e : fs::recursive_directory_iterator(Root)) {
+      std::string rel = fs::relative(e.path(), Root).string();
+      if (!e.is_regular_file() || rel.rfind("RAB/", 0) == 0 || rel == "oldnew145.bn" ||
+          rel == "CFG/ravinel.lock")
+        continue;
+      out[rel] = ReadAll(e.path().string());
+    }
+    return out;
+  }
+  std::string ObjectPath(TfVbl& w, int line) {
+    WRec rec;
+    w.tb->Table().ReadRecord(line, &rec, trOther);
+    TObjLine l = ObjectLineOf(w.List().Info(), ListLineFields(w.List().Info()), &rec, 1);
+    return GetRealName(l.File);
+  }
+  void TearDown() override {
+    Cfg[CfgDocRussian] = 1;
+    TSuiteFixture::TearDown();
+  }
+};
+
+} // namespace
+
+TEST_F(VblWindow, EachLineIsColouredByItsStateAndShowsItsKind) {
+  std::unique_ptr<TfVbl> w = Open(1);
+  TZTable& t = w->tb->Table();
+  ASSERT_EQ(t.LineCount(), 10);
+  TPainted p = Paint(*w);
+  ASSERT_EQ(p.Color.size(), 10u) << "every line is drawn";
+  const std::map<TDemoCase, TColor> colour = {{TDemoCase::Missing, kColorMissing},
+                                              {TDemoCase::New, kColorReplaced},
+                                              {TDemoCase::Damaged, kColorUnreadable},
+                                              {TDemoCase::UserChanged, kColorUserChanged}};
+  const char* letters[] = {"", "П", "Р", "Ж"};
+  for (int i = 0; i < 10; ++i) {
+    int kind = 0;
+    TDemoCase c = CaseAt(*w, i, &kind);
+    if (IsOld(c)) {
+      for (const auto& [notThis, stateColour] : colour)
+        EXPECT_NE(p.Color[i], stateColour) << "line " << i;
+    } else {
+      EXPECT_EQ(p.Color[i], colour.at(c)) << "line " << i;
+    }
+    EXPECT_EQ(p.Kind[i], letters[kind]) << "line " << i;
+  }
+  for (int i = 0; i < kLegendCount; ++i)
+    EXPECT_TRUE(w->Lb[i]->isVisible()) << "legend " << i;
+  SaveShot(w.get(), "list-window");
+}
+
+TEST_F(VblWindow, FinishedSelectionKeepsOnlyReplaceableLines) {
+  std::unique_ptr<TfVbl> w = Open(1);
+  int lines = w->tb->Table().LineCount();
+  // The smallest range of lines that holds states 1, 2, 4 and 8, and one without state 2.
+  int first = -1, last = -1, noOld = -1;
+  for (int i = 0; i < lines; ++i) {
+    TDemoCase c = CaseAt(*w, i);
+    if (c == TDemoCase::UserChanged || c == TDemoCase::Missing || c == TDemoCase::New) {
+      if (first < 0) first = i;
+      last = i;
+    }
+    if (i > 0 && !IsOld(c) && !IsOld(CaseAt(*w, i - 1))) noOld = i;
+  }
+  ASSERT_TRUE(first >= 0 && last > first && noOld > 0);
+  EXPECT_FALSE(w->kCh->isEnabled());
+  Select(*w, first, last);
+  int kept = 0;
+  for (int i = 0; i < lines; ++i) {
+    bool inRange = i >= first && i <= last;
+    EXPECT_EQ(Marked(*w, i), inRange && IsOld(CaseAt(*w, i))) << "line " << i;
+    kept += Marked(*w, i);
+  }
+  EXPECT_GT(kept, 0);
+  EXPECT_EQ(w->tb->Table().MarkedCount(), kept);
+  EXPECT_TRUE(w->kCh->isEnabled());
+  w->kRes->click();
+  EXPECT_FALSE(w->kCh->isEnabled());
+  Select(*w, noOld - 1, noOld);
+  EXPECT_EQ(w->tb->Table().MarkedCount(), 0);
+  EXPECT_FALSE(w->kCh->isEnabled());
+}
+
+TEST_F(VblWindow, ChangeTurnsLinesGreenAndReportsTheFailedObjectWithItsProtocol) {
+  std::unique_ptr<TfVbl> w = Open(1);
+  int lines = w->tb->Table().LineCount();
+  Select(*w, 0, lines - 1);
+  ASSERT_TRUE(w->kCh->isEnabled());
+  Shown shown;
+  w->kCh->click();
+  ASSERT_EQ(shown.All.size(), 1u);
+  const TMsgRequest& m = shown.All[0];
+  EXPECT_NE(m.Text.find("Обработка выделенных файлов закончена"), std::string::npos) << m.Text;
+  EXPECT_NE(m.Text.find("Изменено объектов: 5, с ошибками: 1"), std::string::npos) << m.Text;
+  ASSERT_TRUE(m.Log);
+  ASSERT_TRUE(fs::exists(m.ErrLog)) << m.ErrLog;
+  EXPECT_NE(ReadAll(m.ErrLog).find("Объект 18,"), std::string::npos) << "the failed object";
+  TPainted p = Paint(*w);
+  for (int i = 0; i < lines; ++i) {
+    TDemoCase c = CaseAt(*w, i);
+    // The object whose information record is refused keeps its new calculation and flags.
+    bool changed = IsOld(c);
+    EXPECT_EQ((Word(*w, i, 5) & kChangedFlags) == kChangedFlags, changed) << i;
+    if (changed || c == TDemoCase::New) {
+      EXPECT_EQ(p.Color[i], kColorReplaced) << "line " << i;
+    }
+    EXPECT_FALSE(Marked(*w, i));
+  }
+  EXPECT_EQ(w->tb->Table().MarkedCount(), 0);
+  EXPECT_FALSE(w->kCh->isEnabled());
+}
+
+TEST_F(VblWindow, BlocksChangeWithoutTouchingTheListAndEscCloses) {
+  std::unique_ptr<TfVbl> w = Open(5, 2);
+  std::string list = ReadAll(Root + "/LBN/AdmBn.rus");
+  Select(*w, 0, w->tb->Table().LineCount() - 1);
+  QString said;
+  WhenModal([&](QWidget* box) {
+    said = static_cast<QMessageBox*>(box)->text();
+    static_cast<QMessageBox*>(box)->accept();
+  });
+  w->kCh->click();
+  EXPECT_TRUE(said.startsWith(ToQString("Обработка выделенных файлов закончена")));
+  EXPECT_TRUE(said.contains(ToQString("Изменено объектов: 2"))) << said.toStdString();
+  EXPECT_EQ(ReadAll(Root + "/LBN/AdmBn.rus"), list);
+  TPainted p = Paint(*w);
+  for (int i = 0; i < w->tb->Table().LineCount(); ++i)
+    if (IsOld(CaseAt(*w, i))) {
+      EXPECT_EQ(p.Color[i], kColorReplaced) << "line " << i;
+    }
+  ASSERT_TRUE(w->isVisible());
+  QTest::keyClick(w->tb, Qt::Key_Escape);
+  EXPECT_FALSE(w->isVisible());
+}
+
+TEST_F(VblWindow, ListOfASuiteLockedByAnotherProcessIsReadOnly) {
+  Start();
+  TLockHolder other(GetDirCfg());
+  ASSERT_TRUE(other.Acquired());
+  TFiles before = Files();
+  {
+    Shown shown;
+    std::unique_ptr<TfVbl> w = Open(1);
+    ASSERT_EQ(shown.All.size(), 1u);
+    EXPECT_EQ(shown.All[0].Mode, TMsgMode::Error);
+    EXPECT_NE(shown.All[0].Text.find("pid=" + std::to_string(other.Pid())), std::string::npos)
+        << shown.All[0].Text;
+    EXPECT_TRUE(w->ReadOnly());
+    EXPECT_EQ(TPainted(Paint(*w)).Color.size(), 10u) << "the list is shown and checked";
+    Select(*w, 0, w->tb->Table().LineCount() - 1);
+    EXPECT_GT(w->tb->Table().MarkedCount(), 0);
+    EXPECT_FALSE(w->kCh->isEnabled());
+    w->kChClick();
+    EXPECT_EQ(shown.All.size(), 1u);
+  }
+  EXPECT_EQ(Files(), before);
+  EXPECT_EQ(other.End(), 0);
+  Shown none;
+  EXPECT_FALSE(Open(1)->ReadOnly());
+  EXPECT_TRUE(none.All.empty());
+}
+
+TEST_F(VblWindow, BadListsAreReportedAndTheProgramGoesOn) {
+  Start();
+  fs::remove(Root + "/LSS/AdmSs.rus");
+  WriteAll(Root + "/LDC/AdmDc.rus", "not a record file at all");
+  TFiles before = Files();
+  for (uint8_t typeSub : {1, 2}) {
+    Shown shown;
+    OpenObjectList(nullptr, typeSub, 0, true);
+    ASSERT_EQ(shown.All.size(), 1u) << int(typeSub);
+    EXPECT_EQ(shown.All[0].Mode, TMsgMode::Error);
+  }
+  EXPECT_EQ(Files(), before);
+  // A later list opens and may be changed: the failed ones left no lock and no open file.
+  Shown none;
+  std::unique_ptr<TfVbl> w = Open(3);
+  EXPECT_FALSE(w->ReadOnly());
+  EXPECT_GT(w->tb->Table().LineCount(), 0);
+  EXPECT_TRUE(none.All.empty());
+}
+
+TEST_F(VblWindow, DamagedScreenIsReportedAndNoListOpens) {
+  uint32_t adr = 0;
+  {
+    WFile boib(Root + "/CFG/Boib.sfr");
+    WRec rec;
+    boib.WOpen_file(222);
+    ASSERT_TRUE(boib.WRead(&rec));
+    adr = boib.LastAdr;
+  }
+  {
+    SFile raw(Root + "/CFG/Boib.sfr", fmUpdate);
+    raw.Seek(adr + 5);
+    raw.SWrite("\xFF\xFF", 2); // a record longer than any buffer
+  }
+  Start();
+  TFiles before = Files();
+  {
+    Shown shown;
+    OpenObjectList(nullptr, 1, 0, true);
+    ASSERT_GE(shown.All.size(), 1u);
+    EXPECT_EQ(shown.All[0].Mode, TMsgMode::Error);
+  }
+  EXPECT_EQ(Files(), before);
+  Shown none;
+  EXPECT_GT(Open(5, 0)->tb->Table().LineCount(), 0) << "screen 210 is intact";
+}
+
+TEST_F(VblWindow, UnreadableObjectAndShortListRecordSpoilOnlyTheirLine) {
+  // The list record of project 5 cut short behind its flag word; project 12's file is garbage.
+  {
+    WFile list(Root + "/LSS/AdmSs.rus");
+    std::vector<std::string> recs;
+    WRec rec;
+    list.WOpen_file(1);
+    while (list.WRead(&rec))
+      recs.emplace_back(rec.Data, rec.Len);
+    list.WCreat_file(1);
+    for (std::string& r : recs) {
+      if (r.compare(0, 4, std::string("\x05\0\0\0", 4)) == 0) r.resize(9);
+      list.WWrite(0, static_cast<unsigned short>(r.size()), r.data());
+    }
+    list.WClose_file(1);
+  }
+  std::unique_ptr<TfVbl> w = Open(1);
+  int lines = w->tb->Table().LineCount(), cut = -1, bad = -1;
+  for (int i = 0; i < lines; ++i) {
+    if (Word(*w, i, 0) == 5) cut = i;
+    if (Word(*w, i, 0) == 12) bad = i;
+  }
+  ASSERT_TRUE(cut >= 0 && bad >= 0);
+  std::string badFile = ObjectPath(*w, bad);
+  WriteAll(badFile, "garbage");
+  w.reset();
+  w = Open(1);
+  EXPECT_EQ(Paint(*w).Color[bad], kColorUnreadable);
+  Select(*w, 0, lines - 1);
+  EXPECT_FALSE(Marked(*w, bad));
+  std::string cutFile = ObjectPath(*w, cut), cutBytes = ReadAll(cutFile);
+  Shown shown;
+  w->kChClick();
+  ASSERT_EQ(shown.All.size(), 1u);
+  EXPECT_NE(shown.All[0].Text.find("Изменено объектов: 3, с ошибками: 2"), std::string::npos)
+      << shown.All[0].Text;
+  EXPECT_NE(ReadAll(shown.All[0].ErrLog).find("Объект 5,"), std::string::npos);
+  EXPECT_EQ(ReadAll(cutFile), cutBytes) << "its object is left as it was";
+  EXPECT_EQ(ReadAll(badFile), "garbage");
+  EXPECT_EQ(w->tb->Table().MarkedCount(), 0);
+}
