@@ -605,6 +605,7 @@ private:
   void InnerRects(const int* Bounds, int& lastLeft, int& lastBottom);
   void FindFirstDataCell(const int* Bounds, int lastLeft, int lastBottom);
   void BuildHeadLevels();
+  void StretchToControl();
 };
 
 // The standard TabRead of an owner serving a plain record file: type 0 reads the next record

@@ -578,8 +578,10 @@ void TZTable::ReCalcHeight() {
   PlaceScrollBar();
 }
 
+// Before a list is open the template follows the size too: a widget gets its final size from
+// its layout only after its screen was read.
 void TZTable::WMSize() {
-  if (!FIsOpen || FCells.empty() || !FLayoutReady) return;
+  if (FCells.empty() || FDataColumns <= 0 || (FIsOpen && !FLayoutReady)) return;
   int w = FHost->Width(), h = FHost->Height();
   bool changed = false;
   if (h > 0 && h != FSavedHeight) {
@@ -591,7 +593,7 @@ void TZTable::WMSize() {
     FDesignWidth = w;
     changed = true;
   }
-  if (!changed) return;
+  if (!changed || !FIsOpen) return;
   ResetHeights();
   KeepCurrentVisible();
 }

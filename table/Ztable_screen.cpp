@@ -377,6 +377,17 @@ void TZTable::BuildHeadLevels() {
   FLayoutReady = !FHeadLevels.empty();
 }
 
+// The template reaches down to the control's bottom and its columns share the control's width.
+// A control that has no size yet keeps the described layout; its first resize adapts it.
+void TZTable::StretchToControl() {
+  if (FHost->DesignMode() || FFirstDataCell >= static_cast<int>(FCells.size())) return;
+  if (FHost->Height() > 0) ChangeHeight();
+  int width = FHost->Width();
+  if (width <= 0) return;
+  ChangeWidth(width - FDesignWidth);
+  FDesignWidth = width;
+}
+
 void TZTable::PostCell(int* Bounds) {
   if (FCells.empty()) return;
   AnalysRound(Bounds);
@@ -385,9 +396,12 @@ void TZTable::PostCell(int* Bounds) {
   InnerRects(Bounds, lastLeft, lastBottom);
   FindFirstDataCell(Bounds, lastLeft, lastBottom);
   FDesignWidth = Bounds[2];
+  StretchToControl();
   for (auto& c : FCells)
     c->BaseRect = c->CellRect;
-  if (FFirstDataCell > 0) BuildHeadLevels();
+  if (FFirstDataCell == 0) return;
+  BuildHeadLevels();
+  ReCalcHeight();
 }
 
 void TZTable::ReDefFields(const std::string& Name, int Num, TypeField Type, char Kind) {

@@ -12,6 +12,7 @@
 #include "tests/support/RecBytes.h"
 #include "tests/support/Tempdir.h"
 #include "workflow/Demosuite.h"
+#include "workflow/Objects.h"
 #include "workflow/Refdata.h"
 
 namespace fs = std::filesystem;
@@ -96,6 +97,47 @@ void WrapSeeds() {
   head[2] = 0x84;
   SeedBytes(t, "blocks", head + "\x01ЛЖS10Д0000FF\x01Итого#\x01ПF\x01сумма#далее");
 }
+// Screens 222 and 210 of the demo suite, each in a file of two groups: its structure as group 0
+// (the kind record is renumbered to it) and the screen as group 1; before the file the screen
+// number and three lines of the screen's list.
+void ScreenSeeds(const std::string& suite, WFile& boib, TTempDir& tmp) {
+  const struct {
+    int Screen, Structure;
+    const char* List;
+    TListInfo Info;
+  } screens[] = {{222, 147, "/LSS/AdmSs.rus", ListInfoOf(1, 0)},
+                 {210, 150, "/LBN/AdmBn.ukr", ListInfoOf(5, 0)}};
+  WRec rec;
+  for (const auto& s : screens) {
+    std::string lines;
+    WFile list(suite + s.List);
+    list.WOpen_file(static_cast<unsigned long>(s.Info.Group));
+    for (int i = 0; i < 3; ++i) {
+      int len = list.WRead(&rec) ? std::min<int>(rec.Len, 255) : 0;
+      lines += std::string(1, len ? rec.Prefix : '\0') + static_cast<char>(len) +
+               std::string(rec.Data, static_cast<size_t>(len));
+    }
+    std::string file = tmp / "screen.sfr";
+    fs::remove(file);
+    creat_bf(file, 2, nullptr);
+    {
+      WFile one(file);
+      for (int g : {0, 1}) {
+        one.WCreat_file(static_cast<unsigned long>(g));
+        boib.WOpen_file(static_cast<unsigned long>(g == 0 ? s.Structure : s.Screen));
+        for (int i = 0; boib.WRead(&rec); ++i) {
+          if (g == 1 && i == 1) std::fill_n(rec.Data, 4, '\0'); // the kind's structure: 0
+          one.WWrite(&rec);
+        }
+        one.WClose_file(static_cast<unsigned long>(g));
+      }
+    }
+    compress_bf(file, 0);
+    SeedBytes("screen", "s" + std::to_string(s.Screen),
+              std::string("\x01\x00", 2) + lines + FuzzRead(file));
+  }
+}
+
 void SuiteSeeds(const std::string& srcDir) {
   TTempDir tmp;
   std::string ref = tmp / "ref.bn", suite = tmp / "suite";
@@ -143,6 +185,7 @@ void SuiteSeeds(const std::string& srcDir) {
     SeedBytes("struct", "s" + std::to_string(s.Number),
               std::string(1, static_cast<char>(record.size())) + record + FuzzRead(file));
   }
+  ScreenSeeds(suite, boib, tmp);
   // The shared description file of the demo forms: form key, shortcut text, then the file.
   // form key (length byte, text), shortcut or caption list (length byte, text), then the file
   const std::string dop = FuzzRead(suite + "/CFG/Dop.zev");

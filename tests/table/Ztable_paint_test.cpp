@@ -128,6 +128,19 @@ TEST_F(TPaintTest, ALineThatDoesNotFitIsNotShownAndBackwardFillingDropsIt) {
   EXPECT_TRUE(T.AllFits());
 }
 
+TEST_F(TPaintTest, AScreenHoldsAtMostAHundredRows) {
+  Host.H = 2000; // room for 123 lines of 16 pixels
+  Open(150);
+  EXPECT_EQ(T.SelectRecOut(0, false), kMaxRows);
+  EXPECT_FALSE(T.LastShown());
+  T.OutScreenRecords();
+  EXPECT_EQ(T.RowCount(), kMaxRows);
+  EXPECT_EQ(TextsWith("line99").size(), 1u);
+  EXPECT_TRUE(TextsWith("line100").empty());
+  EXPECT_EQ(T.SelectRecOut(149, true), kMaxRows);
+  EXPECT_EQ(T.ScreenLine(0), 50);
+}
+
 TEST_F(TPaintTest, EmptyListShowsASixteenPixelBarInTheCurrentLineColour) {
   T.SetCanEmpty(true);
   Open(0);

@@ -520,6 +520,7 @@ int RunBench(const TBenchOptions& o) {
   std::fflush(stdout);
 
   TResults res;
+  TTableFigures table;
   fs::path home = fs::current_path();
   fs::current_path(dir);
   {
@@ -533,6 +534,7 @@ int RunBench(const TBenchOptions& o) {
       MeasureWindow(o, res);
       if (o.Cold) MeasureCold(o, info, lines, res);
       if (o.ListRecords > 0) MeasureList(o, info, res);
+      if (o.ListRecords > 0) table = MeasureTableList(info, o.ListRecords, o.Reps);
       if (o.Changes > 0) MeasureChange(o, info, lines, dir, res);
     } catch (...) {
       delete FileList;
@@ -560,6 +562,7 @@ int RunBench(const TBenchOptions& o) {
     std::printf("ratio check cold without/with read-ahead: %.2f\n", res.ColdGain);
   }
   PrintTableKeysBench(100000, 200);
+  PrintTableFigures(table);
   if (res.WindowRatio > 0) std::printf("ratio window open/check 5000: %.2f\n", res.WindowRatio);
   return 0;
 }

@@ -30,3 +30,16 @@ struct TWindowOpenTimes {
   size_t Lines = 0;
 };
 TWindowOpenTimes MeasureWindowOpen(int reps);
+
+// The table control on the large list of `records` lines: opening it (against LoadObjectLines),
+// a page repaint at its start and near its end, and the index's heap bytes per line. Prints its
+// detail lines at once; PrintTableFigures prints the closing lines.
+struct TListInfo;
+struct TTableFigures {
+  double OpenSeconds = 0; // scaled to 100,000 lines; 0: not measured
+  double OpenRatio = 0;   // against LoadObjectLines
+  double PageRatio = 0;   // end / start
+  double IndexBytes = 0;
+};
+TTableFigures MeasureTableList(const TListInfo& info, int records, int reps);
+void PrintTableFigures(const TTableFigures& f);

@@ -7,35 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "base/FixedCanvas.h"
 #include "table/Ztable.h"
+#include "table/Fixedhost.h"
 
 namespace {
 double Now() {
   using namespace std::chrono;
   return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
-
-class TBenchHost : public TZTableHost {
-public:
-  void Invalidate() override {}
-  int Width() const override { return 400; }
-  int Height() const override { return 400; }
-  bool IsVisible() const override { return true; }
-  void SetVisible(bool) override {}
-  bool Focused() const override { return true; }
-  void SetFocus() override {}
-  TCanvas& Canvas() override { return Can; }
-  void CreateScrollBar() override { Bar = true; }
-  void DestroyScrollBar() override { Bar = false; }
-  bool HasScrollBar() const override { return Bar; }
-  void SetScrollBarGeometry(const TRect&) override {}
-  void SetScrollBarMax(int) override {}
-  void SetScrollBarPos(int) override {}
-  void ClientToScreen(int&, int&) const override {}
-  bool Bar = false;
-  TFixedCanvas Can{10, 16};
-};
 
 // One column over a line area of 320 px, every line one text line of 16 px.
 class TBenchTable : public TZTable {
@@ -73,7 +52,7 @@ double TimeKeys(TZTable& t, unsigned short code, unsigned short back, bool end, 
 } // namespace
 
 void PrintTableKeysBench(int lines, int reps) {
-  TBenchHost host;
+  TFixedHost host(400, 400);
   TBenchTable t(&host);
   t.Layout();
   t.SetCanSelect(true);
