@@ -424,3 +424,32 @@ TEST_F(CorrectionCli, LearnedSuiteReferenceMakesTheUserChangedProjectReplaceable
   r = Run({"--json", "check", "ss"}, true);
   EXPECT_NE(r.Out.find("\"source\":\"program\""), std::string::npos) << r.Out;
 }
+
+// Every refusal of learn and install ends with exit code 1, a message in the suite's interface
+// language, and nothing written or installed.
+TEST_F(CorrectionCli, ReferenceRefusalsExitWithOneAndWriteNothing) {
+  const std::string good = "LSS#" + std::to_string(NumberOf(TDemoCase::Old)) + ".aru";
+  const std::string damagedFile = std::to_string(NumberOf(TDemoCase::Damaged)) + ".aru";
+  const std::string damaged = "LSS#" + damagedFile;
+  const std::string out = Tmp / "learned.bn", installed = Suite + "/CFG/ravinel-p145.bn";
+  fs::create_directory(Tmp / "adir");
+  WriteAll(Tmp / "short.bn", ReadAll(Tmp / "ref.bn").substr(0, 4000));
+  struct {
+    std::vector<std::string> Args;
+    std::string Says; // CP1251
+  } cases[] = {
+      {{"reference", "learn", out, "16=" + good}, "вне границ от 0 до 15"},
+      {{"reference", "learn", out, "2=" + good, "2=" + good}, "указана дважды"},
+      {{"reference", "learn", out, "0=" + damaged}, "/LSS/" + damagedFile + " поврежден"},
+      {{"reference", "learn", Tmp / "adir", "0=" + good}, "является каталогом"},
+      {{"reference", "install", Tmp / "short.bn"}, "не является файлом эталонных расчетов"},
+      {{"reference", "install", Tmp / "adir"}, "является каталогом"},
+  };
+  for (const auto& c : cases) {
+    TRun r = Run(c.Args, true);
+    EXPECT_EQ(r.Code, 1) << c.Args[1] << " " << c.Args.back();
+    EXPECT_NE(r.Err.find(Utf8FromCp1251(c.Says)), std::string::npos) << r.Err;
+    EXPECT_FALSE(fs::exists(out));
+    EXPECT_FALSE(fs::exists(installed));
+  }
+}

@@ -54,8 +54,9 @@ void PrintLines(const std::vector<TObjLine>& lines) {
               "hidden", "file", "path", "state");
   for (size_t i = 0; i < lines.size(); ++i) {
     const TObjLine& l = lines[i];
-    std::printf("%-4zu %-8u %-8s %-4d %-6s %-18s %-40s %s\n", i, l.Number, Shown(l.Variant).c_str(),
-                l.Kind, l.Hidden ? "yes" : "no", Shown(l.File).c_str(), OsPathOf(l).c_str(),
+    std::printf("%-4zu %-8u %s %-4d %-6s %s %s %s\n", i, l.Number,
+                Padded(Shown(l.Variant), 8).c_str(), l.Kind, l.Hidden ? "yes" : "no",
+                Padded(Shown(l.File), 18).c_str(), Padded(OsPathOf(l), 40).c_str(),
                 StateName(l.State));
   }
 }

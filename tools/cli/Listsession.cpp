@@ -34,6 +34,13 @@ std::string Shown(const std::string& cp) {
   return out;
 }
 
+std::string Padded(const std::string& utf8, size_t width) {
+  size_t chars = 0;
+  for (unsigned char c : utf8)
+    chars += (c & 0xC0) != 0x80;
+  return utf8 + std::string(width > chars ? width - chars : 0, ' ');
+}
+
 void TCliSession::RequireSingleInstance() {
   if (!AcquireProcessLock()) SetError("", MsgAlreadyRunning);
 }

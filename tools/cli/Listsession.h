@@ -13,6 +13,8 @@
 TListInfo ParseList(const std::string& name);
 // A CP1251 text for the terminal: UTF-8 with control characters made visible.
 std::string Shown(const std::string& cp);
+// A UTF-8 text padded with spaces to width characters (not bytes), for columns of text output.
+std::string Padded(const std::string& utf8, size_t width);
 
 // The single-instance lock and the workflow's start-up, as the windowed program has them.
 class TCliSession {

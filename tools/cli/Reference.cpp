@@ -6,6 +6,7 @@
 #include "messages/Msgcat.h"
 #include "messages/Zmsg.h"
 #include "paths/Dpath.h"
+#include "paths/Rdwr_cfg.h"
 #include "storage/Sysio.h"
 #include "workflow/Refstore.h"
 #include "workflow/Survey.h"
@@ -43,7 +44,8 @@ void PrintCalc(int g, const TRefCalc& c, unsigned long bytes) {
   std::printf("%s, %lu bytes, %zu source lines, %zu result lines\n", GroupTitle(g).c_str(), bytes,
               c.Source.size(), c.Result.size());
   for (const TRefLine& l : c.Source)
-    std::printf("  source %-3u %-8s %s\n", l.Number, Shown(l.Code).c_str(), Shown(l.Name).c_str());
+    std::printf("  source %-3u %s %s\n", l.Number, Padded(Shown(l.Code), 8).c_str(),
+                Shown(l.Name).c_str());
   for (const TRefLine& l : c.Result)
     std::printf("  result %-3u %-8s %s = %s\n", l.Number, l.Final ? "final" : "",
                 Shown(l.Name).c_str(), Shown(l.Formula).c_str());
@@ -84,12 +86,11 @@ TLearnPick ParsePick(const std::string& arg) {
 
 int ReferenceLearn(const std::vector<std::string>& args) {
   if (args.size() < 3) throw TUsageError("reference learn OUT GROUP=OBJECT...");
+  TCliSession session; // its messages speak the session's language
   std::vector<TLearnPick> picks;
   for (size_t i = 2; i < args.size(); ++i)
     picks.push_back(ParsePick(args[i]));
   std::string out = ArgPath(args[1]);
-  if (sysio::DirExists(out)) SetError(out, MsgOutIsDirectory);
-  TCliSession session;
   LearnReference(picks, out);
   std::printf("reference file %s written (from %s)\n", args[1].c_str(),
               ReferenceFromSuite() ? "the suite's installed file" : "the program's data");
@@ -101,6 +102,7 @@ int ReferenceLearn(const std::vector<std::string>& args) {
 int ReferenceInstall(const std::vector<std::string>& args) {
   if (args.size() != 2) throw TUsageError("reference install FILE");
   std::string dir = GetDirCfg();
+  ReadCfg(dir); // the suite's interface language, for the messages
   InstallReference(ArgPath(args[1]), dir);
   std::printf("installed %s\n", sysio::OsPath(InstalledReferencePath(dir)).c_str());
   return 0;
@@ -109,6 +111,7 @@ int ReferenceInstall(const std::vector<std::string>& args) {
 int ReferenceRemove(const std::vector<std::string>& args) {
   if (args.size() != 1) throw TUsageError("reference remove");
   std::string dir = GetDirCfg();
+  ReadCfg(dir);
   if (RemoveInstalledReference(dir))
     std::printf("removed %s: the data built into the program is used\n",
                 sysio::OsPath(InstalledReferencePath(dir)).c_str());
