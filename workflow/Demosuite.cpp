@@ -11,6 +11,7 @@
 #include "workflow/Refdata.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <vector>
@@ -196,27 +197,47 @@ struct TColumn {
   const char* CapUkr;
 };
 
+// The font of a cell: face, size in points, bold.
+struct TCellFont {
+  const char* Face;
+  int Size;
+  bool Bold;
+};
+const TCellFont kTitleFont{"Times New Roman", 11, true}, kGroupFont{"Arial", 8, true},
+    kHeadFont{"Arial", 8, false}, kDataFont{"Arial", 9, false},
+    kNumberFont{"Courier New", 9, false};
+
 std::string CellRecord(const std::string& name, double l, double t, double r, double b, uint8_t hor,
-                       bool bold, const std::string& rus, const std::string& ukr) {
+                       const TCellFont& font, const std::string& rus, const std::string& ukr) {
   std::string c = PackText(name);
   for (double v : {l, t, r, b})
     PutDouble(c, v);
   c += std::string("\x01\x01\x01\x01", 4);
   c += static_cast<char>(hor);
   c += static_cast<char>(1); // vertically centred
-  c += PackText("Arial");
-  Put(c, 9, 4);
-  c += '\0';                                                        // CellByte
-  c += std::string(bold ? "\x01" : "\0", 1) + std::string(3, '\0'); // style bytes
+  c += PackText(font.Face);
+  Put(c, static_cast<uint64_t>(font.Size), 4);
+  c += '\0';                                                             // CellByte
+  c += std::string(font.Bold ? "\x01" : "\0", 1) + std::string(3, '\0'); // style bytes
   return c + PackText(rus) + PackText(ukr);
 }
 
+// A heading over the columns from First on, with the columns' own headings beneath it.
+struct TGroupHead {
+  size_t First = SIZE_MAX;
+  const char* CapRus = "";
+  const char* CapUkr = "";
+};
+
+// The screen: the title over all columns, the column headings (those from the group's first
+// column on under the group heading), one line template; numbers in a fixed-pitch font.
 void WriteScreen(WFile& f, int number, int structure, const std::vector<TColumn>& cols,
-                 const char* titleRus, const char* titleUkr) {
+                 const char* titleRus, const char* titleUkr, const TGroupHead& group = {}) {
+  const bool grouped = group.First < cols.size();
   TRecs recs;
   std::string head;
   Put(head, 1, 4);
-  Put(head, 1 + 2 * cols.size(), 4);
+  Put(head, 1 + 2 * cols.size() + (grouped ? 1 : 0), 4);
   recs.push_back({0, head});
   std::string kind;
   Put(kind, static_cast<uint64_t>(structure), 4);
@@ -226,20 +247,28 @@ void WriteScreen(WFile& f, int number, int structure, const std::vector<TColumn>
     Put(kind, 0, 4);
   }
   recs.push_back({0, kind});
-  double total = 0;
-  for (const TColumn& c : cols)
-    total += c.Width;
-  recs.push_back({0, CellRecord("Title", 0, 0, total, 0.6, 1, true, titleRus, titleUkr)});
+  double total = 0, groupLeft = 0;
+  for (size_t i = 0; i < cols.size(); ++i) {
+    if (i < group.First) groupLeft += cols[i].Width;
+    total += cols[i].Width;
+  }
+  recs.push_back({0, CellRecord("Title", 0, 0, total, 0.6, 1, kTitleFont, titleRus, titleUkr)});
+  if (grouped)
+    recs.push_back({0, CellRecord("Group", groupLeft, 0.6, total, 1.1, 1, kGroupFont, group.CapRus,
+                                  group.CapUkr)});
   double x = 0;
-  for (const TColumn& c : cols) {
-    recs.push_back({0, CellRecord(std::string("H") + c.Field, x, 0.6, x + c.Width, 1.6, 1, false,
-                                  c.CapRus, c.CapUkr)});
+  for (size_t i = 0; i < cols.size(); ++i) {
+    const TColumn& c = cols[i];
+    double top = grouped && i >= group.First ? 1.1 : 0.6;
+    recs.push_back({0, CellRecord(std::string("H") + c.Field, x, top, x + c.Width, 1.6, 1,
+                                  kHeadFont, c.CapRus, c.CapUkr)});
     x += c.Width;
   }
   x = 0;
-  for (const TColumn& c : cols) {
+  for (size_t i = 0; i < cols.size(); ++i) {
+    const TColumn& c = cols[i];
     recs.push_back({0, CellRecord(std::string("D") + c.Field, x, 1.6, x + c.Width, 2.1, c.HorAlign,
-                                  false, "", "")});
+                                  i == 0 ? kNumberFont : kDataFont, "", "")});
     x += c.Width;
   }
   WriteGroup(f, number, recs);
@@ -262,7 +291,7 @@ void WriteBoib(const std::string& path) {
                {"Variant", 2.0, 0, "Вариант", "Варіант"},
                {"DateChange", 2.5, 1, "Дата изменения", "Дата зміни"},
                {"SignObj", 1.5, 1, "Признак", "Ознака"}},
-              "Список строек", "Список будов");
+              "Список строек", "Список будов", {3, "Сведения о стройке", "Відомості про будову"});
   WriteScreen(f, 210, 150,
               {{"NumBn", 1.5, 2, "№", "№"},
                {"NameBn", 9.0, 0, "Наименование блока настройки", "Найменування блоку настройки"},

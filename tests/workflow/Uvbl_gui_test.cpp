@@ -347,3 +347,28 @@ TEST_F(VblWindow, UnreadableObjectAndShortListRecordSpoilOnlyTheirLine) {
   EXPECT_EQ(ReadAll(badFile), "garbage");
   EXPECT_EQ(w->tb->Table().MarkedCount(), 0);
 }
+
+// A stop asked between two objects ends the batch there: the objects done keep their change and
+// are reported, the marked objects after them are not touched.
+TEST_F(VblWindow, AStoppedChangeKeepsWhatWasDoneAndTouchesNothingAfter) {
+  std::unique_ptr<TfVbl> w = Open(1);
+  const int lines = w->tb->Table().LineCount();
+  Select(*w, 0, lines - 1);
+  ASSERT_GT(w->tb->Table().MarkedCount(), 3);
+  std::vector<int> marked;
+  for (int i = 0; i < lines; ++i)
+    if (Marked(*w, i)) marked.push_back(i);
+  std::vector<std::string> before;
+  for (int line : marked)
+    before.push_back(ReadAll(ObjectPath(*w, line)));
+  TBatchReport r = w->List().ChangeMarked([](size_t done, size_t) { return done < 2; });
+  EXPECT_TRUE(r.Stopped);
+  EXPECT_EQ(r.Changed + r.Unchanged + r.Missing + r.Failed, 2);
+  EXPECT_EQ(r.Changed, 2);
+  for (size_t k = 0; k < marked.size(); ++k) {
+    bool done = k < 2;
+    EXPECT_EQ(ReadAll(ObjectPath(*w, marked[k])) != before[k], done) << "line " << marked[k];
+    EXPECT_EQ((Word(*w, marked[k], 5) & kChangedFlags) == kChangedFlags, done)
+        << "line " << marked[k];
+  }
+}
