@@ -14,8 +14,8 @@
 #include "paths/Dpath.h"
 #include "storage/Fun_struct.h"
 #include "table/Ztable.h"
-#include "tools/bench/Bench.h"
 #include "table/Fixedhost.h"
+#include "tools/bench/Bench.h"
 #include "workflow/Demosuite.h"
 #include "workflow/Objects.h"
 #include "workflow/Ucommon.h"
@@ -69,27 +69,31 @@ struct TOpenTimes {
 TOpenTimes TimeOpen(TZTable& t, const TListInfo& info, const std::string& path, int reps) {
   TOpenTimes times;
   WFile* kept = FileList;
+  std::unique_ptr<WFile> base, open; // the baseline's list file and the table's
   for (int r = 0; r <= reps; ++r) {
     double t0 = Now();
-    FileList = new WFile(path);
+    base = std::make_unique<WFile>(path);
+    FileList = base.get();
     size_t got = LoadObjectLines(info, 1).size();
-    double base = Now() - t0;
-    delete FileList;
+    double baseTime = Now() - t0;
+    FileList = kept;
+    base.reset();
     t.TabClose();
+    open.reset();
     t0 = Now();
-    FileList = new WFile(path);
+    open = std::make_unique<WFile>(path);
+    FileList = open.get(); // the owner reads it
     t.TabOpen(FileList, 1);
-    double open = Now() - t0;
+    double openTime = Now() - t0;
+    FileList = kept;
     if (static_cast<size_t>(t.LineCount()) != got)
       throw std::runtime_error("the table holds " + std::to_string(t.LineCount()) + " of " +
                                std::to_string(got) + " lines");
     if (r == 0) continue;
-    times.Open.push_back(open);
-    times.Baseline.push_back(base);
+    times.Open.push_back(openTime);
+    times.Baseline.push_back(baseTime);
   }
   t.TabClose();
-  delete FileList;
-  FileList = kept;
   return times;
 }
 
