@@ -18,9 +18,10 @@ const char* const kInstalledRefName = "ravinel-p145.bn";
 
 namespace {
 
-// Scratch name beside a file that is replaced by one rename.
+// Scratch name beside a file that is replaced by one rename: a name of this program's own, so
+// that a leftover of an interrupted run may be deleted without taking a file of the user's.
 // (no "$" in it: a message parameter holding one would be substituted again)
-constexpr const char* kScratchTail = ".new";
+constexpr const char* kScratchTail = ".ravinel-new";
 constexpr int kCopyChunk = 10000;
 
 // The offset of the final-line flag in a result line: the code, then the line number.

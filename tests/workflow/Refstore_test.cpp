@@ -89,8 +89,10 @@ TEST_F(RefstoreTest, LearnRefusesBadPicksAndWritesNothing) {
     EXPECT_FALSE(fs::exists(out));
   }
   EXPECT_EQ(Names(Dir.Path()), before) << "a scratch file was left";
+  WriteAll(out + ".new", "the user's own file"); // a plausible name is never a scratch file
   LearnReference({{0, good}}, out);
   CheckReferenceFile(out);
+  EXPECT_EQ(ReadAll(out + ".new"), "the user's own file");
 }
 
 TEST_F(RefstoreTest, InstallRefusesFilesOfTheWrongFormAndKeepsTheInstalledOne) {
