@@ -94,4 +94,5 @@ void InstallFontSubstitutes() {
   QFont::insertSubstitution("MS Sans Serif", "Liberation Sans");
   QFont::insertSubstitution("Arial", "Liberation Sans");
   QFont::insertSubstitution("Courier New", "Liberation Mono");
+  QFont::insertSubstitution("Times New Roman", "Liberation Serif");
 }

@@ -233,6 +233,8 @@ TEST(QtLayer, ColoursFontsAndTexts) {
   EXPECT_EQ(sans.pixelSize(), 11);
   EXPECT_EQ(QFontInfo(ToQFont(TFontSpec{"Arial", 10, 0, 0})).family(), "Liberation Sans");
   EXPECT_EQ(QFontInfo(ToQFont(TFontSpec{"Courier New", 8, 0, 0})).family(), "Liberation Mono");
+  EXPECT_EQ(QFontInfo(ToQFont(TFontSpec{"Times New Roman", 11, 0, 0})).family(),
+            "Liberation Serif");
   EXPECT_EQ(FromQFont(ToQFont(TFontSpec{"Arial", 10, fsBold | fsItalic, 0}), 0),
             (TFontSpec{"Arial", 10, fsBold | fsItalic, 0}));
   const std::string all = "Ёё ЇїІіЄєҐґ №\x98";
