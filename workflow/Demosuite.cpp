@@ -174,6 +174,7 @@ void MakeDir(const std::string& path) {
 void WriteRaw(const std::string& path, const std::string& bytes) {
   SFile f(path, fmRewrite);
   f.SWrite(bytes.data(), static_cast<int>(bytes.size()));
+  f.Sync();
 }
 
 // ---- screen description file -------------------------------------------------------------
@@ -404,13 +405,17 @@ TRecs DemoHelpTable() {
 // ---- configuration -------------------------------------------------------------------------
 
 void WriteAliases(const std::string& dir) {
-  WFile f(dir + "/CFG/alias.zev", fmCreate);
-  auto add = [&](const std::string& text) {
-    f.WWrite('\0', static_cast<unsigned short>(text.size()), text.data());
-  };
-  for (const char* a : {"CFG", "RAB", "LOG", "LSS", "LDC", "LPD", "LBN"})
-    add(std::string(a) + "#" + dir + "/" + a + "/");
-  add("NSI#" + dir + "/NSI/RUS/#" + dir + "/NSI/UKR/");
+  const std::string path = dir + "/CFG/alias.zev";
+  {
+    WFile f(path, fmCreate);
+    auto add = [&](const std::string& text) {
+      f.WWrite('\0', static_cast<unsigned short>(text.size()), text.data());
+    };
+    for (const char* a : {"CFG", "RAB", "LOG", "LSS", "LDC", "LPD", "LBN"})
+      add(std::string(a) + "#" + dir + "/" + a + "/");
+    add("NSI#" + dir + "/NSI/RUS/#" + dir + "/NSI/UKR/");
+  }
+  SFile(path, fmUpdate).Sync(); // the output file writes its end when it closes
 }
 
 void WriteCfg(const std::string& dir) {
@@ -510,6 +515,7 @@ void DamageGroup(const std::string& path, int group) {
   SFile raw(path, fmUpdate);
   raw.Seek(static_cast<long>(first + kRecLenAt));
   raw.SWrite("\0\0", 2);
+  raw.Sync();
 }
 
 struct TObject {
@@ -699,6 +705,20 @@ uint32_t DemoObjectNumber(int index) {
   return numbers[index % 10] + 2000u * static_cast<uint32_t>(index / 10);
 }
 
+namespace {
+
+// Flushes the entries of dir and of every directory below it, so that a suite reported made
+// survives a power loss whole.
+void SyncSuiteDirs(const std::string& dir) {
+  std::vector<std::string> names;
+  if (sysio::ListDir(dir, names) != 0) OutSystemError("Каталог " + dir);
+  for (const std::string& n : names)
+    if (sysio::DirExists(dir + "/" + n)) SyncSuiteDirs(dir + "/" + n);
+  if (sysio::SyncDir(dir + "/.") != 0 || sysio::SyncDir(dir) != 0) OutSystemError("Каталог " + dir);
+}
+
+} // namespace
+
 void CreateDemoSuite(const std::string& dir, const std::string& refFile,
                      const TDemoOptions& options) {
   std::vector<TRecs> ref = StartSuite(dir, refFile);
@@ -709,6 +729,7 @@ void CreateDemoSuite(const std::string& dir, const std::string& refFile,
   WriteProjects(dir, {"LDC", "AdmDc", 2}, options, ref, rng);
   WriteProjects(dir, {"LPD", "AdmPd", 3}, options, ref, rng);
   WriteBlocks(dir, options, ref, rng);
+  SyncSuiteDirs(dir);
 }
 
 // ---- a large suite for measurements --------------------------------------------------------

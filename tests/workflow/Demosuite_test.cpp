@@ -1,10 +1,15 @@
 // The demo suite's configuration: screen descriptions readable in the table control's format,
-// output fields that name fields of their structures, and the two-language alias.
+// output fields that name fields of their structures, the two-language alias; and a suite
+// reported made survives a power loss.
 #include "tests/workflow/WorkflowFixture.h"
 
 #include "messages/Mnudesc.h"
 #include "paths/Dpath.h"
 #include "paths/Rdwr_cfg.h"
+#include "tests/support/FaultIo.h"
+
+#include <filesystem>
+#include <map>
 
 namespace {
 
@@ -136,4 +141,37 @@ TEST_F(TSuiteFixture, MenuDescriptionsOfTheDemoSuite) {
   EXPECT_EQ(items[0].ItemKey, "mFile");
   EXPECT_EQ(items[3].Shortcut, "Ctrl+Alt+Esc");
   EXPECT_EQ(ReadMenuItems(dop.File(), s899, &rec, "Ф119").size(), 2u);
+}
+
+TEST(Demosuite, ASuiteReportedMadeSurvivesAPowerLoss) {
+  TTempDir dir;
+  std::string ref = dir / "ref.bn", root = dir / "suite";
+  {
+    TNoSyncIo fast;
+    BuildReferenceFile(
+        ParseRefSource(ReadAll(std::string(RAVINEL_SOURCE_DIR) + "/workflow/refdata/p145.txt")),
+        ref);
+  }
+  auto files = [&] {
+    std::map<std::string, std::string> out;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root))
+      if (e.is_regular_file()) out[e.path().string()] = ReadAll(e.path().string());
+    return out;
+  };
+  std::map<std::string, std::string> made;
+  {
+    TFaultScope scope;
+    scope.Io.ModelSyncs();
+    CreateDemoSuite(root, ref, {});
+    made = files();
+    scope.Io.PowerLoss();
+  }
+  EXPECT_GT(made.size(), 100u);
+  std::map<std::string, std::string> kept = files();
+  for (const auto& [path, bytes] : made) {
+    auto it = kept.find(path);
+    EXPECT_TRUE(it != kept.end() && it->second == bytes)
+        << path << (it == kept.end() ? " lost" : " changed");
+  }
+  EXPECT_EQ(kept.size(), made.size());
 }
