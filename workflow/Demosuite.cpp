@@ -171,10 +171,12 @@ void MakeDir(const std::string& path) {
   if (sysio::Mkdir(path, 0777) != 0) OutSystemError("Каталог " + path);
 }
 
-void WriteRaw(const std::string& path, const std::string& bytes) {
+// Writes a whole file; durable: flushed at once (the demo suite), else left to the system (the
+// large suite of the measurements, which is removed after its run).
+void WriteRaw(const std::string& path, const std::string& bytes, bool durable) {
   SFile f(path, fmRewrite);
   f.SWrite(bytes.data(), static_cast<int>(bytes.size()));
-  f.Sync();
+  if (durable) f.Sync();
 }
 
 // ---- screen description file -------------------------------------------------------------
@@ -422,7 +424,7 @@ void WriteCfg(const std::string& dir) {
   std::string cfg(2644, '\0');
   cfg[22] = 0; // documents in Ukrainian
   cfg[23] = 1; // Russian interface
-  WriteRaw(dir + "/CFG/cfg.zev", cfg);
+  WriteRaw(dir + "/CFG/cfg.zev", cfg, true);
 }
 
 // ---- calculations --------------------------------------------------------------------------
@@ -793,7 +795,7 @@ void WriteLargeProject(const std::string& path, const TObject& o, const std::vec
     total += kRecHeadSize + one[0].Data.size();
     groups[fillGroups[i % 8]].push_back(one[0]); // its end marker is counted already
   }
-  WriteRaw(path, FileImage(path, kProjectGroups, groups));
+  WriteRaw(path, FileImage(path, kProjectGroups, groups), false);
 }
 
 void WriteLargeList(const std::string& path, const std::vector<TObject>& objs, TRng& rng) {
@@ -801,7 +803,7 @@ void WriteLargeList(const std::string& path, const std::vector<TObject>& objs, T
   TRecs& recs = groups[1];
   for (const TObject& o : objs)
     recs.push_back({0, ProjectListRecord(o, true, rng, 1)});
-  WriteRaw(path, FileImage(path, kListGroups, groups));
+  WriteRaw(path, FileImage(path, kListGroups, groups), false);
 }
 
 } // namespace
@@ -832,7 +834,7 @@ void CreateLargeSuite(const std::string& dir, const std::string& refFile,
                       rng);
   }
   const std::string listPath = dir + "/LSS/AdmSs.rus";
-  WriteRaw(listPath, FileImage(listPath, kListGroups, list));
+  WriteRaw(listPath, FileImage(listPath, kListGroups, list), false);
   if (options.ListRecords > 0) {
     std::vector<TObject> many;
     for (int i = 0; i < options.ListRecords; ++i)

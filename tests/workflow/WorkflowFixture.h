@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "storage/Drec.h"
+#include "storage/Recformat.h"
 #include "storage/Dwfile.h"
 #include "storage/Sysio.h"
 #include "tests/support/Tempdir.h"
@@ -50,11 +51,10 @@ inline std::vector<TRefRecord> RefRecords(int g) {
 // A program file: some bytes, the reference file, the 16-byte trailer.
 inline std::string ProgramBytes(const std::string& ref, size_t codeLen = 1000) {
   std::string prog(codeLen, '\x7F');
-  uint32_t off = static_cast<uint32_t>(prog.size()), len = static_cast<uint32_t>(ref.size());
-  char trailer[16] = {};
-  std::memcpy(trailer, &off, 4);
-  std::memcpy(trailer + 4, &len, 4);
-  return prog + ref + std::string(trailer, 16);
+  char trailer[kTrailerSize] = {};
+  PutLe32(trailer + kTrailerOffsetAt, static_cast<uint32_t>(prog.size()));
+  PutLe32(trailer + kTrailerLengthAt, static_cast<uint32_t>(ref.size()));
+  return prog + ref + std::string(trailer, kTrailerSize);
 }
 
 class TSuiteFixture : public ::testing::Test {

@@ -64,28 +64,42 @@ struct TOpenTimes {
   std::vector<double> Open, Baseline;
 };
 
+// The list file the owner reads, as FileList for the lifetime of the object.
+class TListFile {
+public:
+  explicit TListFile(const std::string& path)
+      : File(std::make_unique<WFile>(path)), Kept(FileList) {
+    FileList = File.get();
+  }
+  ~TListFile() { FileList = Kept; }
+  TListFile(const TListFile&) = delete;
+  TListFile& operator=(const TListFile&) = delete;
+
+private:
+  std::unique_ptr<WFile> File;
+  WFile* Kept;
+};
+
 // Opens the list reps + 1 times, alternating with the baseline; the first pass of each warms
 // the cache and is not counted.
 TOpenTimes TimeOpen(TZTable& t, const TListInfo& info, const std::string& path, int reps) {
   TOpenTimes times;
-  WFile* kept = FileList;
-  std::unique_ptr<WFile> base, open; // the baseline's list file and the table's
+  std::unique_ptr<TListFile> open; // the table's list file, kept while it is open
   for (int r = 0; r <= reps; ++r) {
-    double t0 = Now();
-    base = std::make_unique<WFile>(path);
-    FileList = base.get();
-    size_t got = LoadObjectLines(info, 1).size();
-    double baseTime = Now() - t0;
-    FileList = kept;
-    base.reset();
+    size_t got;
+    double baseTime;
+    {
+      double t0 = Now();
+      TListFile base(path);
+      got = LoadObjectLines(info, 1).size();
+      baseTime = Now() - t0;
+    }
     t.TabClose();
     open.reset();
-    t0 = Now();
-    open = std::make_unique<WFile>(path);
-    FileList = open.get(); // the owner reads it
+    double t0 = Now();
+    open = std::make_unique<TListFile>(path);
     t.TabOpen(FileList, 1);
     double openTime = Now() - t0;
-    FileList = kept;
     if (static_cast<size_t>(t.LineCount()) != got)
       throw std::runtime_error("the table holds " + std::to_string(t.LineCount()) + " of " +
                                std::to_string(got) + " lines");
@@ -124,15 +138,16 @@ double TimePage(TZTable& t, TFixedHost& host, int line, int reps) {
 // Heap bytes the open index takes per line besides its keys: the heap growth of the open list
 // less what as many separately allocated keys take.
 double IndexBytes(TZTable& t, const std::string& path) {
-  WFile* kept = FileList;
-  FileList = new WFile(path);
-  size_t before = HeapInUse();
-  t.TabOpen(FileList, 1);
-  size_t open = HeapInUse() - before;
-  int lines = t.LineCount();
-  t.TabClose();
-  delete FileList;
-  FileList = kept;
+  size_t before, open;
+  int lines;
+  {
+    TListFile list(path);
+    before = HeapInUse();
+    t.TabOpen(FileList, 1);
+    open = HeapInUse() - before;
+    lines = t.LineCount();
+    t.TabClose();
+  }
   before = HeapInUse();
   std::vector<std::unique_ptr<char[]>> keys(static_cast<size_t>(lines));
   size_t vec = HeapInUse() - before;
@@ -160,8 +175,7 @@ TTableFigures MeasureTableList(const TListInfo& info, int records, int reps) {
   f.OpenRatio = base > 0 ? open / base : 0;
   f.IndexBytes = IndexBytes(t, path);
 
-  WFile* kept = FileList;
-  FileList = new WFile(path);
+  TListFile list(path);
   t.TabOpen(FileList, 1);
   CheckOrder(t);
   const int kPageReps = 20;
@@ -172,8 +186,6 @@ TTableFigures MeasureTableList(const TListInfo& info, int records, int reps) {
   double last = TimePage(t, host, end, kPageReps);
   f.PageRatio = start > 0 ? last / start : 0;
   t.TabClose();
-  delete FileList;
-  FileList = kept;
 
   std::printf("table open %d lines: median %.4f s, LoadObjectLines %.4f s, ratio %.2f\n", records,
               open, base, f.OpenRatio);

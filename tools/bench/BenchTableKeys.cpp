@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "table/Ztable.h"
 #include "table/Fixedhost.h"
+#include "table/Ztable.h"
 
 namespace {
 double Now() {
