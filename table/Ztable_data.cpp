@@ -208,8 +208,11 @@ void TZTable::ShowFromStart() {
   FTarget = 0;
   FRowCount = 0;
   if (FIndex.empty() || !FCanVisible) return;
-  FRowCount = SelectRecOut(0, false);
+  // The captions are measured as soon as the list is shown, not first when the scroll bar
+  // narrows the columns, so the header keeps its height when the bar appears.
   FLayoutReady = true;
+  if (!FHeadLevels.empty()) ReCalcHeight();
+  FRowCount = SelectRecOut(0, false);
   if (FRowCount > 0) FTarget = ScreenLine(0);
 }
 

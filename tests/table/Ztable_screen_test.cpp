@@ -112,10 +112,20 @@ TEST_F(ScreenTest, EqualDescribedWidthsGetEqualPixels) {
 }
 
 TEST_F(ScreenTest, SetterKeepsCellsForSameValueAndZero) {
-  Read({{0, Le(1, 4) + Le(1, 4)}, {0, Kind()}, {0, Cell(0, 0, 1, 1)}});
-  T.SetNumFileScreen(0); // already 0: nothing
+  Write({{0, Le(1, 4) + Le(1, 4)}, {0, Kind()}, {0, Cell(0, 0, 1, 1)}});
+  WFile* oldBoib = Boib;
+  Boib = File.get();
+  T.SetNumFileScreen(222);
+  ASSERT_EQ(T.Cells().size(), 1u);
+  // Neither the same number again nor 0 reads anything: without a screen file either would
+  // fail and clear the cells.
+  Boib = nullptr;
+  T.SetNumFileScreen(222);
+  EXPECT_EQ(T.Cells().size(), 1u);
+  T.SetNumFileScreen(0);
   EXPECT_EQ(T.Cells().size(), 1u);
   EXPECT_EQ(T.NumFileScreen(), 0);
+  Boib = oldBoib;
 }
 } // namespace
 
@@ -259,5 +269,27 @@ TEST_F(ScreenTest, ReDefFieldsAndReDefOutFields) {
   EXPECT_EQ(out.FieldIndex, 1);
   T.ReDefOutFields(0, "Nope", 0);
   EXPECT_EQ(out.FieldIndex, -1);
+}
+} // namespace
+
+namespace {
+TEST_F(ScreenTest, HeaderMeasuredWhenTheListOpensKeepsItsHeightWhenTheScrollBarComes) {
+  // A 1 cm header (37 px) whose caption measures 16 + 3 px on the fixed canvas.
+  Read({{0, Le(1, 4) + Le(2, 4)},
+        {0, Kind()},
+        {0, Cell(0, 0, 4, 1, 9, "Arial", 1)},
+        {0, Cell(0, 1, 4, 1.5, 9, "Arial", 1)}});
+  ASSERT_EQ(T.HeadLevelCount(), 1);
+  TTestOwner owner(T);
+  T.SetCanVisible(true);
+  for (int i = 0; i < 40; ++i)
+    owner.Lines.push_back({0, Le(static_cast<uint64_t>(i), 4), ""});
+  T.TabOpen(nullptr, 0);
+  int top = T.AreaTop();
+  EXPECT_LT(T.Cells()[0]->CellRect.Bottom, 37);
+  T.WorkKey(31); // forty lines do not fit: the bar narrows the columns
+  ASSERT_TRUE(Host.Bar);
+  EXPECT_EQ(T.AreaTop(), top);
+  T.TabClose();
 }
 } // namespace
