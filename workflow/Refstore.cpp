@@ -131,6 +131,13 @@ void CommitScratch(const std::string& scratch, const std::string& target) {
   if (sysio::SyncDir(target) != 0) OutSystemError(target);
 }
 
+// Whether two names lead to one existing file.
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa, sb;
+  if (sysio::Stat(a, &sa) != 0 || sysio::Stat(b, &sb) != 0) return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 // A scratch name that holds no leftover of an earlier attempt.
 std::string FreshScratch(const std::string& target) {
   std::string scratch = target + kScratchTail;
@@ -326,6 +333,9 @@ TCalcRecords LearnFrom(const std::string& object) {
 
 void LearnReference(const std::vector<TLearnPick>& picks, const std::string& out) {
   if (sysio::DirExists(out)) SetError(out, MsgOutIsDirectory);
+  // The working copy of the reference is deleted at close-down: a file learned into it would
+  // be reported written and then be gone.
+  if (SameFile(out, kRefFileName)) SetError(out, MsgOutIsWorkFile);
   std::set<int> seen;
   for (const TLearnPick& p : picks) {
     if (p.first < 0 || p.first >= kRefGroups) SetError(std::to_string(p.first), MsgRefGroupRange);

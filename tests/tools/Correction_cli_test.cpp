@@ -403,6 +403,18 @@ TEST_F(CorrectionCli, LearnedSuiteReferenceMakesTheUserChangedProjectReplaceable
           true);
   ASSERT_EQ(r.Code, 0) << r.Err;
   ASSERT_EQ(Run({"reference", "install", learned}, true).Code, 0);
+  // Every report names the installed file as the data in use; show gives its group sizes.
+  r = Run({"--json", "check", "ss"}, true);
+  EXPECT_NE(r.Out.find("\"source\":\"suite\""), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("ravinel-p145.bn"), std::string::npos) << r.Out;
+  r = Run({"--json", "reference", "show"}, true);
+  ASSERT_EQ(r.Code, 0) << r.Err;
+  EXPECT_NE(r.Out.find("\"source\":\"suite\""), std::string::npos) << r.Out;
+  size_t at = r.Out.find("{\"group\":" + std::to_string(old) + ",");
+  ASSERT_NE(at, std::string::npos) << r.Out;
+  at = r.Out.find("\"bytes\":", at) + 8;
+  EXPECT_EQ(std::stoul(r.Out.substr(at)), WFile(learned).Dir[static_cast<size_t>(old)].Size);
+  EXPECT_NE(r.Out.find("{\"group\":15,"), std::string::npos);
   EXPECT_EQ(Line(Check("ss"), user)->at("state"), "replaceable");
   ASSERT_EQ(Run({"change", "ss", std::to_string(user)}, true).Code, 0);
   std::vector<TRefRecord> fresh = RefRecords(old + 8);
@@ -444,6 +456,7 @@ TEST_F(CorrectionCli, ReferenceRefusalsExitWithOneAndWriteNothing) {
       {{"reference", "learn", Tmp / "adir", "0=" + good}, "является каталогом"},
       {{"reference", "install", Tmp / "short.bn"}, "не является файлом эталонных расчетов"},
       {{"reference", "install", Tmp / "adir"}, "является каталогом"},
+      {{"reference", "learn", Suite + "/oldnew145.bn", "0=" + good}, "рабочий файл программы"},
   };
   for (const auto& c : cases) {
     TRun r = Run(c.Args, true);

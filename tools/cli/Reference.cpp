@@ -9,9 +9,11 @@
 #include "paths/Rdwr_cfg.h"
 #include "storage/Sysio.h"
 #include "workflow/Refstore.h"
+#include "workflow/Suitelock.h"
 #include "workflow/Survey.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 namespace {
@@ -79,7 +81,9 @@ TLearnPick ParsePick(const std::string& arg) {
   if (eq == std::string::npos || eq + 1 == arg.size())
     throw TUsageError("expected GROUP=OBJECT, got '" + arg + "'");
   std::string g = arg.substr(0, eq);
-  bool digits = !g.empty() && g.size() <= 4 && std::all_of(g.begin(), g.end(), ::isdigit);
+  bool digits = !g.empty() && g.size() <= 4 && std::all_of(g.begin(), g.end(), [](char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+  });
   if (!digits) SetError(Cp1251FromUtf8(g), MsgRefGroupRange);
   return {std::stoi(g), ArgPath(arg.substr(eq + 1))};
 }
@@ -102,7 +106,10 @@ int ReferenceLearn(const std::vector<std::string>& args) {
 int ReferenceInstall(const std::vector<std::string>& args) {
   if (args.size() != 2) throw TUsageError("reference install FILE");
   std::string dir = GetDirCfg();
-  ReadCfg(dir); // the suite's interface language, for the messages
+  ReadCfg(dir);           // the suite's interface language, for the messages
+  TChangeLock suite(dir); // one writer of the suite's files at a time
+  suite.RaiseIfHeld();
+  suite.ShowNotice();
   InstallReference(ArgPath(args[1]), dir);
   std::printf("installed %s\n", sysio::OsPath(InstalledReferencePath(dir)).c_str());
   return 0;
@@ -112,6 +119,9 @@ int ReferenceRemove(const std::vector<std::string>& args) {
   if (args.size() != 1) throw TUsageError("reference remove");
   std::string dir = GetDirCfg();
   ReadCfg(dir);
+  TChangeLock suite(dir);
+  suite.RaiseIfHeld();
+  suite.ShowNotice();
   if (RemoveInstalledReference(dir))
     std::printf("removed %s: the data built into the program is used\n",
                 sysio::OsPath(InstalledReferencePath(dir)).c_str());
