@@ -254,8 +254,15 @@ TEST_F(VblWindow, ListOfASuiteLockedByAnotherProcessIsReadOnly) {
   }
   EXPECT_EQ(Files(), before);
   EXPECT_EQ(other.End(), 0);
+  // Once free, the suite is this session's from the list's show to its close.
   Shown none;
-  EXPECT_FALSE(Open(1)->ReadOnly());
+  {
+    std::unique_ptr<TfVbl> w = Open(1);
+    EXPECT_FALSE(w->ReadOnly());
+    EXPECT_FALSE(TLockHolder(GetDirCfg()).Acquired()) << "an open list holds the suite";
+    w->close();
+    EXPECT_TRUE(TLockHolder(GetDirCfg()).Acquired()) << "a closed list lets it go";
+  }
   EXPECT_TRUE(none.All.empty());
 }
 
