@@ -71,12 +71,12 @@ ZError AboutFile(ZError e, const std::string& work, const std::string& real) {
   return e;
 }
 
+} // namespace
+
 std::string ErrorText(const std::exception& e) {
   if (auto z = dynamic_cast<const ZError*>(&e)) return creat_msg(z->Text, z->Number);
   return e.what();
 }
-
-} // namespace
 
 TListInfo ListInfoOf(uint8_t typeSub, uint8_t typeBn) {
   static const int bnGroups[4] = {2, 6, 8, 10};
@@ -399,8 +399,7 @@ void FlushDirs(const TPendingDirs& pending, const std::vector<std::string>& dirO
 
 std::vector<TChangeItem> ChangeObjects(const TListInfo& info,
                                        const std::vector<const TObjLine*>& chosen,
-                                       unsigned char russian,
-                                       std::vector<TChangeFailure>& failures,
+                                       unsigned char russian, std::vector<TChangeFailure>& failures,
                                        const TChangeHooks& hooks) {
   std::vector<TChangeItem> results;
   std::vector<std::string> dirOf; // per result: the directory its rename left unflushed

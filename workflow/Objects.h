@@ -130,9 +130,11 @@ struct TChangeHooks {
 // result holds the lines done so far.
 std::vector<TChangeItem> ChangeObjects(const TListInfo& info,
                                        const std::vector<const TObjLine*>& chosen,
-                                       unsigned char russian,
-                                       std::vector<TChangeFailure>& failures,
+                                       unsigned char russian, std::vector<TChangeFailure>& failures,
                                        const TChangeHooks& hooks = {});
+// The text of an error as the user reads it.
+std::string ErrorText(const std::exception& e);
+
 // Writes the failures to a unique error protocol under the alias "LOG" named after
 // the list file; returns its name, or "" when there is no LOG alias or nothing failed.
 std::string WriteChangeProtocol(const std::string& listName,

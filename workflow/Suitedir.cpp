@@ -88,7 +88,8 @@ bool EnterSuite(const std::string& startDir, const TAskSuiteDir& ask) {
       OutSystemErrorCode("Каталог запуска " + Cp1251FromUtf8(startDir), ec.value());
   if (SuiteFoundHere()) return true;
   std::string lookedIn = std::filesystem::current_path().string();
-  std::string remembered = ReadRememberedSuite();
+  // A folder named by the user is never swapped for the remembered one without asking.
+  std::string remembered = startDir.empty() ? ReadRememberedSuite() : "";
   if (!remembered.empty() && Enter(remembered) && SuiteFoundHere()) return true;
   for (;;) {
     std::string chosen = ask ? ask(lookedIn) : "";

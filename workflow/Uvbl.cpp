@@ -33,6 +33,18 @@ QPushButton* Button(QWidget* parent, const char* caption) {
   return new QPushButton(ToQString(caption), parent);
 }
 
+// Marks the window busy for one piece of work.
+class TBusy {
+public:
+  explicit TBusy(bool& flag) : Flag(flag) { Flag = true; }
+  ~TBusy() { Flag = false; }
+  TBusy(const TBusy&) = delete;
+  TBusy& operator=(const TBusy&) = delete;
+
+private:
+  bool& Flag;
+};
+
 // A progress dialog that appears when the work takes longer than half a second.
 class TProgressShown {
 public:
@@ -50,7 +62,10 @@ public:
     Clock.start();
     D.setMaximum(static_cast<int>(total));
     D.setValue(static_cast<int>(done));
-    QCoreApplication::processEvents();
+    // Until the dialog shows and blocks the windows below it, the user's input waits: a click
+    // must not close the list or start other work in the middle of this one.
+    QCoreApplication::processEvents(D.isVisible() ? QEventLoop::AllEvents
+                                                  : QEventLoop::ExcludeUserInputEvents);
     return !D.wasCanceled();
   }
 
@@ -121,6 +136,7 @@ bool TfVbl::FormShow() {
   FReadOnly = !FLock->CanChange();
   FLock->ShowNotice();
   {
+    TBusy busy(FBusy);
     TProgressShown progress(this, "Проверка объектов", false);
     FList->FormShow([&](size_t done, size_t total) { return progress.Step(done, total); });
   }
@@ -154,9 +170,10 @@ void TfVbl::kResClick() {
 }
 
 void TfVbl::kChClick() {
-  if (FReadOnly) return;
+  if (FReadOnly || FBusy) return;
   TBatchReport r;
   {
+    TBusy busy(FBusy);
     TProgressShown progress(this, "Замена расчета П145", true);
     r = FList->ChangeMarked([&](size_t done, size_t total) { return progress.Step(done, total); });
   }
@@ -164,8 +181,11 @@ void TfVbl::kChClick() {
   text += "##Изменено объектов: " + std::to_string(r.Changed);
   if (r.Failed) text += ", с ошибками: " + std::to_string(r.Failed);
   if (r.Stopped) text += "##Обработка остановлена пользователем";
+  if (!r.ProtocolError.empty()) text += "##Протокол ошибок не записан: " + r.ProtocolError;
   if (r.Failed && !r.Protocol.empty())
     OutWarLog(text, WarBatchFailures, r.Protocol, "");
+  else if (r.Failed || !r.ProtocolError.empty())
+    OutWar(text, MsgOwnText);
   else
     QMessageBox::information(this, windowTitle(), ToQString(text).replace("##", "\n"));
   FList->FinishChange();
@@ -173,7 +193,15 @@ void TfVbl::kChClick() {
   FocusTable();
 }
 
+void TfVbl::reject() {
+  if (!FBusy) QDialog::reject();
+}
+
 void TfVbl::closeEvent(QCloseEvent* event) {
+  if (FBusy) {
+    event->ignore();
+    return;
+  }
   FList->FormClose();
   FLock.reset();
   event->accept();

@@ -39,6 +39,7 @@ public:
 
 protected:
   void closeEvent(QCloseEvent* event) override;
+  void reject() override;
 
 private:
   void ShowLegend();
@@ -46,6 +47,7 @@ private:
   std::unique_ptr<TVblList> FList;
   std::unique_ptr<TChangeLock> FLock;
   bool FReadOnly = false;
+  bool FBusy = false; // a check or a change runs: no second one, no closing
 };
 
 // Opens the list window modally (the main window's hook).

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <numeric>
 
+#include "messages/Msgcat.h"
+#include "messages/Zmsg.h"
 #include "paths/Dpath.h"
 #include "paths/Rdwr_cfg.h"
 #include "workflow/Ucommon.h"
@@ -265,7 +267,8 @@ TBatchReport TVblList::ChangeMarked(const TProgress& progress) {
   hooks.Progress = progress;
   hooks.WriteList = [&](size_t k, WRec* rec) {
     int line = lineOf[k];
-    tb.TabEdit(weUpdate, line, rec, false, false);
+    if (tb.TabEdit(weUpdate, line, rec, false, false) == EmptyAdr)
+      SetError("Строка " + std::to_string(line + 1) + " отсутствует в списке", MsgTabText);
   };
   TBatchReport report;
   std::vector<TChangeItem> items =
@@ -286,7 +289,12 @@ TBatchReport TVblList::ChangeMarked(const TProgress& progress) {
       ++report.Failed;
     }
   }
-  report.Protocol = WriteChangeProtocol(ListAliasName(FInfo, FIsRus), report.Failures);
+  // The changes are made: a protocol that cannot be written is told, never lets them go unreported.
+  try {
+    report.Protocol = WriteChangeProtocol(ListAliasName(FInfo, FIsRus), report.Failures);
+  } catch (const std::exception& e) {
+    report.ProtocolError = ErrorText(e);
+  }
   return report;
 }
 

@@ -25,7 +25,8 @@ std::string KindLetter(int8_t kind);
 struct TBatchReport {
   int Changed = 0, Unchanged = 0, Missing = 0, Failed = 0;
   bool Stopped = false;
-  std::string Protocol; // the error protocol written, or ""
+  std::string Protocol;      // the error protocol written, or ""
+  std::string ProtocolError; // why the protocol could not be written, or ""
   std::vector<TChangeFailure> Failures;
 };
 

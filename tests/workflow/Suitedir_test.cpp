@@ -39,11 +39,21 @@ TEST(Suitedir, StartDirRememberedFolderAndChoice) {
   EXPECT_EQ(asked[0], dir / "elsewhere");
   EXPECT_EQ(asked[1], dir / "other");
   EXPECT_EQ(ReadRememberedSuite(), dir / "suite");
-  // Next start: the remembered folder, without asking; giving up ends with false.
-  EXPECT_TRUE(EnterSuite(dir / "elsewhere", nullptr));
+  // Next start without a folder named: the remembered folder, without asking.
+  fs::current_path(dir / "elsewhere");
+  EXPECT_TRUE(EnterSuite("", nullptr));
   EXPECT_EQ(fs::current_path(), fs::path(dir / "suite"));
+  // A folder named on the command line is not swapped for the remembered one: the user is asked,
+  // and giving up ends with false.
+  asked.clear();
+  auto giveUp = [&](const std::string& d) {
+    asked.push_back(d);
+    return std::string();
+  };
+  EXPECT_FALSE(EnterSuite(dir / "elsewhere", giveUp));
+  EXPECT_EQ(asked.size(), 1u);
   fs::remove_all(dir / "suite/CFG");
-  EXPECT_FALSE(EnterSuite(dir / "elsewhere", [](const std::string&) { return std::string(); }));
+  EXPECT_FALSE(EnterSuite("", giveUp));
   EXPECT_THROW(EnterSuite(dir / "missing", nullptr), ZError);
   fs::current_path(old);
   unsetenv("XDG_CONFIG_HOME");

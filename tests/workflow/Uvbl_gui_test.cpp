@@ -209,6 +209,21 @@ TEST_F(VblWindow, ChangeTurnsLinesGreenAndReportsTheFailedObjectWithItsProtocol)
   EXPECT_FALSE(w->kCh->isEnabled());
 }
 
+TEST_F(VblWindow, AProtocolThatCannotBeWrittenIsToldWithTheCountsAndTheListIsCheckedAgain) {
+  std::unique_ptr<TfVbl> w = Open(1);
+  fs::remove_all(Root + "/LOG");
+  WriteAll(Root + "/LOG", "a file where the protocol folder was");
+  Select(*w, 0, w->tb->Table().LineCount() - 1);
+  Shown shown;
+  w->kCh->click();
+  ASSERT_EQ(shown.All.size(), 1u);
+  const std::string& text = shown.All[0].Text;
+  EXPECT_NE(text.find("Изменено объектов: 5, с ошибками: 1"), std::string::npos) << text;
+  EXPECT_NE(text.find("Протокол ошибок не записан"), std::string::npos) << text;
+  EXPECT_EQ(w->tb->Table().MarkedCount(), 0);
+  EXPECT_FALSE(w->kCh->isEnabled());
+}
+
 TEST_F(VblWindow, BlocksChangeWithoutTouchingTheListAndEscCloses) {
   std::unique_ptr<TfVbl> w = Open(5, 2);
   std::string list = ReadAll(Root + "/LBN/AdmBn.rus");
