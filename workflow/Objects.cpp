@@ -71,12 +71,12 @@ ZError AboutFile(ZError e, const std::string& work, const std::string& real) {
   return e;
 }
 
-} // namespace
-
 std::string ErrorText(const std::exception& e) {
   if (auto z = dynamic_cast<const ZError*>(&e)) return creat_msg(z->Text, z->Number);
   return e.what();
 }
+
+} // namespace
 
 TListInfo ListInfoOf(uint8_t typeSub, uint8_t typeBn) {
   static const int bnGroups[4] = {2, 6, 8, 10};
@@ -446,4 +446,14 @@ std::string WriteChangeProtocol(const std::string& listName,
   }
   out.Sync();
   return log;
+}
+
+std::string WriteChangeProtocol(const std::string& listName,
+                                const std::vector<TChangeFailure>& failures, std::string& error) {
+  try {
+    return WriteChangeProtocol(listName, failures);
+  } catch (const std::exception& e) {
+    error = ErrorText(e);
+    return "";
+  }
 }

@@ -132,10 +132,11 @@ std::vector<TChangeItem> ChangeObjects(const TListInfo& info,
                                        const std::vector<const TObjLine*>& chosen,
                                        unsigned char russian, std::vector<TChangeFailure>& failures,
                                        const TChangeHooks& hooks = {});
-// The text of an error as the user reads it.
-std::string ErrorText(const std::exception& e);
-
 // Writes the failures to a unique error protocol under the alias "LOG" named after
 // the list file; returns its name, or "" when there is no LOG alias or nothing failed.
 std::string WriteChangeProtocol(const std::string& listName,
                                 const std::vector<TChangeFailure>& failures);
+// The same after a batch whose changes are made: a protocol that cannot be written must not hide
+// them, so its error comes back in `error` instead of being raised.
+std::string WriteChangeProtocol(const std::string& listName,
+                                const std::vector<TChangeFailure>& failures, std::string& error);

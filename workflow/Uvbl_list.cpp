@@ -289,12 +289,8 @@ TBatchReport TVblList::ChangeMarked(const TProgress& progress) {
       ++report.Failed;
     }
   }
-  // The changes are made: a protocol that cannot be written is told, never lets them go unreported.
-  try {
-    report.Protocol = WriteChangeProtocol(ListAliasName(FInfo, FIsRus), report.Failures);
-  } catch (const std::exception& e) {
-    report.ProtocolError = ErrorText(e);
-  }
+  report.Protocol =
+      WriteChangeProtocol(ListAliasName(FInfo, FIsRus), report.Failures, report.ProtocolError);
   return report;
 }
 

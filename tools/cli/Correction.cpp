@@ -117,12 +117,10 @@ int CmdChange(TCliContext& o, const std::vector<std::string>& args) {
   std::vector<TChangeFailure> failures;
   std::vector<TChangeItem> results =
       ChangeObjects(s.Info, SelectLines(lines, args), s.Russian, failures);
-  std::string log;
-  try { // the changes are made: a protocol that cannot be written must not hide them
-    log = WriteChangeProtocol(s.ListName, failures);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "error protocol not written: %s\n", Shown(ErrorText(e)).c_str());
-  }
+  std::string logError;
+  std::string log = WriteChangeProtocol(s.ListName, failures, logError);
+  if (!logError.empty())
+    std::fprintf(stderr, "error protocol not written: %s\n", Shown(logError).c_str());
   int changed = 0;
   for (const TChangeItem& r : results)
     changed += r.Outcome.Result == TChangeResult::Changed;
