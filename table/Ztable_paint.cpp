@@ -66,8 +66,17 @@ template <class T> bool ReadValue(const WRec* rec, const TField& f, T& v) {
   return true;
 }
 
-std::string Number(int64_t v, int width) {
-  return DIntToStr(static_cast<int32_t>(v), std::max(width, 0), ' ', 10);
+// A screen description's width or decimal count beyond what a cell can hold is taken as that
+// much: a cell shows at most one record's text, and a damaged file must not make a cell of
+// gigabytes.
+constexpr int32_t kMaxOutParam = 255;
+
+int OutParam(const TZOutField& out) {
+  return std::clamp(out.Param, -kMaxOutParam, kMaxOutParam);
+}
+
+std::string Number(int64_t v, const TZOutField& out) {
+  return DIntToStr(static_cast<int32_t>(v), std::max(OutParam(out), 0), ' ', 10);
 }
 
 std::string TextValue(const WRec* rec, const TField& f, unsigned char docRussian) {
@@ -335,7 +344,7 @@ std::string TZTable::FieldText(const TZOutField& Out, const TListFields& Fields,
                                int Line, TypeField& Type) {
   if (Out.FieldIndex < 0 || Out.FieldIndex >= static_cast<int>(Fields.size())) {
     Type = TypeField(Out.Name == "RNpp" ? kTypeLineNumber : 0);
-    return Type == kTypeLineNumber ? Number(Line + 1, Out.Param) : std::string();
+    return Type == kTypeLineNumber ? Number(Line + 1, Out) : std::string();
   }
   const TField& f = Fields[static_cast<size_t>(Out.FieldIndex)];
   Type = f.FType;
@@ -351,14 +360,14 @@ std::string TZTable::FieldText(const TZOutField& Out, const TListFields& Fields,
   case tfChar:
     return ReadValue(Rec, f, u8) ? std::string(1, static_cast<char>(u8)) : std::string();
   case tfByte:
-    return ReadValue(Rec, f, u8) ? Number(u8, Out.Param) : std::string();
+    return ReadValue(Rec, f, u8) ? Number(u8, Out) : std::string();
   case tfWord:
-    return ReadValue(Rec, f, u16) ? Number(u16, Out.Param) : std::string();
+    return ReadValue(Rec, f, u16) ? Number(u16, Out) : std::string();
   case tfDword:
   case tfInt:
-    return ReadValue(Rec, f, i32) ? Number(i32, Out.Param) : std::string();
+    return ReadValue(Rec, f, i32) ? Number(i32, Out) : std::string();
   case tfDouble:
-    return ReadValue(Rec, f, d) ? DFloatToStr(d, Out.Param) : std::string();
+    return ReadValue(Rec, f, d) ? DFloatToStr(d, OutParam(Out)) : std::string();
   case tfDate:
     return ReadValue(Rec, f, u16) ? UnPackDt1(u16) : std::string();
   default:

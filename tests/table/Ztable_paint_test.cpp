@@ -86,6 +86,27 @@ TEST_F(TPaintTest, CellTextsByFieldTypeWithStarsForANumberThatDoesNotFit) {
   EXPECT_EQ(T.GetIndex(1)->NeedHeight, 16);
 }
 
+// A damaged description may ask for a width or decimal count of two thousand million: the
+// cell gets one record's worth of text, still the right number.
+TEST_F(TPaintTest, AHugeWidthOrDecimalCountFromTheDescriptionIsHeldToOneRecord) {
+  std::string data = Record("x", 42, 0.25);
+  WRec rec{};
+  rec.Len = static_cast<uint16_t>(data.size());
+  data.copy(rec.Data, data.size());
+  TListFields fields{{"Name", tfString, 2, 1}, {"Num", tfDword, 3, 4}, {"Sum", tfDouble, 7, 8}};
+  TypeField type{};
+  for (int32_t param : {INT32_MAX, INT32_MIN}) {
+    std::string num = T.FieldText({"Num", 0, param, 1}, fields, &rec, 0, type);
+    std::string sum = T.FieldText({"Sum", 0, param, 2}, fields, &rec, 0, type);
+    std::string line = T.FieldText({"RNpp", 0, param, -1}, fields, &rec, 6, type);
+    EXPECT_LE(num.size(), 255u);
+    EXPECT_LE(sum.size(), 257u); // "0," and the decimals
+    EXPECT_EQ(num.substr(num.find_first_not_of(' ')), "42");
+    EXPECT_EQ(line.substr(line.find_first_not_of(' ')), "7");
+    EXPECT_EQ(sum.substr(0, 4), "0,25");
+  }
+}
+
 TEST_F(TPaintTest, TextPlacementFollowsAlignmentAndTheRowTop) {
   Open(2);
   T.Column(1).HorAlign = 2;
