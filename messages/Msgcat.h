@@ -41,7 +41,8 @@ constexpr int MsgRefGroupRange = 147;         // a reference group number outsid
 constexpr int MsgRefGroupTwice = 148;         // a reference group named twice
 constexpr int MsgOutIsDirectory = 149;        // a file name that names a directory
 constexpr int MsgUnknownObjectKind = 150;     // an object file's extension tells no object kind
-constexpr int MsgOutIsWorkFile = 153; // an output file that is the program's working reference
+constexpr int MsgOutIsWorkFile = 153;   // an output file that is the program's working reference
+constexpr int MsgLockUnavailable = 154; // the lock file cannot be opened for writing: file, reason
 
 // A record address lies in the header or the directory.
 constexpr int MsgLinkIntoHeader = 21;

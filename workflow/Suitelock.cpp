@@ -66,6 +66,11 @@ bool Refused(int code) {
          code == ENOSYS;
 }
 
+// The lock file may not be written here: the session may look, not change.
+bool Unwritable(int code) {
+  return code == EACCES || code == EPERM || code == EROFS;
+}
+
 // Others sharing the suite must be able to open the file for writing to lock it, whatever
 // umask made it. Only the owner may change the mode; a share that keeps no modes may refuse,
 // and the lock works without.
@@ -101,6 +106,11 @@ TSuiteLockResult TSuiteLock::Acquire() {
   if (Fd >= 0) return r;
   std::string os = Utf8FromCp1251(LockPath);
   int fd = IoSys().Open(os, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0666);
+  if (fd < 0 && Unwritable(errno)) {
+    r.State = TSuiteLockState::Unavailable;
+    r.Code = errno;
+    return r;
+  }
   if (fd < 0) OutSystemErrorCode("Файл блокировки " + LockPath, errno);
   struct stat st {};
   if (IoSys().FileStat(fd, &st) != 0) {
@@ -168,6 +178,9 @@ TChangeLock::TChangeLock(const std::string& dirCfg) : Lock(dirCfg) {
   if (Result.State == TSuiteLockState::Held) {
     Number = MsgSuiteLocked;
     Text = Lock.Path() + "|" + SuiteLockHolderLine(Result.Holder);
+  } else if (Result.State == TSuiteLockState::Unavailable) {
+    Number = MsgLockUnavailable;
+    Text = Lock.Path() + "|" + SystemErrorText(Result.Code);
   } else if (Result.State == TSuiteLockState::Unsupported && !refusalTold.exchange(true)) {
     Number = WarLockRefused;
     Text = Lock.Path() + "|" + SystemErrorText(Result.Code);
@@ -175,12 +188,12 @@ TChangeLock::TChangeLock(const std::string& dirCfg) : Lock(dirCfg) {
 }
 
 void TChangeLock::ShowNotice() const {
-  if (Number == MsgSuiteLocked)
+  if (Number == MsgSuiteLocked || Number == MsgLockUnavailable)
     OutErr(Text, Number);
   else if (Number == WarLockRefused)
     OutWar(Text, Number);
 }
 
-void TChangeLock::RaiseIfHeld() const {
-  if (Number == MsgSuiteLocked) SetError(Text, Number);
+void TChangeLock::RaiseUnlessCanChange() const {
+  if (!CanChange()) SetError(Text, Number);
 }

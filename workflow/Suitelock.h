@@ -3,12 +3,14 @@
 #pragma once
 #include <string>
 
-enum class TSuiteLockState { Acquired, Held, Unsupported };
+// Unavailable: the lock file cannot be opened for writing (a read-only configuration directory,
+// a file of another user that keeps its mode): nobody's changes can be kept apart, so none.
+enum class TSuiteLockState { Acquired, Held, Unsupported, Unavailable };
 
 struct TSuiteLockResult {
   TSuiteLockState State = TSuiteLockState::Acquired;
   std::string Holder; // Held: the holder's record as read from the file (CP1251)
-  int Code = 0;       // Unsupported: the error code the file system answered
+  int Code = 0;       // Unsupported, Unavailable: the error code the file system answered
 };
 
 // The holder's record in one line ("host=..., user=..., pid=..., time=..."), for messages.
@@ -51,19 +53,23 @@ public:
   // Takes the lock on dirCfg + "ravinel.lock"; a held lock does not raise (see CanChange).
   // Raises ZError when the lock file cannot be opened safely.
   explicit TChangeLock(const std::string& dirCfg);
-  // False when another session holds the lock: nothing may be changed. True when this session
-  // holds it, or when the file system refuses locks (the session goes on without one).
-  bool CanChange() const { return Result.State != TSuiteLockState::Held; }
+  // False when another session holds the lock or the lock file cannot be opened for writing:
+  // nothing may be changed. True when this session holds it, or when the file system refuses
+  // locks (the session goes on without one).
+  bool CanChange() const {
+    return Result.State != TSuiteLockState::Held && Result.State != TSuiteLockState::Unavailable;
+  }
   const TSuiteLockResult& State() const { return Result; }
   // What to tell the user, as a message number and its "|"-separated parameters: Held gives
-  // the error MsgSuiteLocked (lock file | holder); Unsupported gives the warning WarLockRefused
-  // (lock file | reason), only for the first refusal in the process; otherwise Number is 0.
+  // the error MsgSuiteLocked (lock file | holder); Unavailable the error MsgLockUnavailable
+  // (lock file | reason); Unsupported gives the warning WarLockRefused (lock file | reason),
+  // only for the first refusal in the process; otherwise Number is 0.
   int NoticeNumber() const { return Number; }
   const std::string& NoticeText() const { return Text; }
   // Shows the notice through OutErr or OutWar; nothing when there is none.
   void ShowNotice() const;
-  // Raises the notice of a held lock as ZError (for the command line); nothing otherwise.
-  void RaiseIfHeld() const;
+  // Raises the notice as ZError when nothing may be changed (for the command line).
+  void RaiseUnlessCanChange() const;
 
 private:
   TSuiteLock Lock;

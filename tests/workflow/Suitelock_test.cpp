@@ -10,7 +10,9 @@
 #include "workflow/Suitelock.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,7 +63,7 @@ TEST(SuiteLock, SecondHolderInTheSameProcessIsRefusedAndTheFirstKeepsTheLock) {
     EXPECT_EQ(second.NoticeNumber(), MsgSuiteLocked);
     EXPECT_NE(second.NoticeText().find("pid=" + std::to_string(getpid())), std::string::npos)
         << second.NoticeText();
-    EXPECT_THROW(second.RaiseIfHeld(), ZError);
+    EXPECT_THROW(second.RaiseUnlessCanChange(), ZError);
   }
   // The second opener's descriptor is gone now; the first must still hold the file.
   TLockHolder other(dir);
@@ -113,21 +115,56 @@ public:
     return -1;
   }
 };
+
+// A configuration directory on a read-only share.
+class TReadOnlyIo : public TPosixIoSys {
+public:
+  int Open(const std::string& path, int flags, mode_t mode) override {
+    if (flags & (O_RDWR | O_WRONLY)) {
+      errno = EROFS;
+      return -1;
+    }
+    return TPosixIoSys::Open(path, flags, mode);
+  }
+};
+
+// A session's lock taken on dirCfg through the file system TIo.
+template <class TIo> std::unique_ptr<TChangeLock> LockThrough(const std::string& dirCfg) {
+  TIo io;
+  TIoSys* old = SetIoSys(&io);
+  auto lock = std::make_unique<TChangeLock>(dirCfg);
+  SetIoSys(old);
+  return lock;
+}
 } // namespace
 
 TEST(ChangeLock, RefusedLocksAreToldOnceAndTheSessionGoesOn) {
   TTempDir cfg;
-  TNoLocksIo io;
-  TIoSys* old = SetIoSys(&io);
-  TChangeLock a(cfg.Path() + "/");
-  TChangeLock b(cfg.Path() + "/");
-  SetIoSys(old);
-  EXPECT_EQ(a.State().State, TSuiteLockState::Unsupported);
-  EXPECT_EQ(a.State().Code, ENOLCK);
-  EXPECT_TRUE(a.CanChange());
-  EXPECT_EQ(a.NoticeNumber(), WarLockRefused);
-  EXPECT_EQ(a.NoticeText().rfind(cfg / "ravinel.lock|", 0), 0u) << a.NoticeText();
-  EXPECT_TRUE(b.CanChange());
-  EXPECT_EQ(b.NoticeNumber(), 0);
-  EXPECT_NO_THROW(b.RaiseIfHeld());
+  auto a = LockThrough<TNoLocksIo>(cfg.Path() + "/");
+  auto b = LockThrough<TNoLocksIo>(cfg.Path() + "/");
+  EXPECT_EQ(a->State().State, TSuiteLockState::Unsupported);
+  EXPECT_EQ(a->State().Code, ENOLCK);
+  EXPECT_TRUE(a->CanChange());
+  EXPECT_EQ(a->NoticeNumber(), WarLockRefused);
+  EXPECT_EQ(a->NoticeText().rfind(cfg / "ravinel.lock|", 0), 0u) << a->NoticeText();
+  EXPECT_TRUE(b->CanChange());
+  EXPECT_EQ(b->NoticeNumber(), 0);
+  EXPECT_NO_THROW(b->RaiseUnlessCanChange());
+}
+
+// A lock file that cannot be opened for writing keeps every session from changing: the list
+// looks, the command line refuses, both say which file and why.
+TEST(ChangeLock, ALockFileThatCannotBeWrittenLetsTheSessionLookButNotChange) {
+  TTempDir cfg;
+  auto lock = LockThrough<TReadOnlyIo>(cfg.Path() + "/");
+  EXPECT_EQ(lock->State().State, TSuiteLockState::Unavailable);
+  EXPECT_FALSE(lock->CanChange());
+  EXPECT_EQ(lock->NoticeNumber(), MsgLockUnavailable);
+  EXPECT_EQ(lock->NoticeText(), cfg / "ravinel.lock|" + SystemErrorText(EROFS));
+  try {
+    lock->RaiseUnlessCanChange();
+    ADD_FAILURE() << "no refusal";
+  } catch (const ZError& e) {
+    EXPECT_EQ(e.Number, MsgLockUnavailable);
+  }
 }

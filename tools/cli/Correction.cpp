@@ -110,7 +110,7 @@ int CmdChange(TCliContext& o, const std::vector<std::string>& args) {
   // The suite lock before anything is written; held by another session: exit 1, no change.
   TListSession::RequireSingleInstance();
   TChangeLock suite(GetDirCfg());
-  suite.RaiseIfHeld();
+  suite.RaiseUnlessCanChange();
   suite.ShowNotice();
   TListSession s(o, info);
   std::vector<TObjLine> lines = s.Check();

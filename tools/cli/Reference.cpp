@@ -108,7 +108,7 @@ int ReferenceInstall(const std::vector<std::string>& args) {
   std::string dir = GetDirCfg();
   ReadCfg(dir);           // the suite's interface language, for the messages
   TChangeLock suite(dir); // one writer of the suite's files at a time
-  suite.RaiseIfHeld();
+  suite.RaiseUnlessCanChange();
   suite.ShowNotice();
   InstallReference(ArgPath(args[1]), dir);
   std::printf("installed %s\n", sysio::OsPath(InstalledReferencePath(dir)).c_str());
@@ -120,7 +120,7 @@ int ReferenceRemove(const std::vector<std::string>& args) {
   std::string dir = GetDirCfg();
   ReadCfg(dir);
   TChangeLock suite(dir);
-  suite.RaiseIfHeld();
+  suite.RaiseUnlessCanChange();
   suite.ShowNotice();
   if (RemoveInstalledReference(dir))
     std::printf("removed %s: the data built into the program is used\n",
