@@ -82,6 +82,9 @@ TfVbl::TfVbl(QWidget* owner, unsigned char typeSub, unsigned char typeBn, bool i
   auto* v = new QVBoxLayout(this);
   ZText1 = new TZText(this);
   ZText1->SetAlign(alTop);
+  TFontSpec heading = ZText1->Font(1);
+  heading.Style |= fsBold;
+  ZText1->SetFont(1, heading);
   // The heading is one line; in a layout the label cannot size itself.
   ZText1->setFixedHeight(QFontMetrics(ToQFont(ZText1->Font(1))).height() + 4);
   v->addWidget(ZText1);

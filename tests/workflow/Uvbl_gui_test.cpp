@@ -226,6 +226,9 @@ TEST_F(VblWindow, AProtocolThatCannotBeWrittenIsToldWithTheCountsAndTheListIsChe
 
 TEST_F(VblWindow, BlocksChangeWithoutTouchingTheListAndEscCloses) {
   std::unique_ptr<TfVbl> w = Open(5, 2);
+  EXPECT_EQ(w->windowTitle(), ToQString("Список блоков настроек"));
+  EXPECT_EQ(w->ZText1->Text(1), "Выделите нужные блоки настройки и нажмите кнопку \"Изменить\"");
+  EXPECT_TRUE(w->ZText1->Font(1).Style & fsBold);
   std::string list = ReadAll(Root + "/LBN/AdmBn.rus");
   Select(*w, 0, w->tb->Table().LineCount() - 1);
   QString said;
