@@ -210,10 +210,17 @@ void TfVbl::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
+TfVbl* fVbl = nullptr;
+
 void OpenObjectList(QWidget* owner, unsigned char typeSub, unsigned char typeBn, bool isRus) {
   std::unique_ptr<TfVbl> w;
+  // Cleared before the window is destroyed, whichever way this returns.
+  struct TCurrent {
+    ~TCurrent() { fVbl = nullptr; }
+  } current;
   try {
     w = std::make_unique<TfVbl>(owner, typeSub, typeBn, isRus);
+    fVbl = w.get();
     if (!w->FormShow()) return;
   } catch (const ZError& e) {
     OutErr(e);

@@ -50,5 +50,8 @@ private:
   bool FBusy = false; // a check or a change runs: no second one, no closing
 };
 
+// The list window while it is open; null otherwise.
+extern TfVbl* fVbl;
+
 // Opens the list window modally (the main window's hook).
 void OpenObjectList(QWidget* owner, unsigned char typeSub, unsigned char typeBn, bool isRus);
