@@ -3,6 +3,9 @@
 # its dictionary; a crash, a sanitizer finding, a leak or a slow input (over 10 s) fails.
 # Usage: scripts/fuzz.sh [SECONDS] [TARGET...]   (targets as in fuzz/corpus: record, msg, ...)
 # Needs the build of scripts/asan.sh. Findings are kept in build-asan/fuzz-findings.
+# RAVINEL_FUZZ_SEED: the mutation seed, 1 unless set, so that a run on the same tree explores
+# the same inputs (a gate that passes here passes there); 0 draws a new seed per run, for
+# exploring longer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD # absolute paths throughout: a target may change its directory
@@ -34,7 +37,7 @@ for t in "${targets[@]}"; do
   dict=()
   [ -f "fuzz/dict/$t.dict" ] && dict=(-dict="$root/fuzz/dict/$t.dict")
   log=$work/$t.log
-  if nice "$bin/fuzz_$t" -max_total_time="$secs" -timeout=10 -rss_limit_mb=2048 -max_len=8192 \
+  if nice "$bin/fuzz_$t" -seed="${RAVINEL_FUZZ_SEED:-1}" -max_total_time="$secs" -timeout=10 -rss_limit_mb=2048 -max_len=8192 \
        -print_final_stats=1 -artifact_prefix="$findings/$t-" "${dict[@]}" \
        "$work/$t" "$seeds" >"$log" 2>&1; then
     execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
