@@ -535,6 +535,13 @@ TEST_F(Files, OffsetsPastFourGibibytesAreRefused) {
     EXPECT_EQ(e.Number, MsgSystemError);
     EXPECT_NE(e.Message.find(SystemErrorText(EFBIG)), std::string::npos) << e.Message;
   }
+  {
+    WFile f(Path); // nor is a record added in place behind the last address
+    WRec rec;
+    rec.Len = 10;
+    ZError e = Caught([&] { f.WEditFile(weInsert, 0, EmptyAdr, EmptyAdr, &rec); });
+    EXPECT_NE(e.Message.find(SystemErrorText(EFBIG)), std::string::npos) << e.Message;
+  }
   struct stat st;
   ASSERT_EQ(stat(Path.c_str(), &st), 0);
   EXPECT_EQ(static_cast<uint64_t>(st.st_size), end);
