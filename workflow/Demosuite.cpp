@@ -738,10 +738,22 @@ void CreateDemoSuite(const std::string& dir, const std::string& refFile,
 
 namespace {
 
-// The bytes of a composite file of count groups in the compact layout that compression gives:
-// groups in number order, records without links, no dead space.
-std::string FileImage(const std::string& path, int count, const std::map<int, TRecs>& groups) {
+size_t GroupBytes(const TRecs& recs) {
+  size_t n = LenEof;
+  for (const TRec& r : recs)
+    n += kRecHeadSize + r.Data.size();
+  return n;
+}
+
+// Writes a composite file of count groups in the compact layout that compression gives: groups
+// in number order, records without links, no dead space. The body is built once, at its full
+// size, and written behind the header: a list of 100,000 records is over 100 MB.
+void WriteImage(const std::string& path, int count, const std::map<int, TRecs>& groups) {
   TCompactLayout image(path, static_cast<uint32_t>(count));
+  size_t body = LenEof * static_cast<size_t>(count);
+  for (const auto& [g, recs] : groups)
+    body += GroupBytes(recs) - LenEof;
+  image.Body.reserve(body);
   for (int g = 0; g < count; ++g) {
     auto it = groups.find(g);
     if (it != groups.end())
@@ -749,14 +761,10 @@ std::string FileImage(const std::string& path, int count, const std::map<int, TR
         image.Add(r.Prefix, r.Data.data(), r.Data.size());
     image.EndGroup();
   }
-  return image.Image();
-}
-
-size_t GroupBytes(const TRecs& recs) {
-  size_t n = LenEof;
-  for (const TRec& r : recs)
-    n += kRecHeadSize + r.Data.size();
-  return n;
+  SFile f(path, fmRewrite);
+  std::string head = image.Head();
+  f.SWrite(head.data(), static_cast<int>(head.size()));
+  f.SWrite(image.Body.data(), static_cast<int>(image.Body.size()));
 }
 
 // A calculation group of count calculations with the P145 calculation at a random place.
@@ -795,7 +803,7 @@ void WriteLargeProject(const std::string& path, const TObject& o, const std::vec
     total += kRecHeadSize + one[0].Data.size();
     groups[fillGroups[i % 8]].push_back(one[0]); // its end marker is counted already
   }
-  WriteRaw(path, FileImage(path, kProjectGroups, groups), false);
+  WriteImage(path, kProjectGroups, groups);
 }
 
 void WriteLargeList(const std::string& path, const std::vector<TObject>& objs, TRng& rng) {
@@ -803,7 +811,7 @@ void WriteLargeList(const std::string& path, const std::vector<TObject>& objs, T
   TRecs& recs = groups[1];
   for (const TObject& o : objs)
     recs.push_back({0, ProjectListRecord(o, true, rng, 1)});
-  WriteRaw(path, FileImage(path, kListGroups, groups), false);
+  WriteImage(path, kListGroups, groups);
 }
 
 } // namespace
@@ -834,7 +842,7 @@ void CreateLargeSuite(const std::string& dir, const std::string& refFile,
                       rng);
   }
   const std::string listPath = dir + "/LSS/AdmSs.rus";
-  WriteRaw(listPath, FileImage(listPath, kListGroups, list), false);
+  WriteImage(listPath, kListGroups, list);
   if (options.ListRecords > 0) {
     std::vector<TObject> many;
     for (int i = 0; i < options.ListRecords; ++i)
