@@ -34,7 +34,8 @@ public:
   void Button1Click();
   void kCanClick();
   void kResClick();
-  // True when another session changes the suite: the list is only shown.
+  // True when another session changes the suite, or its lock file cannot be written: the list
+  // is only shown.
   bool ReadOnly() const { return FReadOnly; }
 
 protected:
