@@ -43,6 +43,14 @@ constexpr int MsgOutIsDirectory = 149;        // a file name that names a direct
 constexpr int MsgUnknownObjectKind = 150;     // an object file's extension tells no object kind
 constexpr int MsgOutIsWorkFile = 153;   // an output file that is the program's working reference
 constexpr int MsgLockUnavailable = 154; // the lock file cannot be opened for writing: file, reason
+// Texts of the batch change and of replaced files, asked for in the caller's language.
+constexpr int MsgInfoRecordLength = 155; // a warning: the information record's other length
+constexpr int MsgOwnerNotKept = 156;     // a warning: file, old owner, new owner
+constexpr int MsgDirNotFlushed = 157;    // a warning: file, the system's error
+constexpr int MsgListNotRestored = 158;  // error, list file, the restore's error, object file
+constexpr int MsgWarningLabel = 159;     // before a warning in the protocol
+constexpr int MsgWarningsCount = 160;    // ", of them with warnings: N"
+constexpr int MsgWarningsHeading = 161;  // a protocol of warnings alone: list file
 
 // A record address lies in the header or the directory.
 constexpr int MsgLinkIntoHeader = 21;
@@ -51,6 +59,7 @@ constexpr int MsgTabText = 0;
 // Numbers of the table control: error 22, warning 3, questions 2 and 5.
 constexpr int MsgTrailingComma = 22; // an edited cell text may not end with ","
 constexpr int WarBatchFailures = 6;  // a batch change ended with failures: its summary
+constexpr int WarBatchWarnings = 7;  // a batch change ended with warnings only: its summary
 constexpr int WarCopyIntoBlock = 3;  // a copy or move would land inside the marked block
 constexpr int SelDeleteRecords = 2;  // delete the chosen records?
 constexpr int SelDeleteAgain = 5;    // the owner's text, then confirm the deletion once more

@@ -14,6 +14,7 @@
 #include "messages/Zmsg.h"
 #include "storage/Dsfile.h"
 #include "storage/Dwfile.h"
+#include "storage/Filekeep.h"
 #include "storage/Sysio.h"
 
 const char* const VersionText = "5-2.9.1";
@@ -74,8 +75,9 @@ void LimitWholeFileWalk(WFile& f) {
 }
 
 namespace {
-// Copies every group's live records, in group order and without links, behind the skeleton.
-void CopyGroups(WFile& src, SFile& out) {
+// Copies every group's live records, in group order and without links, behind the skeleton,
+// gives the file what the file it replaces keeps, and makes it durable.
+TOwnerChange CopyGroups(WFile& src, SFile& out, const TFileKeep& keep, const std::string& name) {
   TCompactLayout layout(out.Name, src.Header.Count);
   LimitWholeFileWalk(src);
   WRec rec;
@@ -94,7 +96,9 @@ void CopyGroups(WFile& src, SFile& out) {
   std::string head = layout.Head();
   out.Seek(0);
   out.SWrite(head.data(), static_cast<int>(head.size()));
+  TOwnerChange change = GiveFileKeep(keep, out.Handle, name);
   if (IoSys().FullSync(out.Handle) != 0) OutSystemErrorCode(out.Name, errno);
+  return change;
 }
 } // namespace
 
@@ -128,16 +132,17 @@ int def_unused(const std::string& name) {
 }
 
 namespace {
-// Writes the compressed form of src into the new file target and makes it durable; a target
-// left behind by a failure is removed.
-void CompressInto(WFile& src, const std::string& target, unsigned perms) {
+// Writes the compressed form of src into the new file target, with what the file name it is to
+// replace keeps, and makes it durable; a target left behind by a failure is removed.
+TOwnerChange CompressInto(WFile& src, const std::string& target, const TFileKeep& keep,
+                          const std::string& name) {
   src.KeepCache = true; // read once, group after group
   bool made = false;
   try {
     if (sysio::UnlinkExact(target) != 0 && errno != ENOENT) OutSystemErrorCode(target, errno);
-    auto out = CreateSkeleton(target, static_cast<int>(src.Header.Count), perms);
+    auto out = CreateSkeleton(target, static_cast<int>(src.Header.Count), keep.Mode & 0777);
     made = true;
-    CopyGroups(src, *out);
+    return CopyGroups(src, *out, keep, name);
   } catch (const ZError& e) {
     if (made) sysio::UnlinkExact(target);
     AsSystemError(e);
@@ -145,16 +150,15 @@ void CompressInto(WFile& src, const std::string& target, unsigned perms) {
 }
 } // namespace
 
-bool compress_bf(const std::string& name, int threshold) {
+bool compress_bf(const std::string& name, int threshold, TOwnerChange* owner) {
   std::string real, scratch;
+  TOwnerChange change;
   {
     WFile src(name); // an open error is reported as it is, and nothing is compressed
     if (UnusedPercent(src) < threshold) return false;
     real = src.Name;
     scratch = real + "$";
-    struct stat st;
-    unsigned perms = sysio::Stat(real, &st) == 0 ? (st.st_mode & 0777) : 0666;
-    CompressInto(src, scratch, perms);
+    change = CompressInto(src, scratch, TakeFileKeep(src.File->Handle, real), real);
   }
   bool made = true;
   try {
@@ -165,11 +169,13 @@ bool compress_bf(const std::string& name, int threshold) {
     if (made) sysio::UnlinkExact(scratch);
     AsSystemError(e);
   }
+  if (owner) *owner = change;
   return false;
 }
 
-void compress_to(WFile& src, const std::string& target, unsigned perms) {
-  CompressInto(src, target, perms);
+TOwnerChange compress_to(WFile& src, const std::string& target, const TFileKeep& keep,
+                         const std::string& name) {
+  return CompressInto(src, target, keep, name);
 }
 
 bool creat_bfsp(const std::string& name, int count) {

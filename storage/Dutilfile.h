@@ -6,15 +6,19 @@
 #include <vector>
 
 #include "storage/Dwfile.h"
+#include "storage/Filekeep.h"
 
 // The version text that the two-argument creat_bf writes into group 0.
 extern const char* const VersionText;
 
-// Compresses when the dead space in percent is at least threshold; returns false.
-bool compress_bf(const std::string& name, int threshold);
-// Writes the compressed form of the open file src into the new file target (permission bits
-// perms, the umask applies), made durable but not renamed; a stale target is replaced.
-void compress_to(WFile& src, const std::string& target, unsigned perms);
+// Compresses when the dead space in percent is at least threshold; returns false. The compressed
+// file keeps the mode, group, owner and attributes of the old one; an owner the process may not
+// give it is told in owner.
+bool compress_bf(const std::string& name, int threshold, TOwnerChange* owner = nullptr);
+// Writes the compressed form of the open file src into the new file target, with keep given as
+// for a replacement of name, made durable but not renamed; a stale target is replaced.
+TOwnerChange compress_to(WFile& src, const std::string& target, const TFileKeep& keep,
+                         const std::string& name);
 // Dead space of a composite file in percent.
 int def_unused(const std::string& name);
 // The same for an open file, from its header and directory in memory.

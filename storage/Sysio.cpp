@@ -8,6 +8,7 @@
 #include <strings.h>
 #include <time.h>
 #include <sys/file.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include "base/Codec.h"
@@ -39,6 +40,22 @@ int TIoSys::ChangeMode(int fd, mode_t mode) {
     rc = ::fchmod(fd, mode);
   while (rc < 0 && errno == EINTR);
   return rc;
+}
+
+int TIoSys::ChangeOwner(int fd, uid_t uid, gid_t gid) {
+  return ::fchown(fd, uid, gid);
+}
+
+ssize_t TIoSys::ListAttrs(int fd, char* names, size_t size) {
+  return ::flistxattr(fd, names, size);
+}
+
+ssize_t TIoSys::GetAttr(int fd, const char* name, void* value, size_t size) {
+  return ::fgetxattr(fd, name, value, size);
+}
+
+int TIoSys::SetAttr(int fd, const char* name, const void* value, size_t size) {
+  return ::fsetxattr(fd, name, value, size, 0);
 }
 
 ssize_t TIoSys::PRead(int fd, void* buf, size_t count, off_t offset) {

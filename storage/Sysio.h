@@ -34,6 +34,11 @@ public:
   // fstat and fchmod of an open file; not pure, like Lock.
   virtual int FileStat(int fd, struct stat* st);
   virtual int ChangeMode(int fd, mode_t mode);
+  // fchown, flistxattr, fgetxattr and fsetxattr of an open file; not pure, like Lock.
+  virtual int ChangeOwner(int fd, uid_t uid, gid_t gid);
+  virtual ssize_t ListAttrs(int fd, char* names, size_t size);
+  virtual ssize_t GetAttr(int fd, const char* name, void* value, size_t size);
+  virtual int SetAttr(int fd, const char* name, const void* value, size_t size);
   // Reads at offset without moving the file position (pread). The default positions and reads
   // through Seek and Read, so that backends which only wrap those see every access.
   virtual ssize_t PRead(int fd, void* buf, size_t count, off_t offset);

@@ -10,6 +10,8 @@
 #include "storage/Dsfile.h"
 #include "storage/Dutilfile.h"
 #include "storage/Sysio.h"
+#include "storage/Filekeep.h"
+#include "workflow/Changetext.h"
 #include "workflow/Readahead.h"
 #include "workflow/Refdata.h"
 #include "workflow/Ucommon.h"
@@ -53,15 +55,9 @@ void CopyToWork(SFile& in, const std::string& work, unsigned perms) {
   }
 }
 
-// Puts the durable file from in place of real; the directory is flushed now, or recorded in
-// pending for the caller to flush.
-void ReplaceFile(const std::string& from, const std::string& real, TPendingDirs* pending) {
-  if (sysio::Rename(from, real) != 0) OutSystemErrorCode(real, errno);
-  if (pending)
-    pending->emplace(real.substr(0, real.find_last_of('/') + 1), real);
-  else if (sysio::SyncDir(real) != 0)
-    OutSystemErrorCode(real, errno);
-}
+// Flushes the directory of real now, or records it in pending for the caller to flush; the
+// file is in place already, so a failure is a warning.
+std::string FlushDir(const std::string& real, TPendingDirs* pending, bool russian);
 
 // An error about the working copy, told of the object file itself.
 ZError AboutFile(ZError e, const std::string& work, const std::string& real) {
@@ -71,9 +67,57 @@ ZError AboutFile(ZError e, const std::string& work, const std::string& real) {
   return e;
 }
 
+// A message without the blank that a message of no catalogue text starts with.
 std::string ErrorText(const std::exception& e) {
-  if (auto z = dynamic_cast<const ZError*>(&e)) return creat_msg(z->Text, z->Number);
-  return e.what();
+  std::string text = e.what();
+  if (auto z = dynamic_cast<const ZError*>(&e)) text = creat_msg(z->Text, z->Number);
+  size_t lead = text.find_first_not_of(' ');
+  return lead == std::string::npos ? "" : text.substr(lead);
+}
+
+std::string FlushDir(const std::string& real, TPendingDirs* pending, bool russian) {
+  if (pending) {
+    pending->emplace(real.substr(0, real.find_last_of('/') + 1), real);
+    return "";
+  }
+  if (sysio::SyncDir(real) == 0) return "";
+  int code = errno;
+  try {
+    OutSystemErrorCode("", code);
+  } catch (const ZError& e) {
+    return ChangeText(TChangeText::DirNotFlushed, russian, real + "|" + ErrorText(e));
+  }
+}
+
+// The length of the record that the information record was refused for.
+std::string FoundInfoLength() {
+  unsigned long size = FileObj->WOpen_file(kInfoGroup);
+  WRec rec;
+  try {
+    FileObj->WRead(FileObj->LastAdr, &rec);
+    return std::to_string(rec.Len);
+  } catch (const ZError&) { // too long for a buffer: the group holds it alone
+    return std::to_string(size - kRecHeadSize - LenEof);
+  }
+}
+
+// Writes the list record's previous bytes back after the failure cause; when that fails too,
+// the error raised names both files.
+void RestoreListRecord(const TListWriter& writeList, const WRec& listRec, const ZError& cause,
+                       const std::string& object, bool russian) {
+  WRec old;
+  old.Prefix = listRec.Prefix;
+  old.Adr = listRec.Adr;
+  old.Len = listRec.Len;
+  std::memcpy(old.Data, listRec.Data, listRec.Len);
+  std::string list = FileList ? FileList->Name : "";
+  try {
+    writeList(&old);
+  } catch (const std::exception& e) {
+    SetError(ChangeText(TChangeText::ListNotRestored, russian,
+                        ErrorText(cause) + "|" + list + "|" + ErrorText(e) + "|" + object),
+             MsgOwnText);
+  }
 }
 
 } // namespace
@@ -290,7 +334,7 @@ void UpdateObjectInfo(const TRecImage& boib147) {
 
 TChangeOutcome ChangeObject(const TListInfo& info, const TObjLine& line, const WRec& listRec,
                             unsigned char russian, const TListWriter& writeList,
-                            TPendingDirs* pendingDirs) {
+                            TPendingDirs* pendingDirs, bool textRussian) {
   if (line.File.empty())
     return {TChangeResult::UnsafeName,
             creat_msg(std::to_string(line.Number) + "|" + line.Variant, MsgUnsafeObjectName)};
@@ -312,88 +356,96 @@ TChangeOutcome ChangeObject(const TListInfo& info, const TObjLine& line, const W
       return {TChangeResult::Unchanged, ""};
     }
     // The object is changed on a private working copy, compressed into "NAME$" and put in
-    // place by one rename, so the file is always wholly old or wholly new. The list record is
-    // written before: a change cut short leaves the object replaceable with its flags set, and
-    // a second run completes it (setting the flags again does no harm). The files end as when
-    // the calculation is written first, also when the information record cannot be written:
-    // then the calculation and list record are new and nothing is compressed.
+    // place by one rename, so the file is always wholly old or wholly new; the new file gets the
+    // mode, owner, group and attributes of the old one first. The list record is written before:
+    // a change cut short leaves the object replaceable with its flags set, and a second run
+    // completes it (setting the flags again does no harm); a change that fails writes the
+    // record's old bytes back. The files end as when the calculation is written first, also
+    // when the information record has another length: then the calculation and list record are
+    // new, nothing is compressed and the change carries a warning.
     std::string work = real + "$w", done = real + "$";
-    struct stat st;
-    unsigned perms = sysio::Stat(real, &st) == 0 ? (st.st_mode & 0777) : 0666;
+    TFileKeep keep = TakeFileKeep(FileObj->File->Handle, real);
+    bool listWritten = false, infoKept = false;
+    TChangeOutcome out{TChangeResult::Changed, "", ""};
     try {
-      CopyToWork(*FileObj->File, work, perms);
+      CopyToWork(*FileObj->File, work, keep.Mode & 0777);
       CloseObject();
       if (info.Projects()) {
         image.Set<uint32_t>(kImgFlags, image.Get<uint32_t>(kImgFlags) | kChangedFlags);
         StructRec(ListFields147, image, &RecWork, 0);
+        listWritten = true;
         writeList(&RecWork);
       }
       FileObj = new WFile(work);
       FileObj->Durable = false;
       FileObj->KeepCache = true;
-      std::exception_ptr infoError;
       if (info.Projects()) {
         try {
           UpdateObjectInfo(image);
         } catch (const ZError& e) {
-          if (e.Number != MsgRecordLength)
-            throw; // only a record of another length is left as it is
-          infoError = std::current_exception();
+          if (e.Number != MsgRecordLength) throw; // only a record of another length stays
+          out.Warning = ChangeText(TChangeText::InfoRecordLength, textRussian, FoundInfoLength());
+          infoKept = true;
         }
       }
       ReplaceP145(info.CalcGroup, old + 8);
-      if (infoError) {
+      TOwnerChange owner;
+      std::string from = done;
+      if (infoKept) {
+        owner = GiveFileKeep(keep, FileObj->File->Handle, real);
         if (IoSys().FullSync(FileObj->File->Handle) != 0) OutSystemErrorCode(work, errno);
         CloseObject();
-        ReplaceFile(work, real, nullptr);
-        std::rethrow_exception(infoError);
+        from = work;
+      } else {
+        owner = compress_to(*FileObj, done, keep, real);
+        WFile* f = FileObj;
+        FileObj = nullptr;
+        delete f;
+        // Removed before the rename, so that a copy left behind always belongs to an object
+        // still to change, whose next change replaces it.
+        if (sysio::UnlinkExact(work) != 0 && errno != ENOENT) OutSystemErrorCode(work, errno);
       }
-      compress_to(*FileObj, done, perms);
-      WFile* f = FileObj;
-      FileObj = nullptr;
-      delete f;
-      // Removed before the rename, so that a copy left behind always belongs to an object still
-      // to change, whose next change replaces it.
-      if (sysio::UnlinkExact(work) != 0 && errno != ENOENT) OutSystemErrorCode(work, errno);
-      ReplaceFile(done, real, pendingDirs);
-    } catch (const ZError& e) {
+      if (sysio::Rename(from, real) != 0) OutSystemErrorCode(real, errno);
+      out.Warning = JoinWarnings(out.Warning, OwnerWarning(owner, real, textRussian));
+    } catch (const std::exception& e) {
       CloseObject();
       sysio::UnlinkExact(work);
       sysio::UnlinkExact(done);
-      throw AboutFile(e, work, real);
-    } catch (...) {
-      CloseObject();
-      sysio::UnlinkExact(work);
-      sysio::UnlinkExact(done);
-      throw;
+      auto z = dynamic_cast<const ZError*>(&e);
+      ZError told = z ? AboutFile(*z, work, real) : ZError(e.what(), MsgOwnText);
+      if (listWritten) RestoreListRecord(writeList, listRec, told, real, textRussian);
+      throw told;
     }
-    return {TChangeResult::Changed, ""};
+    out.Warning = JoinWarnings(out.Warning, FlushDir(real, pendingDirs, textRussian));
+    return out;
   } catch (const std::exception& e) {
     CloseObject();
-    return {TChangeResult::Failed, ErrorText(e)};
+    return {TChangeResult::Failed, ErrorText(e), ""};
   }
 }
 
 namespace {
-// Flushes the directories the batch changed; objects reported changed in a directory whose
-// flush failed become failures.
+// Flushes the directories the batch changed; the objects changed in a directory whose flush
+// failed are in place but may not survive a power loss: their results carry a warning.
 void FlushDirs(const TPendingDirs& pending, const std::vector<std::string>& dirOf,
-               std::vector<TChangeItem>& results, std::vector<TChangeFailure>& failures) {
+               std::vector<TChangeItem>& results, bool russian) {
   for (const auto& [dir, file] : pending) {
-    if (sysio::SyncDir(file) == 0) continue;
-    std::string message;
-    try {
-      OutSystemErrorCode(file, errno);
-    } catch (const std::exception& e) {
-      message = ErrorText(e);
-    }
+    std::string warning = FlushDir(file, nullptr, russian);
+    if (warning.empty()) continue;
     for (size_t i = 0; i < results.size(); ++i) {
-      if (dirOf[i] != dir) continue;
-      const TObjLine* l = results[i].Line;
-      results[i].Outcome = {TChangeResult::Failed, message};
-      failures.push_back({l->Number, l->Variant, l->File, message});
+      TChangeOutcome& out = results[i].Outcome;
+      if (dirOf[i] == dir) out.Warning = JoinWarnings(out.Warning, warning);
     }
   }
+}
+
+void AddWarnings(const std::vector<TChangeItem>& results, std::vector<TChangeFailure>& failures,
+                 bool russian) {
+  std::string label = ChangeText(TChangeText::WarningLabel, russian) + ": ";
+  for (const TChangeItem& r : results)
+    if (!r.Outcome.Warning.empty())
+      failures.push_back(
+          {r.Line->Number, r.Line->Variant, r.Line->File, label + r.Outcome.Warning, true});
 }
 } // namespace
 
@@ -414,7 +466,7 @@ std::vector<TChangeItem> ChangeObjects(const TListInfo& info,
     if (hooks.WriteList) write = [&](WRec* rec) { hooks.WriteList(k, rec); };
     try {
       FileList->WRead(l->Adr, &listRec);
-      out = ChangeObject(info, *l, listRec, russian, write, &mine);
+      out = ChangeObject(info, *l, listRec, russian, write, &mine, hooks.Russian);
     } catch (const std::exception& e) { // the list record could not be read
       out = {TChangeResult::Failed, ErrorText(e)};
     }
@@ -424,12 +476,18 @@ std::vector<TChangeItem> ChangeObjects(const TListInfo& info,
     dirOf.push_back(mine.empty() ? "" : mine.begin()->first);
     pending.insert(mine.begin(), mine.end());
   }
-  FlushDirs(pending, dirOf, results, failures);
+  FlushDirs(pending, dirOf, results, hooks.Russian);
+  AddWarnings(results, failures, hooks.Russian);
   return results;
 }
 
+size_t FailedCount(const std::vector<TChangeFailure>& failures) {
+  return static_cast<size_t>(
+      std::count_if(failures.begin(), failures.end(), [](const auto& f) { return !f.Warning; }));
+}
+
 std::string WriteChangeProtocol(const std::string& listName,
-                                const std::vector<TChangeFailure>& failures) {
+                                const std::vector<TChangeFailure>& failures, bool russian) {
   if (failures.empty()) return "";
   try {
     GetAliasPath("LOG");
@@ -439,7 +497,8 @@ std::string WriteChangeProtocol(const std::string& listName,
   std::string log;
   CreatNameLog(listName, log, "", true);
   SFile out(log, fmRewrite);
-  out.SWrite("Ошибки замены расчета П145, список " + listName);
+  out.SWrite(FailedCount(failures) ? "Ошибки замены расчета П145, список " + listName
+                                   : ChangeText(TChangeText::WarningsHeading, russian, listName));
   for (const TChangeFailure& f : failures) {
     std::string object = std::to_string(f.Number) + (f.Variant.empty() ? "" : " " + f.Variant);
     out.SWrite("Объект " + object + ", файл " + f.File + ": " + f.Message);
@@ -449,9 +508,10 @@ std::string WriteChangeProtocol(const std::string& listName,
 }
 
 std::string WriteChangeProtocol(const std::string& listName,
-                                const std::vector<TChangeFailure>& failures, std::string& error) {
+                                const std::vector<TChangeFailure>& failures, std::string& error,
+                                bool russian) {
   try {
-    return WriteChangeProtocol(listName, failures);
+    return WriteChangeProtocol(listName, failures, russian);
   } catch (const std::exception& e) {
     error = ErrorText(e);
     return "";

@@ -87,9 +87,12 @@ void CheckObjectLines(const TListInfo& info, std::vector<TObjLine>& lines, unsig
                       const TProgress& progress = {});
 
 enum class TChangeResult { Changed, Unchanged, Missing, UnsafeName, Failed };
+// Changed, changed with a warning (the change went through, with a deviation the user is told),
+// or failed (the object file and its list record are as they were).
 struct TChangeOutcome {
   TChangeResult Result = TChangeResult::Unchanged;
-  std::string Error; // CP1251 message of a failure
+  std::string Error;     // CP1251 message of a failure
+  std::string Warning{}; // CP1251 warning of a change made; "" when there is none
 };
 const char* ChangeResultName(TChangeResult r);
 
@@ -98,18 +101,20 @@ using TListWriter = std::function<void(WRec* rec)>;
 // Directories whose entries a batch has changed but not yet flushed: directory -> a file in it.
 using TPendingDirs = std::map<std::string, std::string>;
 // Changes one object (the batch change for one line). listRec: the line's list record.
-// Errors of the object's file are caught and returned as Failed. With pendingDirs the flush of
-// the object's directory is left to the caller, who must do it before reporting success.
+// Errors of the object's file are caught and returned as Failed, after the list record's old
+// bytes are written back. With pendingDirs the flush of the object's directory is left to the
+// caller, who must do it before reporting success. textRussian: the language of the warnings.
 TChangeOutcome ChangeObject(const TListInfo& info, const TObjLine& line, const WRec& listRec,
                             unsigned char russian, const TListWriter& writeList,
-                            TPendingDirs* pendingDirs = nullptr);
+                            TPendingDirs* pendingDirs = nullptr, bool textRussian = true);
 // Writes the project's information record into group 149 of FileObj.
 void UpdateObjectInfo(const TRecImage& boib147);
 
-// One failed object of a batch change.
+// One failed object of a batch change, or (Warning set) one changed with a warning.
 struct TChangeFailure {
   uint32_t Number = 0;
   std::string Variant, File, Message;
+  bool Warning = false;
 };
 // One line's result of a batch change.
 struct TChangeItem {
@@ -122,21 +127,27 @@ struct TChangeItem {
 struct TChangeHooks {
   std::function<void(size_t k, WRec* rec)> WriteList;
   TProgress Progress;
+  bool Russian = true; // the language of the warnings
 };
 // The batch change over the chosen lines of FileList: each line's list record is read and its
 // object changed; a failure of one line (its list record included) is reported in its outcome
-// and in failures, and the change goes on with the next line. The directories are flushed once
+// and in failures, and the change goes on with the next line; a change with a warning is in
+// failures too, marked as a warning. The directories are flushed once
 // at the end; an object whose directory cannot be flushed is reported failed. After a stop the
 // result holds the lines done so far.
 std::vector<TChangeItem> ChangeObjects(const TListInfo& info,
                                        const std::vector<const TObjLine*>& chosen,
                                        unsigned char russian, std::vector<TChangeFailure>& failures,
                                        const TChangeHooks& hooks = {});
-// Writes the failures to a unique error protocol under the alias "LOG" named after
-// the list file; returns its name, or "" when there is no LOG alias or nothing failed.
+// Writes the failures and warnings to a unique error protocol under the alias "LOG" named after
+// the list file; returns its name, or "" when there is no LOG alias or nothing to tell. russian:
+// the language of a heading over warnings alone.
 std::string WriteChangeProtocol(const std::string& listName,
-                                const std::vector<TChangeFailure>& failures);
+                                const std::vector<TChangeFailure>& failures, bool russian = true);
 // The same after a batch whose changes are made: a protocol that cannot be written must not hide
 // them, so its error comes back in `error` instead of being raised.
 std::string WriteChangeProtocol(const std::string& listName,
-                                const std::vector<TChangeFailure>& failures, std::string& error);
+                                const std::vector<TChangeFailure>& failures, std::string& error,
+                                bool russian = true);
+// The objects that failed (warnings left out).
+size_t FailedCount(const std::vector<TChangeFailure>& failures);

@@ -125,10 +125,13 @@ void RemoveScratch(const std::string& path) noexcept {
   }
 }
 
-// Renames the complete scratch file over target and flushes the directory entry.
-void CommitScratch(const std::string& scratch, const std::string& target) {
+// Gives the complete scratch file what target keeps, renames it over target and flushes the
+// directory entry.
+TOwnerChange CommitScratch(const std::string& scratch, const std::string& target) {
+  TOwnerChange owner = KeepFileOf(sysio::OsPath(target), sysio::OsPath(scratch));
   if (sysio::Rename(scratch, target) != 0) OutSystemError(target);
   if (sysio::SyncDir(target) != 0) OutSystemError(target);
+  return owner;
 }
 
 // Whether two names lead to one existing file.
@@ -255,20 +258,21 @@ void CheckReferenceFile(const std::string& path) {
   if (!fault.empty()) SetError(path + "|" + fault, MsgNotReferenceFile);
 }
 
-void WriteReferenceFileSafely(const std::vector<TCalcRecords>& groups, const std::string& out) {
+TOwnerChange WriteReferenceFileSafely(const std::vector<TCalcRecords>& groups,
+                                      const std::string& out) {
   if (sysio::DirExists(out)) SetError(out, MsgOutIsDirectory);
   std::string scratch = FreshScratch(out);
   try {
     WriteReferenceGroups(groups, scratch);
     CheckReferenceFile(scratch);
-    CommitScratch(scratch, out);
+    return CommitScratch(scratch, out);
   } catch (...) {
     RemoveScratch(scratch);
     throw;
   }
 }
 
-void InstallReference(const std::string& file, const std::string& dirCfg) {
+TOwnerChange InstallReference(const std::string& file, const std::string& dirCfg) {
   if (sysio::DirExists(file)) SetError(file, MsgOutIsDirectory);
   std::string target = InstalledReferencePath(dirCfg);
   std::string scratch = FreshScratch(target);
@@ -279,7 +283,7 @@ void InstallReference(const std::string& file, const std::string& dirCfg) {
     } catch (const ZError& e) {
       SetError(file + "|" + ReferenceFault(e, scratch, file), MsgNotReferenceFile);
     }
-    CommitScratch(scratch, target);
+    return CommitScratch(scratch, target);
   } catch (...) {
     RemoveScratch(scratch);
     throw;
@@ -331,7 +335,7 @@ TCalcRecords LearnFrom(const std::string& object) {
 
 } // namespace
 
-void LearnReference(const std::vector<TLearnPick>& picks, const std::string& out) {
+TOwnerChange LearnReference(const std::vector<TLearnPick>& picks, const std::string& out) {
   if (sysio::DirExists(out)) SetError(out, MsgOutIsDirectory);
   // The working copy of the reference is deleted at close-down: a file learned into it would
   // be reported written and then be gone.
@@ -346,5 +350,5 @@ void LearnReference(const std::vector<TLearnPick>& picks, const std::string& out
     groups.push_back(ReadGroupRecords(*FileRef, g));
   for (const TLearnPick& p : picks)
     groups[static_cast<size_t>(p.first)] = LearnFrom(p.second);
-  WriteReferenceFileSafely(groups, out);
+  return WriteReferenceFileSafely(groups, out);
 }

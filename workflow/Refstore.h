@@ -7,6 +7,7 @@
 
 #include "messages/Zmsg.h"
 #include "storage/Dwfile.h"
+#include "storage/Filekeep.h"
 #include "workflow/Refdata.h"
 
 // The installed reference file in the suite's configuration directory.
@@ -40,11 +41,14 @@ std::string InstalledReferencePath(const std::string& dirCfg);
 void CheckReferenceFile(const std::string& path);
 // The fault text of a reference check or copy that failed on copy, naming original instead.
 std::string ReferenceFault(const ZError& e, const std::string& copy, const std::string& original);
-// Writes the 16 groups to out through a scratch file and one rename, the directory flushed.
-void WriteReferenceFileSafely(const std::vector<TCalcRecords>& groups, const std::string& out);
+// Writes the 16 groups to out through a scratch file and one rename, the directory flushed; an
+// existing out keeps its mode, group, owner and attributes, and an owner that could not be kept
+// is told in the result (so for the two below).
+TOwnerChange WriteReferenceFileSafely(const std::vector<TCalcRecords>& groups,
+                                      const std::string& out);
 // Installs file as the suite's reference file in dirCfg; the previous one stays until the new
 // one is complete and checked. Raises MsgNotReferenceFile for a file of the wrong form.
-void InstallReference(const std::string& file, const std::string& dirCfg);
+TOwnerChange InstallReference(const std::string& file, const std::string& dirCfg);
 // Removes the installed file; false when there was none.
 bool RemoveInstalledReference(const std::string& dirCfg);
 // The calculation group of an object file by its extension: 109 for a project, 33 for a
@@ -55,4 +59,4 @@ int CalcGroupOfFile(const std::string& name);
 using TLearnPick = std::pair<int, std::string>;
 // Writes out: the reference data in use (FileRef) with each picked group replaced by the P145
 // calculation of its object. Every pick is checked before anything is written.
-void LearnReference(const std::vector<TLearnPick>& picks, const std::string& out);
+TOwnerChange LearnReference(const std::vector<TLearnPick>& picks, const std::string& out);

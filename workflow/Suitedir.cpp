@@ -4,6 +4,7 @@
 #include "base/Codec.h"
 #include "messages/Zmsg.h"
 #include "paths/Dpath.h"
+#include "storage/Filekeep.h"
 #include "storage/Sysio.h"
 
 #include <cerrno>
@@ -70,6 +71,7 @@ void RememberSuite(const std::string& dir) {
   std::filesystem::create_directories(folder, ec);
   // Written beside and renamed over, so that a crash leaves the old choice or the new one.
   WriteAllOrRaise(file + ".new", dir + "\n");
+  KeepFileOf(file, file + ".new");
   if (IoSys().Rename(file + ".new", file) != 0) OutSystemErrorCode(Cp1251FromUtf8(file), errno);
 }
 

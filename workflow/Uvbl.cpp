@@ -17,6 +17,7 @@
 #include "messages/Msgcat.h"
 #include "paths/Dpath.h"
 #include "paths/Rdwr_cfg.h"
+#include "workflow/Changetext.h"
 #include "workflow/Ucommon.h"
 
 namespace {
@@ -182,12 +183,15 @@ void TfVbl::kChClick() {
   }
   std::string text = "Обработка выделенных файлов закончена";
   text += "##Изменено объектов: " + std::to_string(r.Changed);
+  if (r.Warned)
+    text += ChangeText(TChangeText::WarningsCount, tb->Table().IFaceLang == 0,
+                       std::to_string(r.Warned));
   if (r.Failed) text += ", с ошибками: " + std::to_string(r.Failed);
   if (r.Stopped) text += "##Обработка остановлена пользователем";
   if (!r.ProtocolError.empty()) text += "##Протокол ошибок не записан: " + r.ProtocolError;
-  if (r.Failed && !r.Protocol.empty())
-    OutWarLog(text, WarBatchFailures, r.Protocol, "");
-  else if (r.Failed || !r.ProtocolError.empty())
+  if ((r.Failed || r.Warned) && !r.Protocol.empty())
+    OutWarLog(text, r.Failed ? WarBatchFailures : WarBatchWarnings, r.Protocol, "");
+  else if (r.Failed || r.Warned || !r.ProtocolError.empty())
     OutWar(text, MsgOwnText);
   else
     QMessageBox::information(this, windowTitle(), ToQString(text).replace("##", "\n"));

@@ -265,6 +265,7 @@ TBatchReport TVblList::ChangeMarked(const TProgress& progress) {
     chosen.push_back(&l);
   TChangeHooks hooks;
   hooks.Progress = progress;
+  hooks.Russian = tb.IFaceLang == 0;
   hooks.WriteList = [&](size_t k, WRec* rec) {
     int line = lineOf[k];
     if (tb.TabEdit(weUpdate, line, rec, false, false) == EmptyAdr)
@@ -278,6 +279,7 @@ TBatchReport TVblList::ChangeMarked(const TProgress& progress) {
     switch (it.Outcome.Result) {
     case TChangeResult::Changed:
       ++report.Changed;
+      report.Warned += !it.Outcome.Warning.empty();
       break;
     case TChangeResult::Unchanged:
       ++report.Unchanged;
@@ -289,8 +291,8 @@ TBatchReport TVblList::ChangeMarked(const TProgress& progress) {
       ++report.Failed;
     }
   }
-  report.Protocol =
-      WriteChangeProtocol(ListAliasName(FInfo, FIsRus), report.Failures, report.ProtocolError);
+  report.Protocol = WriteChangeProtocol(ListAliasName(FInfo, FIsRus), report.Failures,
+                                        report.ProtocolError, hooks.Russian);
   return report;
 }
 

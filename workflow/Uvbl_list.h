@@ -24,10 +24,11 @@ std::string KindLetter(int8_t kind);
 // What a batch change did.
 struct TBatchReport {
   int Changed = 0, Unchanged = 0, Missing = 0, Failed = 0;
+  int Warned = 0; // of the changed ones, those with a warning
   bool Stopped = false;
-  std::string Protocol;      // the error protocol written, or ""
-  std::string ProtocolError; // why the protocol could not be written, or ""
-  std::vector<TChangeFailure> Failures;
+  std::string Protocol;                 // the error protocol written, or ""
+  std::string ProtocolError;            // why the protocol could not be written, or ""
+  std::vector<TChangeFailure> Failures; // and the warnings, marked
 };
 
 class TVblList {

@@ -329,3 +329,35 @@ int TFaultIo::ListDir(const std::string& path, std::vector<std::string>& names) 
   if (Intercept()) return -1;
   return Real->ListDir(path, names);
 }
+
+// Changes of a file's metadata are durable with the next fsync of the file, as its data; a crash
+// before is modelled as the loss of the file's unsynced writes, which these calls never outlive.
+int TFaultIo::FileStat(int fd, struct stat* st) {
+  if (Intercept()) return -1;
+  return Real->FileStat(fd, st);
+}
+
+int TFaultIo::ChangeMode(int fd, mode_t mode) {
+  if (Intercept()) return -1;
+  return Real->ChangeMode(fd, mode);
+}
+
+int TFaultIo::ChangeOwner(int fd, uid_t uid, gid_t gid) {
+  if (Intercept()) return -1;
+  return Real->ChangeOwner(fd, uid, gid);
+}
+
+ssize_t TFaultIo::ListAttrs(int fd, char* names, size_t size) {
+  if (Intercept()) return -1;
+  return Real->ListAttrs(fd, names, size);
+}
+
+ssize_t TFaultIo::GetAttr(int fd, const char* name, void* value, size_t size) {
+  if (Intercept()) return -1;
+  return Real->GetAttr(fd, name, value, size);
+}
+
+int TFaultIo::SetAttr(int fd, const char* name, const void* value, size_t size) {
+  if (Intercept()) return -1;
+  return Real->SetAttr(fd, name, value, size);
+}

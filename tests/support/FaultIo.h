@@ -44,6 +44,12 @@ public:
   int Stat(const std::string& path, struct stat* st) override;
   int Mkdir(const std::string& path, mode_t mode) override;
   int ListDir(const std::string& path, std::vector<std::string>& names) override;
+  int FileStat(int fd, struct stat* st) override;
+  int ChangeMode(int fd, mode_t mode) override;
+  int ChangeOwner(int fd, uid_t uid, gid_t gid) override;
+  ssize_t ListAttrs(int fd, char* names, size_t size) override;
+  ssize_t GetAttr(int fd, const char* name, void* value, size_t size) override;
+  int SetAttr(int fd, const char* name, const void* value, size_t size) override;
 
 private:
   // Old bytes of one unsynced write, to undo it when a crash drops it.

@@ -7,6 +7,7 @@
 #include "messages/Zmsg.h"
 #include "paths/Dpath.h"
 #include "paths/Rdwr_cfg.h"
+#include "storage/Recformat.h"
 #include "storage/Sysio.h"
 #include "tests/support/FaultIo.h"
 #include "workflow/Objects.h"
@@ -27,10 +28,27 @@ struct TBatchList {
 };
 const TBatchList kLists[] = {{1, 0, true}, {2, 0, false}, {3, 0, true}, {5, 0, false}};
 
+// Where one changed line's bytes are: its object file and its list record.
+struct TItemFiles {
+  std::string Object, List; // OS paths
+  std::string ListName;     // the list file's name as the program tells it
+  uint32_t Adr = 0;         // the list record's address
+};
+
+// Found beside the fault backend, so that the faults and the calls counted stay the batch's.
+TItemFiles FilesOf(const TChangeItem& item) {
+  TIoSys* faults = SetIoSys(nullptr);
+  TItemFiles f{sysio::OsPath(GetRealName(item.Line->File)), sysio::OsPath(FileList->Name),
+               FileList->Name, item.Line->Adr};
+  SetIoSys(faults);
+  return f;
+}
+
 // What one run reports.
 struct TRunReport {
   bool Started = false;           // the session and every list opened
   std::vector<TChangeItem> Items; // per changed line
+  std::vector<TItemFiles> Files;  // per item
   std::vector<std::vector<TObjLine>> Lines;
 };
 
@@ -55,6 +73,7 @@ TRunReport RunBatch(const std::string& prog) {
         std::vector<TChangeFailure> failures;
         for (TChangeItem& item : ChangeObjects(info, chosen, l.Russian, failures)) {
           report.Items.push_back(item);
+          report.Files.push_back(FilesOf(item));
         }
         WriteChangeProtocol(ListAliasName(info, l.Russian), failures);
       } catch (const ZError&) {
@@ -285,6 +304,15 @@ protected:
     }
   }
 
+  std::string Rel(const std::string& path) const { return fs::relative(path, Work).string(); }
+  // The bytes of an item's list record (header and data) in a list file's bytes.
+  static std::string ListRecord(const TItemFiles& f, const std::string& list) {
+    if (list.size() < f.Adr + kRecHeadSize) return "";
+    size_t len = static_cast<unsigned char>(list[f.Adr + 5]) |
+                 static_cast<size_t>(static_cast<unsigned char>(list[f.Adr + 6])) << 8;
+    return list.substr(f.Adr, kRecHeadSize + len);
+  }
+
   long CountCalls() {
     Fresh();
     TFaultScope scope;
@@ -293,15 +321,31 @@ protected:
     return scope.Io.Calls();
   }
 
-  // A failed object is named; after a single failure the change went on with the others.
+  // A failed object is named, and its file and list record are as before (the record may stay
+  // new only when its restore failed too, which the message tells with the list file's name); a
+  // changed one has its new bytes. After a single failure the change went on with the others.
   void CheckReported(const TRunReport& report, TFaultIo::TKind kind, const std::string& when) {
     int failed = 0, changed = 0;
-    for (const TChangeItem& item : report.Items) {
-      if (item.Outcome.Result == TChangeResult::Failed) {
+    for (size_t i = 0; i < report.Items.size(); ++i) {
+      const TChangeOutcome& out = report.Items[i].Outcome;
+      const TItemFiles& f = report.Files[i];
+      std::string object = fs::relative(f.Object, Work).string();
+      std::string what = when + ": " + object + " " + ChangeResultName(out.Result);
+      if (out.Result == TChangeResult::Failed) {
         ++failed;
-        EXPECT_FALSE(item.Outcome.Error.empty()) << when;
+        EXPECT_FALSE(out.Error.empty()) << when;
+        EXPECT_TRUE(ReadAll(f.Object) == Before.at(object).Bytes) << what;
+        bool restoreFailed =
+            kind == TFaultIo::TKind::FailAlways && out.Error.find(f.ListName) != std::string::npos;
+        if (!restoreFailed) {
+          EXPECT_TRUE(ListRecord(f, ReadAll(f.List)) == ListRecord(f, Before.at(Rel(f.List)).Bytes))
+              << what << ", its list record is new: " << Utf8FromCp1251(out.Error);
+        }
       }
-      changed += item.Outcome.Result == TChangeResult::Changed;
+      if (out.Result == TChangeResult::Changed) {
+        ++changed;
+        EXPECT_TRUE(ReadAll(f.Object) == After.at(object).Bytes) << what << " but not new";
+      }
     }
     if (kind == TFaultIo::TKind::FailOnce && report.Started && failed == 1) {
       EXPECT_EQ(changed, Changed - 1) << when << ": the change did not go on after a failure";

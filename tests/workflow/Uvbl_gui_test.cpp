@@ -11,7 +11,10 @@
 #include "base/QtText.h"
 #include "paths/Dpath.h"
 #include "paths/Rdwr_cfg.h"
+#include "controls/Uzlangbox.h"
 #include "storage/Dsfile.h"
+#include "storage/Dutilfile.h"
+#include "storage/Dwfile.h"
 #include "tests/support/LockHolder.h"
 #include "tests/support_gui/Guisupport.h"
 #include "tests/workflow/WorkflowFixture.h"
@@ -35,10 +38,11 @@ struct TPainted {
 
 class VblWindow : public TSuiteFixture {
 protected:
-  // Opens the list window with Russian documents and shows it.
-  std::unique_ptr<TfVbl> Open(uint8_t typeSub, uint8_t typeBn = 0) {
+  // Opens the list window with Russian documents and shows it; its texts in lang.
+  std::unique_ptr<TfVbl> Open(uint8_t typeSub, uint8_t typeBn = 0, ELang lang = elg_Ukr) {
     if (!Session) Start();
     Cfg[CfgDocRussian] = 1;
+    IFaceLang = lang;
     auto w = std::make_unique<TfVbl>(nullptr, typeSub, typeBn, true);
     w->FormShow();
     w->show();
@@ -180,8 +184,8 @@ TEST_F(VblWindow, FinishedSelectionKeepsOnlyReplaceableLines) {
   EXPECT_FALSE(w->kCh->isEnabled());
 }
 
-TEST_F(VblWindow, ChangeTurnsLinesGreenAndReportsTheFailedObjectWithItsProtocol) {
-  std::unique_ptr<TfVbl> w = Open(1);
+TEST_F(VblWindow, ChangeTurnsLinesGreenAndReportsTheWarningWithItsProtocol) {
+  std::unique_ptr<TfVbl> w = Open(1, 0, elg_Rus);
   int lines = w->tb->Table().LineCount();
   Select(*w, 0, lines - 1);
   ASSERT_TRUE(w->kCh->isEnabled());
@@ -190,14 +194,28 @@ TEST_F(VblWindow, ChangeTurnsLinesGreenAndReportsTheFailedObjectWithItsProtocol)
   ASSERT_EQ(shown.All.size(), 1u);
   const TMsgRequest& m = shown.All[0];
   EXPECT_NE(m.Text.find("Обработка выделенных файлов закончена"), std::string::npos) << m.Text;
-  EXPECT_NE(m.Text.find("Изменено объектов: 5, с ошибками: 1"), std::string::npos) << m.Text;
+  EXPECT_NE(m.Text.find("Изменено объектов: 6, из них с предупреждениями: 1"), std::string::npos)
+      << m.Text;
   ASSERT_TRUE(m.Log);
   ASSERT_TRUE(fs::exists(m.ErrLog)) << m.ErrLog;
-  EXPECT_NE(ReadAll(m.ErrLog).find("Объект 18,"), std::string::npos) << "the failed object";
+  EXPECT_NE(ReadAll(m.ErrLog).find("Объект 18, файл LSS#18.arr: предупреждение: информационная "
+                                   "запись в группе 149 длиной 12345 байт, а не 19500"),
+            std::string::npos)
+      << ReadAll(m.ErrLog);
+  // Its bytes: the new calculation (green below) and flags, the information record as it was,
+  // the file not compressed.
+  std::string path = Root + "/LSS/18.arr";
+  {
+    WFile f(path);
+    WRec rec;
+    f.WOpen_file(149);
+    ASSERT_TRUE(f.WRead(&rec));
+    EXPECT_EQ(rec.Len, 12345);
+  }
+  EXPECT_GT(def_unused(path), 0);
   TPainted p = Paint(*w);
   for (int i = 0; i < lines; ++i) {
     TDemoCase c = CaseAt(*w, i);
-    // The object whose information record is refused keeps its new calculation and flags.
     bool changed = IsOld(c);
     EXPECT_EQ((Word(*w, i, 5) & kChangedFlags) == kChangedFlags, changed) << i;
     if (changed || c == TDemoCase::New) {
@@ -218,7 +236,8 @@ TEST_F(VblWindow, AProtocolThatCannotBeWrittenIsToldWithTheCountsAndTheListIsChe
   w->kCh->click();
   ASSERT_EQ(shown.All.size(), 1u);
   const std::string& text = shown.All[0].Text;
-  EXPECT_NE(text.find("Изменено объектов: 5, с ошибками: 1"), std::string::npos) << text;
+  EXPECT_NE(text.find("Изменено объектов: 6, з них з попередженнями: 1"), std::string::npos)
+      << text;
   EXPECT_NE(text.find("Протокол ошибок не записан"), std::string::npos) << text;
   EXPECT_EQ(w->tb->Table().MarkedCount(), 0);
   EXPECT_FALSE(w->kCh->isEnabled());
@@ -365,7 +384,9 @@ TEST_F(VblWindow, UnreadableObjectAndShortListRecordSpoilOnlyTheirLine) {
   Shown shown;
   w->kChClick();
   ASSERT_EQ(shown.All.size(), 1u);
-  EXPECT_NE(shown.All[0].Text.find("Изменено объектов: 3, с ошибками: 2"), std::string::npos)
+  EXPECT_NE(
+      shown.All[0].Text.find("Изменено объектов: 4, з них з попередженнями: 1, с ошибками: 1"),
+      std::string::npos)
       << shown.All[0].Text;
   EXPECT_NE(ReadAll(shown.All[0].ErrLog).find("Объект 5,"), std::string::npos);
   EXPECT_EQ(ReadAll(cutFile), cutBytes) << "its object is left as it was";

@@ -107,6 +107,24 @@ public:
   int Lock(int fd, int op) override {
     return Timed(kOther, [&] { return TIoSys::Lock(fd, op); });
   }
+  int FileStat(int fd, struct stat* st) override {
+    return Timed(kStat, [&] { return TIoSys::FileStat(fd, st); });
+  }
+  int ChangeMode(int fd, mode_t m) override {
+    return Timed(kOther, [&] { return TIoSys::ChangeMode(fd, m); });
+  }
+  int ChangeOwner(int fd, uid_t u, gid_t g) override {
+    return Timed(kOther, [&] { return TIoSys::ChangeOwner(fd, u, g); });
+  }
+  ssize_t ListAttrs(int fd, char* n, size_t size) override {
+    return Timed(kOther, [&] { return TIoSys::ListAttrs(fd, n, size); });
+  }
+  ssize_t GetAttr(int fd, const char* n, void* v, size_t size) override {
+    return Timed(kOther, [&] { return TIoSys::GetAttr(fd, n, v, size); });
+  }
+  int SetAttr(int fd, const char* n, const void* v, size_t size) override {
+    return Timed(kOther, [&] { return TIoSys::SetAttr(fd, n, v, size); });
+  }
 };
 
 class TCountScope {

@@ -7,6 +7,7 @@
 #include "storage/Dutilfile.h"
 #include "storage/Dwfile.h"
 #include "tools/cli/Cli.h"
+#include "workflow/Changetext.h"
 
 namespace {
 constexpr size_t kHexShown = 24; // data bytes shown in text output
@@ -175,7 +176,10 @@ int Compress(TCliContext& ctx, const std::vector<std::string>& args) {
   }
   std::string name = OneFile(rest);
   int before = def_unused(name);
-  compress_bf(name, static_cast<int>(std::min(threshold, 1000L)));
+  TOwnerChange owner;
+  compress_bf(name, static_cast<int>(std::min(threshold, 1000L)), &owner);
+  if (owner.Changed)
+    std::cerr << "warning: " << Utf8FromCp1251(OwnerWarning(owner, name, ctx.Russian)) << "\n";
   int after = def_unused(name);
   bool done = before >= threshold;
   if (ctx.Json)

@@ -115,15 +115,20 @@ int CmdChange(TCliContext& o, const std::vector<std::string>& args) {
   TListSession s(o, info);
   std::vector<TObjLine> lines = s.Check();
   std::vector<TChangeFailure> failures;
+  TChangeHooks hooks;
+  hooks.Russian = o.Russian;
   std::vector<TChangeItem> results =
-      ChangeObjects(s.Info, SelectLines(lines, args), s.Russian, failures);
+      ChangeObjects(s.Info, SelectLines(lines, args), s.Russian, failures, hooks);
   std::string logError;
-  std::string log = WriteChangeProtocol(s.ListName, failures, logError);
+  std::string log = WriteChangeProtocol(s.ListName, failures, logError, o.Russian);
   if (!logError.empty())
     std::fprintf(stderr, "error protocol not written: %s\n", Shown(logError).c_str());
-  int changed = 0;
-  for (const TChangeItem& r : results)
+  int changed = 0, warned = 0;
+  for (const TChangeItem& r : results) {
     changed += r.Outcome.Result == TChangeResult::Changed;
+    warned += !r.Outcome.Warning.empty();
+  }
+  size_t failed = FailedCount(failures);
   std::vector<TObjLine> after = s.Check();
   if (o.Json) {
     std::string rs = "[";
@@ -132,10 +137,12 @@ int CmdChange(TCliContext& o, const std::vector<std::string>& args) {
       rs += (i ? "," : "") + std::string("{\"number\":") + std::to_string(r.Line->Number) +
             ",\"variant\":" + JsonString(Utf8FromCp1251(r.Line->Variant)) +
             ",\"result\":" + JsonString(ChangeResultName(r.Outcome.Result)) +
-            ",\"error\":" + JsonString(Utf8FromCp1251(r.Outcome.Error)) + "}";
+            ",\"error\":" + JsonString(Utf8FromCp1251(r.Outcome.Error)) +
+            ",\"warning\":" + JsonString(Utf8FromCp1251(r.Outcome.Warning)) + "}";
     }
-    std::printf("{%s,\"results\":%s],\"changed\":%d,\"failed\":%zu,\"protocol\":%s,\"lines\":%s}\n",
-                ListJsonHead(s, args[0]).c_str(), rs.c_str(), changed, failures.size(),
+    std::printf("{%s,\"results\":%s],\"changed\":%d,\"warnings\":%d,\"failed\":%zu,\"protocol\":%s,"
+                "\"lines\":%s}\n",
+                ListJsonHead(s, args[0]).c_str(), rs.c_str(), changed, warned, failed,
                 JsonString(log.empty() ? "" : sysio::OsPath(log)).c_str(),
                 LinesJson(after).c_str());
   } else {
@@ -143,14 +150,15 @@ int CmdChange(TCliContext& o, const std::vector<std::string>& args) {
     for (const TChangeItem& r : results) {
       std::string res = ChangeResultName(r.Outcome.Result);
       if (r.Outcome.Result == TChangeResult::Failed) res += ": " + Shown(r.Outcome.Error);
+      if (!r.Outcome.Warning.empty()) res += ", warning: " + Shown(r.Outcome.Warning);
       std::printf("%u%s%s %s\n", r.Line->Number, r.Line->Variant.empty() ? "" : " ",
                   Shown(r.Line->Variant).c_str(), res.c_str());
     }
-    std::printf("changed %d, failed %zu\n", changed, failures.size());
+    std::printf("changed %d, with warnings %d, failed %zu\n", changed, warned, failed);
     if (!log.empty()) std::printf("error protocol: %s\n", sysio::OsPath(log).c_str());
     PrintLines(after);
   }
-  return failures.empty() ? 0 : 1;
+  return failed == 0 ? 0 : 1;
 }
 
 int CmdDemo(TCliContext&, const std::vector<std::string>& args) {

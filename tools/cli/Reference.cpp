@@ -8,6 +8,7 @@
 #include "paths/Dpath.h"
 #include "paths/Rdwr_cfg.h"
 #include "storage/Sysio.h"
+#include "workflow/Changetext.h"
 #include "workflow/Refstore.h"
 #include "workflow/Suitelock.h"
 #include "workflow/Survey.h"
@@ -88,14 +89,20 @@ TLearnPick ParsePick(const std::string& arg) {
   return {std::stoi(g), ArgPath(arg.substr(eq + 1))};
 }
 
-int ReferenceLearn(const std::vector<std::string>& args) {
+// An owner the new file could not keep, on stderr.
+void TellOwner(const TOwnerChange& owner, const std::string& file, bool russian) {
+  if (owner.Changed)
+    std::fprintf(stderr, "warning: %s\n", Shown(OwnerWarning(owner, file, russian)).c_str());
+}
+
+int ReferenceLearn(const TCliContext& o, const std::vector<std::string>& args) {
   if (args.size() < 3) throw TUsageError("reference learn OUT GROUP=OBJECT...");
   TCliSession session; // its messages speak the session's language
   std::vector<TLearnPick> picks;
   for (size_t i = 2; i < args.size(); ++i)
     picks.push_back(ParsePick(args[i]));
   std::string out = ArgPath(args[1]);
-  LearnReference(picks, out);
+  TellOwner(LearnReference(picks, out), out, o.Russian);
   std::printf("reference file %s written (from %s)\n", args[1].c_str(),
               ReferenceFromSuite() ? "the suite's installed file" : "the program's data");
   for (const TLearnPick& p : picks)
@@ -103,14 +110,14 @@ int ReferenceLearn(const std::vector<std::string>& args) {
   return 0;
 }
 
-int ReferenceInstall(const std::vector<std::string>& args) {
+int ReferenceInstall(const TCliContext& o, const std::vector<std::string>& args) {
   if (args.size() != 2) throw TUsageError("reference install FILE");
   std::string dir = GetDirCfg();
   ReadCfg(dir);           // the suite's interface language, for the messages
   TChangeLock suite(dir); // one writer of the suite's files at a time
   suite.RaiseUnlessCanChange();
   suite.ShowNotice();
-  InstallReference(ArgPath(args[1]), dir);
+  TellOwner(InstallReference(ArgPath(args[1]), dir), InstalledReferencePath(dir), o.Russian);
   std::printf("installed %s\n", sysio::OsPath(InstalledReferencePath(dir)).c_str());
   return 0;
 }
@@ -134,8 +141,8 @@ int CmdReference(TCliContext& o, const std::vector<std::string>& args) {
   if (args.empty()) throw TUsageError("reference subcommand missing");
   const std::string& sub = args[0];
   if (sub == "show" && args.size() == 1) return ReferenceShow(o);
-  if (sub == "learn") return ReferenceLearn(args);
-  if (sub == "install") return ReferenceInstall(args);
+  if (sub == "learn") return ReferenceLearn(o, args);
+  if (sub == "install") return ReferenceInstall(o, args);
   if (sub == "remove") return ReferenceRemove(args);
   if (args.size() != 1) throw TUsageError("unknown reference subcommand " + sub);
   ExtractReference(kProgramSelf, ArgPath(sub)); // FILE: the data built into the program
