@@ -55,10 +55,6 @@ void CopyToWork(SFile& in, const std::string& work, unsigned perms) {
   }
 }
 
-// Flushes the directory of real now, or records it in pending for the caller to flush; the
-// file is in place already, so a failure is a warning.
-std::string FlushDir(const std::string& real, TPendingDirs* pending, bool russian);
-
 // An error about the working copy, told of the object file itself.
 ZError AboutFile(ZError e, const std::string& work, const std::string& real) {
   for (std::string* s : {&e.Message, &e.Text})
@@ -75,6 +71,8 @@ std::string ErrorText(const std::exception& e) {
   return lead == std::string::npos ? "" : text.substr(lead);
 }
 
+// Flushes the directory of real now, or records it in pending for the caller to flush; the
+// file is in place already, so a failure is a warning.
 std::string FlushDir(const std::string& real, TPendingDirs* pending, bool russian) {
   if (pending) {
     pending->emplace(real.substr(0, real.find_last_of('/') + 1), real);

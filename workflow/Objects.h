@@ -132,9 +132,9 @@ struct TChangeHooks {
 // The batch change over the chosen lines of FileList: each line's list record is read and its
 // object changed; a failure of one line (its list record included) is reported in its outcome
 // and in failures, and the change goes on with the next line; a change with a warning is in
-// failures too, marked as a warning. The directories are flushed once
-// at the end; an object whose directory cannot be flushed is reported failed. After a stop the
-// result holds the lines done so far.
+// failures too, marked as a warning. The directories are flushed once at the end; the objects
+// of a directory that cannot be flushed are in place and carry a warning that they may not
+// survive a power loss. After a stop the result holds the lines done so far.
 std::vector<TChangeItem> ChangeObjects(const TListInfo& info,
                                        const std::vector<const TObjLine*>& chosen,
                                        unsigned char russian, std::vector<TChangeFailure>& failures,

@@ -330,8 +330,8 @@ int TFaultIo::ListDir(const std::string& path, std::vector<std::string>& names) 
   return Real->ListDir(path, names);
 }
 
-// Changes of a file's metadata are durable with the next fsync of the file, as its data; a crash
-// before is modelled as the loss of the file's unsynced writes, which these calls never outlive.
+// Metadata calls of open files: counted and failed like the others; a crash does not undo them
+// (the program makes them on new files only, before the fsync that precedes their rename).
 int TFaultIo::FileStat(int fd, struct stat* st) {
   if (Intercept()) return -1;
   return Real->FileStat(fd, st);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <sys/stat.h>
 
 #include "messages/Msgcat.h"
 #include "tests/support/FaultIo.h"
@@ -97,6 +98,13 @@ TEST_F(RefstoreTest, LearnRefusesBadPicksAndWritesNothing) {
 
 TEST_F(RefstoreTest, InstallRefusesFilesOfTheWrongFormAndKeepsTheInstalledOne) {
   InstallReference(Dir / "ref.bn", Cfg());
+  // Installed again, the file keeps the mode the office gave it.
+  std::string installed = InstalledReferencePath(Cfg());
+  ASSERT_EQ(::chmod(installed.c_str(), 0640), 0);
+  InstallReference(Dir / "ref.bn", Cfg());
+  struct stat st;
+  ASSERT_EQ(::stat(installed.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
   const std::vector<std::string> cfg = Names(Cfg());
   WriteAll(Dir / "short.bn", RefBytes.substr(0, RefBytes.size() / 2));
   WriteAll(Dir / "text.bn", "Not a reference file at all\n");
