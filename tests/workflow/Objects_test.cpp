@@ -254,8 +254,20 @@ TEST_F(TObjectsTest, AFailureAnywhereLeavesTheOldOrTheNewCalculation) {
     ASSERT_TRUE(sysio::FileExists(path)) << "object file lost by a fault at call " << k;
     std::vector<std::string> now = GroupRecords(path, 33);
     EXPECT_TRUE(now == oldCalc || now == newCalc) << "fault at call " << k;
+    EXPECT_FALSE(fs::exists(os + "$w") || fs::exists(os + "$")) << "scratch left, call " << k;
   }
   EXPECT_GT(failures, 10);
+}
+
+TEST_F(TObjectsTest, AChangedObjectKeepsItsMode) {
+  auto lines = Load(5, 2, true);
+  const TObjLine& b =
+      *std::find_if(lines.begin(), lines.end(), [](auto& x) { return x.State == stReplaceable; });
+  std::string os = sysio::OsPath(GetRealName(b.File));
+  fs::permissions(os, fs::perms::owner_read | fs::perms::owner_write);
+  WRec listRec;
+  ASSERT_EQ(ChangeObject(Info, b, listRec, 1, [](WRec*) {}).Result, TChangeResult::Changed);
+  EXPECT_EQ(fs::status(os).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 namespace {
