@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <set>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -264,10 +265,14 @@ TEST_F(TObjectsTest, AChangedObjectKeepsItsMode) {
   const TObjLine& b =
       *std::find_if(lines.begin(), lines.end(), [](auto& x) { return x.State == stReplaceable; });
   std::string os = sysio::OsPath(GetRealName(b.File));
-  fs::permissions(os, fs::perms::owner_read | fs::perms::owner_write);
+  ASSERT_EQ(::chmod(os.c_str(), 0600), 0);
   WRec listRec;
-  ASSERT_EQ(ChangeObject(Info, b, listRec, 1, [](WRec*) {}).Result, TChangeResult::Changed);
-  EXPECT_EQ(fs::status(os).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  const mode_t umaskWas = ::umask(022); // a file made with the default mode would get 0644
+  TChangeResult result = ChangeObject(Info, b, listRec, 1, [](WRec*) {}).Result;
+  ::umask(umaskWas);
+  ASSERT_EQ(result, TChangeResult::Changed);
+  unsigned mode = static_cast<unsigned>(fs::status(os).permissions());
+  EXPECT_EQ(mode, 0600u) << std::oct << "mode 0" << mode;
 }
 
 namespace {

@@ -213,7 +213,7 @@ TEST_F(TReadAheadTest, WorkersStopAtTheEndOfTheList) {
   // line is left to it.
   ahead.Reached(24);
   ASSERT_TRUE(WaitForThreads(threads));
-  EXPECT_TRUE(watch.Opened().empty());
+  EXPECT_TRUE(watch.Opened().empty()) << "a worker opened the path one past the end of the list";
 }
 
 } // namespace
