@@ -149,6 +149,16 @@ TEST_F(TEditTest, OwnerSkipsQuestionsAndKeepsLines) {
   EXPECT_FALSE(T->GetIndex(1)->Flags & kIdxMarked);
 }
 
+TEST_F(TEditTest, DeletingMarkedLinesAboveTheCursorKeepsItOnItsRecord) {
+  Open({"a", "b", "c", "d", "e", "f", "g", "h"});
+  TAnswers answers;
+  T->SetCurrent(5);
+  T->Mark({1, 2});
+  T->DeleteRecord();
+  ASSERT_EQ(Lines(), (Texts{"a", "d", "e", "f", "g", "h"}));
+  EXPECT_EQ(Lines()[static_cast<size_t>(T->Position())], "f");
+}
+
 TEST_F(TEditTest, CopyInsertsMarkedLinesBeforeTheCurrentOne) {
   Open({"a", "b", "c", "d", "e"});
   T->Mark({1, 2, 3});

@@ -186,6 +186,16 @@ TEST_F(KeysTest, InsertTwiceMarksTheRangeAndDeleteClears) {
   EXPECT_EQ(Statuses.back(), 4);
 }
 
+TEST_F(KeysTest, AnOverlappingSecondSelectionCountsOnlyTheNewlyMarkedLines) {
+  Open(10);
+  T.SetCanSelect(true);
+  Keys({40, 45, 40, 40, 40, 45}); // lines 1..4
+  Keys({38, 45, 40, 40, 40, 45}); // lines 3..6: 3 and 4 are marked already
+  for (int i = 0; i < 10; ++i)
+    EXPECT_EQ(Marked(i), i >= 1 && i <= 6) << i;
+  EXPECT_EQ(T.MarkedCount(), 6);
+}
+
 TEST_F(KeysTest, SelectionOverHiddenLinesWithNotVisSelect) {
   Open(8);
   T.SetCanSelect(true);

@@ -257,8 +257,24 @@ TEST_F(TObjectsTest, AFailureAnywhereLeavesTheOldOrTheNewCalculation) {
     ASSERT_TRUE(sysio::FileExists(path)) << "object file lost by a fault at call " << k;
     std::vector<std::string> now = GroupRecords(path, 33);
     EXPECT_TRUE(now == oldCalc || now == newCalc) << "fault at call " << k;
+    EXPECT_FALSE(fs::exists(os + "$w") || fs::exists(os + "$")) << "scratch left, call " << k;
   }
   EXPECT_GT(failures, 10);
+}
+
+TEST_F(TObjectsTest, AChangedObjectKeepsItsMode) {
+  auto lines = Load(5, 2, true);
+  const TObjLine& b =
+      *std::find_if(lines.begin(), lines.end(), [](auto& x) { return x.State == stReplaceable; });
+  std::string os = sysio::OsPath(GetRealName(b.File));
+  ASSERT_EQ(::chmod(os.c_str(), 0600), 0);
+  WRec listRec;
+  const mode_t umaskWas = ::umask(022); // a file made with the default mode would get 0644
+  TChangeResult result = ChangeObject(Info, b, listRec, 1, [](WRec*) {}).Result;
+  ::umask(umaskWas);
+  ASSERT_EQ(result, TChangeResult::Changed);
+  unsigned mode = static_cast<unsigned>(fs::status(os).permissions());
+  EXPECT_EQ(mode, 0600u) << std::oct << "mode 0" << mode;
 }
 
 namespace {

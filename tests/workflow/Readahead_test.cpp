@@ -9,6 +9,7 @@
 #include "workflow/Readahead.h"
 
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <filesystem>
@@ -50,6 +51,45 @@ bool EvictFromCache(const std::string& path) {
     ::close(fd);
     ::usleep(20000); // pages still under writeback may come back at once
     if (!AnyPageCached(path)) return true;
+  }
+  return false;
+}
+
+// The opens of watched files (inotify): an open is reported before the call returns, so what a
+// thread opened is there once the thread has ended. Needs no page cache, so it holds on tmpfs.
+class TOpenWatch {
+public:
+  TOpenWatch() : Fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
+  ~TOpenWatch() { ::close(Fd); }
+  int Watch(const std::string& path) { return ::inotify_add_watch(Fd, path.c_str(), IN_OPEN); }
+  // The watches whose files were opened since the last call.
+  std::set<int> Opened() {
+    std::set<int> out;
+    alignas(inotify_event) char buf[4096];
+    for (ssize_t n; (n = ::read(Fd, buf, sizeof buf)) > 0;)
+      for (char* p = buf; p < buf + n;) {
+        const auto* e = reinterpret_cast<const inotify_event*>(p);
+        out.insert(e->wd);
+        p += sizeof(inotify_event) + e->len;
+      }
+    return out;
+  }
+
+private:
+  int Fd;
+};
+
+size_t ThreadCount() {
+  return static_cast<size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                                           std::filesystem::directory_iterator()));
+}
+
+// Waits (up to 10 s) until the process has no more than count threads: the workers started
+// since it had count have ended, and with them everything they were to read.
+bool WaitForThreads(size_t count) {
+  for (int i = 0; i < 10000; ++i) {
+    if (ThreadCount() <= count) return true;
+    ::usleep(1000);
   }
   return false;
 }
@@ -127,6 +167,53 @@ TEST_F(TReadAheadTest, WarmsRecordFilesOnlyAndStopsOnMissingOrVanishingFiles) {
       ahead.Reached(i);
   }
   EXPECT_EQ(WarmObjectFile(good, 33), 0u);
+}
+
+// A line of a kind the check refuses unopened is not read ahead either.
+TEST_F(TReadAheadTest, ReadsAheadOnlyTheFilesTheCheckOpens) {
+  TListInfo info = ListInfoOf(1, 0);
+  FileList = new WFile(ListAliasName(info, true));
+  std::vector<TObjLine> lines;
+  for (TObjLine& l : LoadObjectLines(info, 1))
+    if (lines.size() < 3 && sysio::FileExists(GetRealName(l.File))) lines.push_back(l);
+  ASSERT_EQ(lines.size(), 3u);
+  lines[1].Kind = 7;
+  TOpenWatch watch;
+  const int refused = watch.Watch(sysio::OsPath(GetRealName(lines[1].File)));
+  const int next = watch.Watch(sysio::OsPath(GetRealName(lines[2].File)));
+  SetReadAheadWorkers(1);
+  const size_t threads = ThreadCount();
+  std::set<int> opened;
+  CheckObjectLines(info, lines, 1, [&](size_t i, size_t) {
+    // Before the check opens anything, the worker has read ahead all it was to read.
+    if (i == 0) {
+      EXPECT_TRUE(WaitForThreads(threads));
+      opened = watch.Opened();
+    }
+    return true;
+  });
+  EXPECT_EQ(opened, std::set<int>{next}) << "watch of the refused line: " << refused;
+}
+
+// The list's spare room still holds the path of a line removed from it: a worker taking one line
+// more than the list holds would open that file.
+TEST_F(TReadAheadTest, WorkersStopAtTheEndOfTheList) {
+  const std::string beyond = "beyond"; // short: kept in the string itself, not freed
+  ASSERT_FALSE(creat_bf(beyond, 40));
+  std::vector<std::string> paths;
+  paths.reserve(26);
+  paths.resize(25);
+  paths.push_back(beyond);
+  paths.pop_back();
+  TOpenWatch watch;
+  ASSERT_GE(watch.Watch(beyond), 0);
+  const size_t threads = ThreadCount();
+  TReadAhead ahead(std::move(paths), 33, 1);
+  // The worker waits at its window (16 lines) until the check reaches the last line; then no
+  // line is left to it.
+  ahead.Reached(24);
+  ASSERT_TRUE(WaitForThreads(threads));
+  EXPECT_TRUE(watch.Opened().empty()) << "a worker opened the path one past the end of the list";
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include "messages/Msgcat.h"
+#include "storage/Dutilfile.h"
 #include "tests/support/FaultIo.h"
 #include "tests/workflow/WorkflowFixture.h"
 #include "workflow/Refstore.h"
@@ -53,6 +54,18 @@ protected:
     std::string path = Dir / "other.bn";
     WriteReferenceGroups(groups, path);
     return path;
+  }
+  // The reference groups in a new file of count groups; group 16 holds extra.
+  void ReferenceFile(const std::string& name, int count,
+                     const std::vector<TRefRecord>& extra = {}) {
+    ASSERT_FALSE(creat_bf(Dir / name, count));
+    WFile f(Dir / name);
+    for (int g = 0; g <= kRefGroups; ++g) {
+      f.WCreat_file(static_cast<unsigned long>(g));
+      for (const TRefRecord& r : g < kRefGroups ? RefRecords(g) : extra)
+        f.WWrite(r.Prefix, static_cast<unsigned short>(r.Data.size()), r.Data.data());
+      f.WClose_file(static_cast<unsigned long>(g));
+    }
   }
 };
 
@@ -116,10 +129,15 @@ TEST_F(RefstoreTest, InstallRefusesFilesOfTheWrongFormAndKeepsTheInstalledOne) {
     groups[5].clear();
     WriteReferenceGroups(groups, hollow);
   }
-  for (std::string bad : {"short.bn", "text.bn", "hollow.bn", "missing.bn", "suite"}) {
+  // Sound reference groups, but an eighteenth group, or a calculation in group 16.
+  ReferenceFile("eighteen.bn", kRefFileGroups + 1);
+  ReferenceFile("filled16.bn", kRefFileGroups, RefRecords(0));
+  for (std::string bad :
+       {"short.bn", "text.bn", "hollow.bn", "eighteen.bn", "filled16.bn", "missing.bn", "suite"}) {
+    SCOPED_TRACE(bad);
     Refused([&] { InstallReference(Dir / bad, Cfg()); });
-    EXPECT_EQ(ReadAll(InstalledReferencePath(Cfg())), RefBytes) << bad;
-    EXPECT_EQ(Names(Cfg()), cfg) << bad;
+    EXPECT_TRUE(ReadAll(InstalledReferencePath(Cfg())) == RefBytes) << "the installed file changed";
+    EXPECT_EQ(Names(Cfg()), cfg);
   }
   EXPECT_EQ(Refused([&] { InstallReference(Dir / "text.bn", Cfg()); }), MsgNotReferenceFile);
   EXPECT_TRUE(RemoveInstalledReference(Cfg()));
