@@ -12,9 +12,11 @@
 #include "workflow/Refdata.h"
 #include "workflow/Ucommon.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
 #include <set>
+#include <stdexcept>
 
 namespace fs = std::filesystem;
 
