@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Builds the Debian package of ravinel and ravinel-cli with CPack into build/ (never stripped:
-# the reference data travels behind the programs' sections), then checks what it holds: the two
-# programs with their reference data, the desktop entry, the icon, the manual pages, the
-# completion, the changelog and the copyright file.
+# Installs what the build needs, builds the Debian package of ravinel and ravinel-cli with CPack
+# into build/ (never stripped: the reference data travels behind the programs' sections), then
+# checks what it holds: the two programs with their reference data, the desktop entry, the icon,
+# the manual pages, the completion, the changelog and the copyright file.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/deps.sh
 scripts/build.sh
 rm -f build/ravinel_*.deb
 (cd build && cpack -G DEB)
