@@ -4,6 +4,7 @@
 #include "messages/Msgcat.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "base/Strutil.h"

@@ -3,6 +3,8 @@
 #include "messages/Utmenu.h"
 #include "messages/Msgcat.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QIcon>
 #include <QLayout>

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the windows need; skips what is present.
+# Installs the Debian packages the build, the tests, the windows and the package build need;
+# skips what is present. The names hold on Debian 12 and Debian 13.
 set -euo pipefail
-pkgs=(build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev googletest libgtest-dev
-      libgmock-dev libbenchmark-dev qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
-      fonts-liberation2 fonts-dejavu-core clang-format locales)
+pkgs=(build-essential cmake ninja-build pkg-config clang libclang-rt-dev googletest libgtest-dev
+      libgmock-dev libbenchmark-dev qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
+      libgl1-mesa-dev fonts-liberation2 fonts-dejavu-core clang-format locales file dpkg-dev)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

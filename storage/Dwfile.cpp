@@ -8,6 +8,7 @@
 #include <cstring>
 #include <exception>
 #include <fcntl.h>
+#include <string_view>
 
 #include "messages/Msgcat.h"
 #include "messages/Zmsg.h"

@@ -125,8 +125,8 @@ void ReleaseFieldLists() noexcept {
     if (*l) DeleteListFields(*l, true);
 }
 
-void ExtractReference(const std::string& programFile, const std::string& target) {
-  uint32_t offset = 0, length = 0;
+TEmbeddedReference LocateReference(const std::string& programFile) {
+  TEmbeddedReference at;
   unsigned long size = 0;
   {
     SFile program(programFile, fmRead);
@@ -136,14 +136,20 @@ void ExtractReference(const std::string& programFile, const std::string& target)
     program.Seek(static_cast<long>(size - kTrailerSize));
     if (program.SRead(trailer, static_cast<int>(kTrailerSize)) != static_cast<int>(kTrailerSize))
       NoReference(programFile, "нет завершающего блока");
-    offset = GetLe32(trailer + kTrailerOffsetAt);
-    length = GetLe32(trailer + kTrailerLengthAt);
+    at.Offset = GetLe32(trailer + kTrailerOffsetAt);
+    at.Length = GetLe32(trailer + kTrailerLengthAt);
   }
   // The data must lie directly in front of the trailer and hold at least a 17-group header.
-  if (length < DirEntryAt(kRefFileGroups) || offset > size - kTrailerSize ||
-      length != size - kTrailerSize - offset)
-    NoReference(programFile, "смещение " + std::to_string(offset) + ", длина " +
-                                 std::to_string(length) + ", файл " + std::to_string(size));
+  if (at.Length < DirEntryAt(kRefFileGroups) || at.Offset > size - kTrailerSize ||
+      at.Length != size - kTrailerSize - at.Offset)
+    NoReference(programFile, "смещение " + std::to_string(at.Offset) + ", длина " +
+                                 std::to_string(at.Length) + ", файл " + std::to_string(size));
+  return at;
+}
+
+void ExtractReference(const std::string& programFile, const std::string& target) {
+  TEmbeddedReference at = LocateReference(programFile);
+  uint32_t offset = at.Offset, length = at.Length;
   {
     SFile program(programFile, fmRead);
     SFile out(target, fmRewrite);

@@ -38,6 +38,13 @@ void EndProcess() noexcept;
 void CreateFieldLists();
 void ReleaseFieldLists() noexcept;
 
+// Where the reference data appended to the program file lies in it: directly in front of the
+// 16-byte trailer that gives its offset and length. Raises MsgNoReference when the program file
+// carries no valid reference data (for instance after strip).
+struct TEmbeddedReference {
+  uint32_t Offset = 0, Length = 0;
+};
+TEmbeddedReference LocateReference(const std::string& programFile = kProgramSelf);
 // Copies the reference data appended to the program file out into "oldnew145.bn" and checks
 // that it opens as a composite file of 17 groups; raises MsgNoReference when the program file
 // carries no valid reference data (for instance after strip).

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <system_error>
 #include <unistd.h>
 
 #include "messages/Msgcat.h"

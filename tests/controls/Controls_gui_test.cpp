@@ -1,6 +1,8 @@
 // Two-language controls, the multi-line label, the selection field, memo helpers and the Qt layer.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include <QFontInfo>
 #include <QKeyEvent>
 #include <QTest>

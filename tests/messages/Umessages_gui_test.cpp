@@ -1,6 +1,8 @@
 // The message dialog in its modes and colours, MRestNo, the presenter and the protocol viewer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QTest>

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstring>
+#include <string>
 
 #include "paths/Dlist.h"
 

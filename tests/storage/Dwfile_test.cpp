@@ -2,9 +2,11 @@
 // messages, and damaged files that must give errors rather than hangs or crashes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <functional>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 

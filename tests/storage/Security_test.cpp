@@ -2,6 +2,7 @@
 // files never follow a symbolic link planted at their name.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
 

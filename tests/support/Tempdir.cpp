@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <system_error>
 
 TTempDir::TTempDir() {
   std::string pattern = (std::filesystem::temp_directory_path() / "ravinel-XXXXXX").string();

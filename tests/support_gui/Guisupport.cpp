@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QTimer>
 #include <cstdlib>
+#include <functional>
 #include <memory>
+#include <string>
 
 void SaveShot(QWidget* widget, const std::string& name) {
   const char* dir = std::getenv("RAVINEL_SCREENSHOTS");

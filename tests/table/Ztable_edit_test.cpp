@@ -2,6 +2,7 @@
 // copying and moving marked lines, rewriting a line, keyed replacement, and failed writes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 

@@ -2,6 +2,8 @@
 // window's line colours, and a list longer than the screen with the control's own scroll bar.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <QApplication>
 #include <QImage>
 #include <QScrollBar>

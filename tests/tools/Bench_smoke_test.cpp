@@ -9,6 +9,7 @@
 #include <regex>
 #include <sstream>
 #include <sys/wait.h>
+#include <vector>
 
 #include "tests/support/Tempdir.h"
 

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <map>
+#include <stdexcept>
 
 namespace {
 

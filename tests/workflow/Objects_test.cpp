@@ -13,11 +13,13 @@
 #include "workflow/Refdata.h"
 #include "workflow/Ucommon.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <stdexcept>
 
 namespace fs = std::filesystem;
 

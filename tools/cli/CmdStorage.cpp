@@ -1,5 +1,6 @@
 // Commands on record files: dump, create, compress, unused.
 #include <algorithm>
+#include <cstdio>
 #include <iostream>
 #include <sstream>
 

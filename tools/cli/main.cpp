@@ -3,12 +3,14 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <system_error>
 
 #include "base/Codec.h"
 #include "messages/Msgcat.h"
 #include "messages/Zmsg.h"
 #include "storage/Drec.h"
 #include "tools/cli/Cli.h"
+#include "workflow/Version.h"
 
 namespace {
 std::vector<TCommand> Commands() {
@@ -21,13 +23,14 @@ std::vector<TCommand> Commands() {
 
 void PrintHelp(const std::vector<TCommand>& table) {
   std::cout << "usage: ravinel-cli [-C DIR] [--lang rus|ukr] [--json] COMMAND [ARGS...]\n\n"
-               "  -C DIR   work as if started in DIR\n"
-               "  --lang   language of the output documents (default ukr)\n"
-               "  --json   print machine-readable output\n"
-               "  --help   show this text\n\ncommands:\n";
+               "  -C DIR     work as if started in DIR\n"
+               "  --lang     language of the output documents (default ukr)\n"
+               "  --json     print machine-readable output\n"
+               "  --help     show this text\n"
+               "  --version  show the version and the reference data built in\n\ncommands:\n";
   for (const TCommand& c : table)
     std::cout << "  " << c.Name << " " << c.Usage << "\n      " << c.Help << "\n";
-  std::cout << "\nexit status: 0 success, 1 error, 2 wrong usage\n";
+  std::cout << "\nexit status: 0 success, 1 error, 2 wrong usage\nmanual: man ravinel-cli\n";
 }
 
 int Usage(const std::string& message, const TCommand* cmd) {
@@ -64,6 +67,8 @@ int main(int argc, char** argv) {
     if (a == "--help" || a == "-h") {
       PrintHelp(table);
       return 0;
+    } else if (a == "--version") {
+      return PrintVersion("ravinel-cli");
     } else if (a == "--json") {
       ctx.Json = true;
     } else if (a == "--lang") {
