@@ -1,5 +1,9 @@
 // The application object and its default exception display.
 #include "base/QtApp.h"
+
+#include <QLibraryInfo>
+#include <QTranslator>
+
 #include "messages/Msgcat.h"
 
 #include "base/Codec.h"
@@ -7,10 +11,30 @@
 #include "messages/Umessages.h"
 #include "messages/Zmsg.h"
 #include "paths/Rdwr_cfg.h"
+#include "messages/Utslang.h"
 
 ZApplication::ZApplication(int& argc, char** argv) : QApplication(argc, argv) {
   InstallFontSubstitutes();
   InstallDialogPresenter();
+  LoadQtTranslations();
+}
+
+bool LoadQtTranslations() {
+  static QTranslator* current = nullptr;
+  if (current) {
+    QCoreApplication::removeTranslator(current);
+    delete current;
+    current = nullptr;
+  }
+  auto* t = new QTranslator;
+  const char* name = IfaceRussian() ? "qtbase_ru" : "qtbase_uk";
+  if (!t->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete t;
+    return false;
+  }
+  QCoreApplication::installTranslator(t);
+  current = t;
+  return true;
 }
 
 void ShowException(std::exception_ptr error) {
@@ -21,7 +45,7 @@ void ShowException(std::exception_ptr error) {
   } catch (const std::exception& e) {
     OutErr(Cp1251FromUtf8(e.what()), MsgSystemError);
   } catch (...) {
-    OutErr(Cfg[CfgIfaceRussian] ? "Неизвестная ошибка" : "Невідома помилка", MsgSystemError);
+    OutErr(ByIface("Неизвестная ошибка", "Невідома помилка"), MsgSystemError);
   }
 }
 

@@ -12,3 +12,8 @@ public:
 // Shows an exception that reached the event loop: a ZError through OutErr, anything else as a
 // generic error.
 void ShowException(std::exception_ptr error);
+
+// Qt's own texts (standard dialogs and buttons) in the interface language: installs Qt's
+// translation for IFaceLang in place of the one installed before. False when it is not
+// installed on this machine (Qt's dialogs then speak English).
+bool LoadQtTranslations();

@@ -8,6 +8,7 @@
 #include "base/Scale.h"
 #include "paths/Rdwr_cfg.h"
 #include "storage/Dsfile.h"
+#include "messages/Utslang.h"
 
 const char* const ZEVVER = "5.0";
 TViewPrt* ViewPrt = nullptr;
@@ -77,7 +78,7 @@ TViewPrt::TViewPrt(QWidget* owner) : QDialog(owner) {
 
 std::string TViewPrt::Title(const std::string& fileName) {
   std::string head = std::string("ZEV-5 (") + ZEVVER + ")       ";
-  return head + (Cfg[CfgIfaceRussian] ? "Просмотр файла " : "Перегляд файла ") + fileName;
+  return head + ByIface("Просмотр файла ", "Перегляд файла ") + fileName;
 }
 
 void TViewPrt::StartView(const std::string& fileName) {

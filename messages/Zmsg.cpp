@@ -12,6 +12,7 @@
 #include "paths/Dpath.h"
 #include "paths/Rdwr_cfg.h"
 #include "storage/Sysio.h"
+#include "messages/Utslang.h"
 
 TLoadMsg cLoadMsg;
 
@@ -43,7 +44,7 @@ std::vector<std::string> SplitParams(const std::string& text) {
 
 std::string CatalogueText(int number) {
   if (number == 0 || number == MsgSystemError) return ""; // 99 shows the caller's text alone
-  if (cLoadMsg) return cLoadMsg(static_cast<uint16_t>(number), Cfg[CfgIfaceRussian], 800);
+  if (cLoadMsg) return cLoadMsg(static_cast<uint16_t>(number), IfaceRussian() ? 1 : 0, 800);
   return ""; // the application's own string resources hold no texts
 }
 
@@ -71,8 +72,9 @@ std::string creat_msg(const std::string& text, int number) {
   std::vector<std::string> params = SplitParams(text);
   std::string msg = CatalogueText(number);
   if (number != 0 && number != MsgSystemError && msg.empty()) {
-    msg =
-        "Ошибка. Текст сообщения №" + std::to_string(number) + " отсутствует в ресурсах программы";
+    msg = ByIface("Ошибка. Текст сообщения №", "Помилка. Текст повідомлення №") +
+          std::to_string(number) +
+          ByIface(" отсутствует в ресурсах программы", " відсутній у ресурсах програми");
     if (!params.empty()) {
       msg += "##";
       for (size_t k = 0; k < params.size(); ++k)

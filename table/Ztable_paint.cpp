@@ -117,7 +117,7 @@ void TZTable::ZDrawCell() {
   can.SetBrushColor(clBtnFace);
   can.SetPenColor(ColorPenB());
   can.FillRect({0, 0, FHost->Width(), FHost->Height()});
-  bool russian = Cfg[CfgIfaceRussian] != 0;
+  bool russian = IFaceLang == 0; // the language the table was made in
   for (int i = 0; i < FFirstDataCell && i < static_cast<int>(FCells.size()); ++i) {
     const TZCell& c = *FCells[static_cast<size_t>(i)];
     DrawBorders(c, false);

@@ -15,6 +15,7 @@
 #include "controls/Uzlangbox.h"
 #include "messages/Zmsg.h"
 #include "messages/Msgcat.h"
+#include "messages/Utslang.h"
 #include "paths/Dpath.h"
 #include "paths/Rdwr_cfg.h"
 #include "workflow/Ucommon.h"
@@ -23,14 +24,20 @@ namespace {
 constexpr unsigned short kKeyStartFinish = 45, kKeyUnmarkAll = 46, kKeyAbandon = 795;
 constexpr int kProgressDelayMs = 500, kProgressStepMs = 20;
 
-const char* const kLegendText[kLegendCount] = {
-    "Черный цвет  - замена расчета П145 возможна",
-    "Зеленый цвет - замена расчета П145 уже выполнена",
-    "Желтый цвет  - расчет П145 изменен пользователем и не подлежит замене",
-    "Синий  цвет     - файл содержит неисправимые ошибки", "Красный  цвет- файл   отсутствует"};
+// The legend and the buttons: Russian, then Ukrainian.
+const char* const kLegendText[kLegendCount][2] = {
+    {"Черный цвет  - замена расчета П145 возможна",
+     "Чорний колір - заміна розрахунку П145 можлива"},
+    {"Зеленый цвет - замена расчета П145 уже выполнена",
+     "Зелений колір - заміну розрахунку П145 уже виконано"},
+    {"Желтый цвет  - расчет П145 изменен пользователем и не подлежит замене",
+     "Жовтий колір - розрахунок П145 змінено користувачем, він не підлягає заміні"},
+    {"Синий  цвет     - файл содержит неисправимые ошибки",
+     "Синій колір - файл містить невиправні помилки"},
+    {"Красный  цвет- файл   отсутствует", "Червоний колір - файл відсутній"}};
 
-QPushButton* Button(QWidget* parent, const char* caption) {
-  return new QPushButton(ToQString(caption), parent);
+QPushButton* Button(QWidget* parent, const char* rus, const char* ukr) {
+  return new QPushButton(ToQString(ByIface(rus, ukr)), parent);
 }
 
 // Marks the window busy for one piece of work.
@@ -49,7 +56,8 @@ private:
 class TProgressShown {
 public:
   TProgressShown(QWidget* owner, const char* label, bool canStop)
-      : D(ToQString(label), canStop ? ToQString("Остановить") : QString(), 0, 100, owner) {
+      : D(ToQString(label), canStop ? ToQString(ByIface("Остановить", "Зупинити")) : QString(), 0,
+          100, owner) {
     D.setWindowModality(Qt::WindowModal);
     D.setMinimumDuration(kProgressDelayMs);
     D.setAutoClose(false);
@@ -95,16 +103,16 @@ TfVbl::TfVbl(QWidget* owner, unsigned char typeSub, unsigned char typeBn, bool i
   pl->addWidget(tb);
   v->addWidget(Pt, 1);
   for (int i = 0; i < kLegendCount; ++i) {
-    Lb[i] = new QLabel(ToQString(kLegendText[i]), this);
+    Lb[i] = new QLabel(ToQString(ByIface(kLegendText[i][0], kLegendText[i][1])), this);
     Lb[i]->hide();
     v->addWidget(Lb[i]);
   }
   auto* h = new QHBoxLayout();
-  kCh = Button(this, "Изменить");
-  Button1 = Button(this, "Начать/закончить выделение");
-  kCan = Button(this, "Прекратить начатое выделение");
-  kRes = Button(this, "Отказаться от выделения");
-  kEx = Button(this, "Выход");
+  kCh = Button(this, "Изменить", "Змінити");
+  Button1 = Button(this, "Начать/закончить выделение", "Почати/закінчити виділення");
+  kCan = Button(this, "Прекратить начатое выделение", "Припинити розпочате виділення");
+  kRes = Button(this, "Отказаться от выделения", "Відмовитися від виділення");
+  kEx = Button(this, "Выход", "Вихід");
   for (QPushButton* b : {kCh, Button1, kCan, kRes, kEx}) {
     b->setAutoDefault(false);
     b->setFocusPolicy(Qt::TabFocus);
@@ -140,7 +148,7 @@ bool TfVbl::FormShow() {
   FLock->ShowNotice();
   {
     TBusy busy(FBusy);
-    TProgressShown progress(this, "Проверка объектов", false);
+    TProgressShown progress(this, ByIface("Проверка объектов", "Перевірка об'єктів"), false);
     FList->FormShow([&](size_t done, size_t total) { return progress.Step(done, total); });
   }
   ShowLegend();
@@ -177,14 +185,18 @@ void TfVbl::kChClick() {
   TBatchReport r;
   {
     TBusy busy(FBusy);
-    TProgressShown progress(this, "Замена расчета П145", true);
+    TProgressShown progress(this, ByIface("Замена расчета П145", "Заміна розрахунку П145"), true);
     r = FList->ChangeMarked([&](size_t done, size_t total) { return progress.Step(done, total); });
   }
-  std::string text = "Обработка выделенных файлов закончена";
-  text += "##Изменено объектов: " + std::to_string(r.Changed);
-  if (r.Failed) text += ", с ошибками: " + std::to_string(r.Failed);
-  if (r.Stopped) text += "##Обработка остановлена пользователем";
-  if (!r.ProtocolError.empty()) text += "##Протокол ошибок не записан: " + r.ProtocolError;
+  std::string text =
+      ByIface("Обработка выделенных файлов закончена", "Обробку виділених файлів закінчено");
+  text += ByIface("##Изменено объектов: ", "##Змінено об'єктів: ") + std::to_string(r.Changed);
+  if (r.Failed) text += ByIface(", с ошибками: ", ", з помилками: ") + std::to_string(r.Failed);
+  if (r.Stopped)
+    text += ByIface("##Обработка остановлена пользователем", "##Обробку зупинено користувачем");
+  if (!r.ProtocolError.empty())
+    text += ByIface("##Протокол ошибок не записан: ", "##Протокол помилок не записано: ") +
+            r.ProtocolError;
   if (r.Failed && !r.Protocol.empty())
     OutWarLog(text, WarBatchFailures, r.Protocol, "");
   else if (r.Failed || !r.ProtocolError.empty())

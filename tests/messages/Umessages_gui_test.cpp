@@ -255,7 +255,7 @@ TEST(ViewPrt, MissingProtocolIsRefused) {
     box->accept();
   });
   QTest::mouseClick(d.btWatchExit, Qt::LeftButton); // View in a question
-  EXPECT_EQ(said, "Нет информации для просмотра !");
+  EXPECT_EQ(said, "Немає інформації для перегляду !");
   EXPECT_EQ(ViewPrt, nullptr);
 }
 

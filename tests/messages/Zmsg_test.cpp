@@ -5,14 +5,21 @@
 
 #include "messages/Msgcat.h"
 #include "messages/Zmsg.h"
+#include "messages/Utslang.h"
 #include "paths/Rdwr_cfg.h"
 
 namespace {
 const std::string kFallback7 = "Ошибка. Текст сообщения №7 отсутствует в ресурсах программы";
 
+// Keeps the catalogue hook and the interface language (Russian unless a test says otherwise).
 struct CatalogueGuard {
   TLoadMsg saved = cLoadMsg;
-  ~CatalogueGuard() { cLoadMsg = saved; }
+  ELang savedLang = IFaceLang;
+  CatalogueGuard() { IFaceLang = elg_Rus; }
+  ~CatalogueGuard() {
+    cLoadMsg = saved;
+    IFaceLang = savedLang;
+  }
 };
 
 TEST(CreatMsg, NumberZeroAndNinetyNineKeepTheText) {
@@ -54,9 +61,8 @@ TEST(CreatMsg, PlaceholdersFilledLeftToRight) {
 TEST(CreatMsg, CatalogueGetsInterfaceLanguage) {
   CatalogueGuard g;
   InstallMsgCatalogue();
-  Cfg[CfgIfaceRussian] = 1;
   EXPECT_EQ(creat_msg("/tmp/x", 1), "Файл /tmp/x не найден");
-  Cfg[CfgIfaceRussian] = 0;
+  IFaceLang = elg_Ukr;
   EXPECT_EQ(creat_msg("/tmp/x", 1), "Файл /tmp/x не знайдено");
   EXPECT_EQ(creat_msg("f|( 30000)|20000", 11),
             "Файл f пошкоджено: довжина запису ( 30000) більша за допустиму 20000");

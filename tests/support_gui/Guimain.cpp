@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 
 #include "base/QtApp.h"
+#include "messages/Utslang.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   // Also when the test list is read at build time, without a display.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // The window tests read the Russian texts unless they choose a language themselves.
+  IFaceLang = elg_Rus;
   ZApplication app(argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -379,7 +379,7 @@ TEST_F(CorrectionCli, ReferenceDataAndStrippedProgram) {
   r = Run({"check", "ss"}, true);
   Cli = saved;
   EXPECT_EQ(r.Code, 1);
-  EXPECT_NE(r.Err.find(Utf8FromCp1251("эталонных данных")), std::string::npos) << r.Err;
+  EXPECT_NE(r.Err.find(Utf8FromCp1251("еталонних даних")), std::string::npos) << r.Err;
   EXPECT_FALSE(fs::exists(Suite + "/oldnew145.bn"));
   EXPECT_FALSE(fs::exists(Suite + "/RAB/Temp"));
 }
@@ -437,8 +437,8 @@ TEST_F(CorrectionCli, LearnedSuiteReferenceMakesTheUserChangedProjectReplaceable
   EXPECT_NE(r.Out.find("\"source\":\"program\""), std::string::npos) << r.Out;
 }
 
-// Every refusal of learn and install ends with exit code 1, a message in the suite's interface
-// language, and nothing written or installed.
+// Every refusal of learn and install ends with exit code 1, a message in the language of --lang
+// (Ukrainian when it is not given), and nothing written or installed.
 TEST_F(CorrectionCli, ReferenceRefusalsExitWithOneAndWriteNothing) {
   const std::string good = "LSS#" + std::to_string(NumberOf(TDemoCase::Old)) + ".aru";
   const std::string damagedFile = std::to_string(NumberOf(TDemoCase::Damaged)) + ".aru";
@@ -450,13 +450,13 @@ TEST_F(CorrectionCli, ReferenceRefusalsExitWithOneAndWriteNothing) {
     std::vector<std::string> Args;
     std::string Says; // CP1251
   } cases[] = {
-      {{"reference", "learn", out, "16=" + good}, "вне границ от 0 до 15"},
-      {{"reference", "learn", out, "2=" + good, "2=" + good}, "указана дважды"},
-      {{"reference", "learn", out, "0=" + damaged}, "/LSS/" + damagedFile + " поврежден"},
-      {{"reference", "learn", Tmp / "adir", "0=" + good}, "является каталогом"},
-      {{"reference", "install", Tmp / "short.bn"}, "не является файлом эталонных расчетов"},
-      {{"reference", "install", Tmp / "adir"}, "является каталогом"},
-      {{"reference", "learn", Suite + "/oldnew145.bn", "0=" + good}, "рабочий файл программы"},
+      {{"reference", "learn", out, "16=" + good}, "поза межами від 0 до 15"},
+      {{"reference", "learn", out, "2=" + good, "2=" + good}, "вказано двічі"},
+      {{"reference", "learn", out, "0=" + damaged}, "/LSS/" + damagedFile + " пошкоджено"},
+      {{"reference", "learn", Tmp / "adir", "0=" + good}, "є каталогом"},
+      {{"reference", "install", Tmp / "short.bn"}, "не є файлом еталонних розрахунків"},
+      {{"reference", "install", Tmp / "adir"}, "є каталогом"},
+      {{"reference", "learn", Suite + "/oldnew145.bn", "0=" + good}, "робочий файл програми"},
   };
   for (const auto& c : cases) {
     TRun r = Run(c.Args, true);
@@ -465,4 +465,36 @@ TEST_F(CorrectionCli, ReferenceRefusalsExitWithOneAndWriteNothing) {
     EXPECT_FALSE(fs::exists(out));
     EXPECT_FALSE(fs::exists(installed));
   }
+}
+
+// The command line speaks the language of --lang: the catalogue's messages and the lock refusal,
+// without a word of the other language; --help names the option.
+TEST_F(CorrectionCli, MessagesSpeakTheLanguageOfLang) {
+  EXPECT_NE(Run({"--help"}).Out.find("--lang   language of the messages"), std::string::npos);
+  const std::string old = std::to_string(NumberOf(TDemoCase::Old));
+  const struct {
+    const char* Lang;
+    const char* Missing; // CP1251
+    const char* Locked;
+    const char* Foreign; // letters of the other language
+  } langs[] = {{"rus", "не найден", "Файл блокировки", "іїєґ"},
+               {"ukr", "не знайдено", "Файл блокування", "ыэъё"}};
+  std::map<std::string, std::vector<std::string>> said;
+  for (const auto& l : langs) {
+    TRun missing = Run({"--lang", l.Lang, "reference", "install", Tmp / "nothing.bn"}, true);
+    EXPECT_EQ(missing.Code, 1);
+    EXPECT_NE(missing.Err.find(Utf8FromCp1251(l.Missing)), std::string::npos) << missing.Err;
+    said[l.Lang].push_back(missing.Err);
+  }
+  TLockHolder other(Suite + "/CFG/");
+  ASSERT_TRUE(other.Acquired());
+  for (const auto& l : langs) {
+    TRun locked = Run({"--lang", l.Lang, "change", "ss", old}, true);
+    EXPECT_EQ(locked.Code, 1);
+    EXPECT_NE(locked.Err.find(Utf8FromCp1251(l.Locked)), std::string::npos) << locked.Err;
+    said[l.Lang].push_back(locked.Err);
+    for (const std::string& text : said[l.Lang])
+      EXPECT_EQ(Cp1251FromUtf8(text).find_first_of(l.Foreign), std::string::npos) << text;
+  }
+  EXPECT_EQ(other.End(), 0);
 }

@@ -35,12 +35,12 @@ protected:
       EXPECT_EQ(owner, fMain);
       Calls.push_back({sub, bn, rus, Cfg[CfgDocRussian]});
     };
-    o.AskSuiteDir = [](const std::string&) { return std::string(); };
+    o.AskSuiteDir = [](const std::string&, const std::string&) { return std::string(); };
     return o;
   }
   bool Exists(const std::string& name) { return fs::exists(Root + "/" + name); }
   void TearDown() override {
-    IFaceLang = elg_Ukr;
+    IFaceLang = elg_Rus; // the language the window tests read
     TSuiteFixture::TearDown();
   }
   std::vector<TCall> Calls;

@@ -8,6 +8,7 @@
 #include "paths/Rdwr_cfg.h"
 #include "storage/Sysio.h"
 #include "workflow/Instance.h"
+#include "messages/Utslang.h"
 
 #include <cstdio>
 
@@ -83,7 +84,7 @@ std::string SourcePathShown() {
 std::string ReferenceJson() {
   return std::string("{\"source\":") + JsonString(ReferenceFromSuite() ? "suite" : "program") +
          ",\"path\":" + JsonString(SourcePathShown()) +
-         ",\"text\":" + JsonString(Utf8FromCp1251(ReferenceSourceText(Cfg[CfgIfaceRussian]))) + "}";
+         ",\"text\":" + JsonString(Utf8FromCp1251(ReferenceSourceText(IfaceRussian()))) + "}";
 }
 
 std::string ReferenceLine() {

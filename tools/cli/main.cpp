@@ -6,6 +6,7 @@
 
 #include "base/Codec.h"
 #include "messages/Msgcat.h"
+#include "messages/Utslang.h"
 #include "messages/Zmsg.h"
 #include "storage/Drec.h"
 #include "tools/cli/Cli.h"
@@ -22,7 +23,8 @@ std::vector<TCommand> Commands() {
 void PrintHelp(const std::vector<TCommand>& table) {
   std::cout << "usage: ravinel-cli [-C DIR] [--lang rus|ukr] [--json] COMMAND [ARGS...]\n\n"
                "  -C DIR   work as if started in DIR\n"
-               "  --lang   language of the output documents (default ukr)\n"
+               "  --lang   language of the messages and of the output documents:\n"
+               "           rus Russian, ukr Ukrainian (default ukr)\n"
                "  --json   print machine-readable output\n"
                "  --help   show this text\n\ncommands:\n";
   for (const TCommand& c : table)
@@ -96,6 +98,7 @@ int main(int argc, char** argv) {
     else
       args.push_back(argv[i]);
   }
+  IFaceLang = ctx.Russian ? elg_Rus : elg_Ukr;
   InstallMsgCatalogue();
   InitBuf();
   int rc = RunCommand(*cmd, ctx, args);
