@@ -340,6 +340,7 @@ int RunCorvane(const TCorvaneOptions& options) {
   std::optional<TProcessSession> process;
   int rc = 0;
   try {
+    LoadQtTranslations(); // the folder dialog speaks the interface language too
     const TAskSuiteDir& ask = options.AskSuiteDir ? options.AskSuiteDir : AskSuiteDirDialog;
     if (!EnterSuite(options.StartDir, ask)) return 0;
     process.emplace();

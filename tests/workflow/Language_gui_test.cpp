@@ -11,6 +11,7 @@
 #include "messages/Umessages.h"
 #include "messages/View_prt.h"
 #include "paths/Rdwr_cfg.h"
+#include "tests/support/Tempdir.h"
 #include "tests/support_gui/Guisupport.h"
 #include "tests/workflow/WorkflowFixture.h"
 #include "workflow/Ucorvane.h"
@@ -114,3 +115,45 @@ INSTANTIATE_TEST_SUITE_P(BothLanguages, OneLanguage, ::testing::Values(elg_Rus, 
                          });
 
 } // namespace
+
+// Started where no CFG lies above: the warning is a sentence in the start language under a title
+// of that language, and the folder dialog after it speaks that language too (Qt's own texts).
+TEST(NoSuiteHere, TheWarningAndTheFolderDialogSpeakTheStartLanguage) {
+  TTempDir dir;
+  const std::string config = dir / "config";
+  setenv("XDG_CONFIG_HOME", config.c_str(), 1); // no folder remembered
+  IFaceLang = elg_Ukr;
+  InstallMsgCatalogue();
+  QString title;
+  std::string text;
+  std::vector<std::string> dialogTexts;
+  WhenModal([&](QWidget* w) {
+    auto* d = dynamic_cast<TDMessages*>(w);
+    ASSERT_NE(d, nullptr);
+    title = d->windowTitle();
+    text = d->Text;
+    WhenModal([&](QWidget* folders) {
+      dialogTexts = WidgetTexts(folders);
+      static_cast<QDialog*>(folders)->reject();
+    });
+    d->reject();
+  });
+  TCorvaneOptions o;
+  o.StartDir = dir.Path();
+  EXPECT_EQ(RunCorvane(o), 0) << "the user gave up choosing";
+  IFaceLang = elg_Rus;
+  unsetenv("XDG_CONFIG_HOME");
+  EXPECT_EQ(title, ToQString("     П о п е р е д ж е н н я  !"));
+  EXPECT_EQ(text.rfind("Не знайдено каталог налаштування комплексу CFG", 0), 0u) << text;
+  EXPECT_EQ(text.find("№"), std::string::npos) << text;
+  ASSERT_FALSE(dialogTexts.empty());
+  EXPECT_TRUE(OtherLanguage(dialogTexts, false).empty());
+  for (std::string t : dialogTexts) {
+    // Qt's own words in English ("Look in", "Choose") tell that its translation is missing.
+    for (size_t at; (at = t.find("CFG")) != std::string::npos;)
+      t.erase(at, 3);
+    EXPECT_EQ(t.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"),
+              std::string::npos)
+        << Utf8FromCp1251(t);
+  }
+}
