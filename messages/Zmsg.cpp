@@ -1,6 +1,7 @@
 // Message building, the error exception, and the showing operations.
 #include "messages/Zmsg.h"
 #include "messages/Msgcat.h"
+#include "messages/Syslang.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -95,6 +96,12 @@ std::string creat_msg(const std::string& text, int number) {
   return msg + " " + text;
 }
 
+std::string MessageLine(const std::string& text, int number) {
+  std::string msg = creat_msg(text, number);
+  if (number == 0 && !msg.empty() && msg[0] == ' ') msg.erase(0, 1);
+  return msg;
+}
+
 TMsgPresenter SetMsgPresenter(TMsgPresenter presenter) {
   TMsgPresenter old = std::move(gPresenter);
   gPresenter = std::move(presenter);
@@ -158,7 +165,7 @@ bool OutSelLog(const std::string& text, int number, const std::string& errLog,
 
 std::string SystemErrorText(int code) {
   if (code == 0) return "";
-  return Cp1251FromUtf8(std::strerror(code));
+  return SystemErrorTextIn(code, IfaceRussian());
 }
 
 void OutSystemErrorCode(const std::string& text, int code) {

@@ -73,7 +73,7 @@ ZError AboutFile(ZError e, const std::string& work, const std::string& real) {
 }
 
 std::string ErrorText(const std::exception& e) {
-  if (auto z = dynamic_cast<const ZError*>(&e)) return creat_msg(z->Text, z->Number);
+  if (auto z = dynamic_cast<const ZError*>(&e)) return MessageLine(z->Text, z->Number);
   return e.what();
 }
 

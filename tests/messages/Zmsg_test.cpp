@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <unistd.h>
 
 #include "messages/Msgcat.h"
+#include "messages/Syslang.h"
 #include "messages/Zmsg.h"
 #include "messages/Utslang.h"
 #include "paths/Rdwr_cfg.h"
@@ -94,6 +96,20 @@ TEST(SystemError, TextAndCodeFormat) {
   } catch (const ZError& e) {
     EXPECT_EQ(e.Message, SystemErrorText(255) + "[Win=000000FF]");
   }
+}
+
+// The system's text follows the interface language (the C library's own translations), and is
+// English only where no translation is installed.
+TEST(SystemError, TextInTheInterfaceLanguage) {
+  CatalogueGuard g;
+  const bool installed = access("/usr/share/locale/uk/LC_MESSAGES/libc.mo", R_OK) == 0 &&
+                         access("/usr/share/locale/ru/LC_MESSAGES/libc.mo", R_OK) == 0;
+  if (!installed) GTEST_SKIP() << "the C library's translations are not installed";
+  EXPECT_EQ(SystemErrorText(ENOENT), "Нет такого файла или каталога");
+  IFaceLang = elg_Ukr;
+  EXPECT_EQ(SystemErrorText(ENOENT), "Немає такого файла або каталогу");
+  EXPECT_EQ(SystemErrorTextIn(EACCES, false), "Відмовлено у доступі");
+  EXPECT_EQ(SystemErrorTextIn(12345, false), SystemErrorTextIn(12345, true)) << "no translation";
 }
 
 class PresenterTest : public ::testing::Test {

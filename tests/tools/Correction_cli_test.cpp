@@ -18,6 +18,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <pwd.h>
 #include <regex>
 
 namespace fs = std::filesystem;
@@ -341,7 +342,12 @@ TEST_F(CorrectionCli, ChangeIsRefusedWhileAnotherSessionHoldsTheSuite) {
     auto before = Snapshot(Suite);
     TRun r = Run({"--json", "change", "ss", old}, true);
     EXPECT_EQ(r.Code, 1);
-    EXPECT_NE(r.Err.find("pid=" + std::to_string(other.Pid())), std::string::npos) << r.Err;
+    // The holder by the user's name, the computer, the time and the process.
+    const std::string who = std::string("користувач ") + getpwuid(getuid())->pw_name + " на ";
+    EXPECT_NE(r.Err.find(Utf8FromCp1251(who)), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find(Utf8FromCp1251("(процес " + std::to_string(other.Pid()) + ")")),
+              std::string::npos)
+        << r.Err;
     EXPECT_EQ(r.Out, "");
     EXPECT_TRUE(Snapshot(Suite) == before); // nothing written, not even the work files
     EXPECT_EQ(Run({"check", "ss"}, true).Code, 0) << "a check needs no lock";

@@ -260,7 +260,8 @@ TEST_F(VblWindow, ListOfASuiteLockedByAnotherProcessIsReadOnly) {
     std::unique_ptr<TfVbl> w = Open(1);
     ASSERT_EQ(shown.All.size(), 1u);
     EXPECT_EQ(shown.All[0].Mode, TMsgMode::Error);
-    EXPECT_NE(shown.All[0].Text.find("pid=" + std::to_string(other.Pid())), std::string::npos)
+    EXPECT_NE(shown.All[0].Text.find("(процесс " + std::to_string(other.Pid()) + ")"),
+              std::string::npos)
         << shown.All[0].Text;
     EXPECT_TRUE(w->ReadOnly());
     EXPECT_EQ(TPainted(Paint(*w)).Color.size(), 10u) << "the list is shown and checked";

@@ -48,7 +48,7 @@ int RunCommand(const TCommand& cmd, TCliContext& ctx, const std::vector<std::str
     return Usage(e.what(), &cmd);
   } catch (const ZError& e) {
     if (e.HelpContext != MsgSilent)
-      std::cerr << Utf8FromCp1251(creat_msg(e.Message, e.HelpContext)) << "\n";
+      std::cerr << Utf8FromCp1251(MessageLine(e.Message, e.HelpContext)) << "\n";
     return 1;
   } catch (const std::exception& e) {
     std::cerr << "ravinel-cli: " << e.what() << "\n";
@@ -60,6 +60,7 @@ int RunCommand(const TCommand& cmd, TCliContext& ctx, const std::vector<std::str
 int main(int argc, char** argv) {
   std::vector<TCommand> table = Commands();
   TCliContext ctx;
+  std::string startDir;
   int i = 1;
   for (; i < argc; ++i) {
     std::string a = argv[i];
@@ -74,12 +75,7 @@ int main(int argc, char** argv) {
       ctx.Russian = lang == "rus";
     } else if (a == "-C") {
       if (++i >= argc) return Usage("-C needs a directory", nullptr);
-      std::error_code ec;
-      std::filesystem::current_path(argv[i], ec);
-      if (ec) {
-        std::cerr << "ravinel-cli: " << argv[i] << ": " << ec.message() << "\n";
-        return 1;
-      }
+      startDir = argv[i];
     } else if (!a.empty() && a[0] == '-') {
       return Usage("unknown option " + a, nullptr);
     } else {
@@ -99,6 +95,13 @@ int main(int argc, char** argv) {
       args.push_back(argv[i]);
   }
   IFaceLang = ctx.Russian ? elg_Rus : elg_Ukr;
+  std::error_code ec;
+  if (!startDir.empty()) std::filesystem::current_path(startDir, ec);
+  if (ec) {
+    std::cerr << "ravinel-cli: " << startDir << ": " << Utf8FromCp1251(SystemErrorText(ec.value()))
+              << "\n";
+    return 1;
+  }
   InstallMsgCatalogue();
   InitBuf();
   int rc = RunCommand(*cmd, ctx, args);
