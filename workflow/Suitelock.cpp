@@ -91,7 +91,7 @@ void OpenToOthers(int fd, const struct stat& st) {
 
 [[noreturn]] void Unsafe(int fd, const std::string& path, const char* why) {
   IoSys().Close(fd);
-  SetError("Файл блокировки " + path + why, 0);
+  SetError(ByIface("Файл блокировки ", "Файл блокування ") + path + why, 0);
 }
 
 } // namespace
@@ -140,12 +140,12 @@ TSuiteLockResult TSuiteLock::Acquire() {
     r.Code = errno;
     return r;
   }
-  if (fd < 0) OutSystemErrorCode("Файл блокировки " + LockPath, errno);
+  if (fd < 0) OutSystemErrorCode(ByIface("Файл блокировки ", "Файл блокування ") + LockPath, errno);
   struct stat st {};
   if (IoSys().FileStat(fd, &st) != 0) {
     int code = errno;
     IoSys().Close(fd);
-    OutSystemErrorCode("Файл блокировки " + LockPath, code);
+    OutSystemErrorCode(ByIface("Файл блокировки ", "Файл блокування ") + LockPath, code);
   }
   TFileKey key(st.st_dev, st.st_ino);
   auto mine = gHeld.find(key);
@@ -159,8 +159,12 @@ TSuiteLockResult TSuiteLock::Acquire() {
     r.Holder = mine->second.Holder;
     return r;
   }
-  if (!S_ISREG(st.st_mode)) Unsafe(fd, LockPath, " не является обычным файлом");
-  if (st.st_nlink != 1) Unsafe(fd, LockPath, " имеет несколько имен (жесткая ссылка)");
+  if (!S_ISREG(st.st_mode))
+    Unsafe(fd, LockPath, ByIface(" не является обычным файлом", " не є звичайним файлом"));
+  if (st.st_nlink != 1)
+    Unsafe(
+        fd, LockPath,
+        ByIface(" имеет несколько имен (жесткая ссылка)", " має кілька імен (жорстке посилання)"));
   OpenToOthers(fd, st);
   struct flock fl = WholeFile(F_WRLCK);
   if (IoSys().RecordLock(fd, F_SETLK, &fl) != 0) {
@@ -174,7 +178,7 @@ TSuiteLockResult TSuiteLock::Acquire() {
     }
     IoSys().Close(fd);
     if (r.State == TSuiteLockState::Acquired)
-      OutSystemErrorCode("Файл блокировки " + LockPath, code);
+      OutSystemErrorCode(ByIface("Файл блокировки ", "Файл блокування ") + LockPath, code);
     return r;
   }
   Fd = fd;

@@ -20,6 +20,7 @@
 #include "messages/Msgcat.h"
 #include "messages/Utslang.h"
 #include "messages/Zmsg.h"
+#include "paths/Dpath.h"
 #include "paths/Rdwr_cfg.h"
 #include "workflow/Instance.h"
 
@@ -343,6 +344,8 @@ int RunCorvane(const TCorvaneOptions& options) {
     LoadQtTranslations(); // the folder dialog speaks the interface language too
     const TAskSuiteDir& ask = options.AskSuiteDir ? options.AskSuiteDir : AskSuiteDirDialog;
     if (!EnterSuite(options.StartDir, ask)) return 0;
+    // A second copy of the windows on this suite gives way at once, silently.
+    if (!AcquireSuiteProcessLock(GetDirCfg())) return 0;
     process.emplace();
     SetDecimalComma();
     rc = RunMainWindow(options);
@@ -356,18 +359,8 @@ int RunCorvane(const TCorvaneOptions& options) {
 }
 
 int CorvaneMain(int argc, char** argv, TOpenListHook openList) {
-  std::exception_ptr lockError;
-  try {
-    if (!AcquireProcessLock()) return 0;
-  } catch (...) {
-    lockError = std::current_exception();
-  }
   ZApplication app(argc, argv);
   InstallMsgCatalogue();
-  if (lockError) {
-    ShowException(lockError);
-    return 1;
-  }
   if (argc > 2) {
     std::fprintf(stderr, "usage: ravinel [DIRECTORY]\n");
     return 2;

@@ -312,15 +312,24 @@ TEST_F(CorrectionCli, ContractorAndUnsafeVariantInTextForm) {
   EXPECT_EQ(Line(lines, 7)->at("state"), "replaced");
 }
 
-TEST_F(CorrectionCli, SecondInstanceIsRefused) {
-  TInstanceLock lock;
-  ASSERT_TRUE(lock.Acquire());
-  TRun r = Run({"check", "ss"}, true);
+// While the windows work on a suite (its working-files lock and the suite lock held), reading
+// commands run beside them on it and on another suite; a change of it is refused.
+TEST_F(CorrectionCli, ReadersRunBesideTheWindowsAndOnlyWritersAreRefused) {
+  const std::string other = Tmp / "other";
+  MakeSuite(other, Tmp / "ref.bn");
+  TInstanceLock windows(SuiteInstanceName(Suite + "/CFG/"));
+  ASSERT_TRUE(windows.Acquire());
+  WriteAll(Suite + "/oldnew145.bn", "the windows' own copy");
+  EXPECT_EQ(Run({"check", "ss"}, true).Code, 0);
+  EXPECT_EQ(Run({"-C", other, "check", "ss"}).Code, 0) << "another suite";
+  EXPECT_EQ(Run({"survey", "ss"}, true).Code, 0);
+  EXPECT_EQ(ReadAll(Suite + "/oldnew145.bn"), "the windows' own copy") << "its files untouched";
+  TRun r = Run({"change", "ss", "--all"}, true);
   EXPECT_EQ(r.Code, 1);
-  bool told = r.Err.find(Utf8FromCp1251("П145 вже запущена")) != std::string::npos ||
-              r.Err.find(Utf8FromCp1251("П145 уже запущена")) != std::string::npos;
-  EXPECT_TRUE(told) << r.Err;
-  EXPECT_FALSE(fs::exists(Suite + "/oldnew145.bn"));
+  EXPECT_NE(r.Err.find(Utf8FromCp1251("П145 вже запущена")), std::string::npos) << r.Err;
+  r = Run({"-C", other, "change", "ss", "--all"});
+  EXPECT_EQ(r.Err.find(Utf8FromCp1251("П145 вже запущена")), std::string::npos) << r.Err;
+  EXPECT_NE(r.Out.find("changed"), std::string::npos) << "another suite is changed";
 }
 
 namespace {

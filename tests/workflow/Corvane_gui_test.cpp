@@ -132,7 +132,8 @@ TEST_F(Corvane, SecondInstanceEndsAtOnceWithoutAWord) {
   bool up = false;
   for (int i = 0; i < 200 && !up; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    up = Exists("oldnew145.bn") && !TInstanceLock("Corvane", runtime).Acquire();
+    up = Exists("oldnew145.bn") &&
+         !TInstanceLock(SuiteInstanceName(Root + "/CFG/"), runtime).Acquire();
   }
   EXPECT_TRUE(up);
   auto t0 = std::chrono::steady_clock::now();

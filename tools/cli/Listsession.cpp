@@ -43,16 +43,19 @@ std::string Padded(const std::string& utf8, size_t width) {
 }
 
 void TCliSession::RequireSingleInstance() {
-  if (!AcquireProcessLock()) SetError("", MsgAlreadyRunning);
+  if (!AcquireSuiteProcessLock(GetDirCfg())) SetError("", MsgAlreadyRunning);
 }
 
-TCliSession::TCliSession() {
-  RequireSingleInstance();
+TCliSession::TCliSession(bool writes) {
+  if (writes)
+    RequireSingleInstance();
+  else
+    Private = std::make_unique<TPrivateWorkFiles>();
   Session = std::make_unique<TWorkflowSession>();
 }
 
-TListSession::TListSession(const TCliContext& o, const TListInfo& info)
-    : Info(info), Russian(o.Russian) {
+TListSession::TListSession(const TCliContext& o, const TListInfo& info, bool writes)
+    : TCliSession(writes), Info(info), Russian(o.Russian) {
   Cfg[CfgDocRussian] = Russian ? 1 : 0;
   ListName = ListAliasName(info, Russian);
   ListPath = GetRealName(ListName);
