@@ -145,7 +145,10 @@ bool TfVbl::FormShow() {
   ZText1->SetText(1, FList->Heading());
   FLock = std::make_unique<TChangeLock>(GetDirCfg());
   FReadOnly = !FLock->CanChange();
-  FLock->ShowNotice();
+  if (FReadOnly)
+    ShowReadOnly();
+  else
+    FLock->ShowNotice();
   {
     TBusy busy(FBusy);
     TProgressShown progress(this, ByIface("Проверка объектов", "Перевірка об'єктів"), false);
@@ -154,6 +157,22 @@ bool TfVbl::FormShow() {
   ShowLegend();
   FocusTable();
   return true;
+}
+
+void TfVbl::ShowReadOnly() {
+  const TSuiteLockResult& r = FLock->State();
+  std::string why = r.State == TSuiteLockState::Held
+                        ? ByIface("Данные комплекса изменяет ", "Дані комплексу змінює ") +
+                              SuiteLockHolderLine(r.Holder) + "."
+                        : MessageLine(FLock->NoticeText(), FLock->NoticeNumber());
+  ZText1->SetText(1, ByIface("Только просмотр: выделение и изменение недоступны",
+                             "Лише перегляд: виділення та зміна недоступні"));
+  ZText1->SetText(2, why);
+  QFontMetrics heading(ToQFont(ZText1->Font(1))), plain(ToQFont(ZText1->Font(2)));
+  ZText1->setFixedHeight(heading.height() + plain.height() + 4);
+  tb->Table().SetCanSelect(false);
+  for (QPushButton* b : {kCh, Button1, kCan, kRes})
+    b->setEnabled(false);
 }
 
 void TfVbl::ShowLegend() {

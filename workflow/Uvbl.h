@@ -43,6 +43,8 @@ protected:
   void reject() override;
 
 private:
+  // The heading tells who holds the suite; selection and change are off.
+  void ShowReadOnly();
   void ShowLegend();
   void FocusTable();
   std::unique_ptr<TVblList> FList;
