@@ -6,12 +6,14 @@
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QVBoxLayout>
 
 #include "base/QtText.h"
+#include "base/Strutil.h"
 #include "controls/Uzlangbox.h"
 #include "messages/Zmsg.h"
 #include "messages/Msgcat.h"
@@ -86,6 +88,7 @@ private:
 TfVbl::TfVbl(QWidget* owner, unsigned char typeSub, unsigned char typeBn, bool isRus)
     : QDialog(owner) {
   setModal(true);
+  setFont(ToQFont(TFontSpec{})); // the family of the table and the main window
   resize(900, 600);
   auto* v = new QVBoxLayout(this);
   ZText1 = new TZText(this);
@@ -102,11 +105,7 @@ TfVbl::TfVbl(QWidget* owner, unsigned char typeSub, unsigned char typeBn, bool i
   tb = new TQtZTable(Pt);
   pl->addWidget(tb);
   v->addWidget(Pt, 1);
-  for (int i = 0; i < kLegendCount; ++i) {
-    Lb[i] = new QLabel(ToQString(ByIface(kLegendText[i][0], kLegendText[i][1])), this);
-    Lb[i]->hide();
-    v->addWidget(Lb[i]);
-  }
+  v->addLayout(BuildLegend());
   auto* h = new QHBoxLayout();
   kCh = Button(this, "Изменить", "Змінити");
   Button1 = Button(this, "Начать/закончить выделение", "Почати/закінчити виділення");
@@ -159,6 +158,37 @@ bool TfVbl::FormShow() {
   return true;
 }
 
+QGridLayout* TfVbl::BuildLegend() {
+  // The colour names in one column, the meanings in the next, each line in its state's colour;
+  // a hidden line keeps its place, so that the table keeps its height.
+  static const TColor colours[kLegendCount] = {clWindowText, kColorReplaced, kColorUserChanged,
+                                               kColorUnreadable, kColorMissing};
+  auto* grid = new QGridLayout;
+  grid->setHorizontalSpacing(4);
+  grid->setVerticalSpacing(0);
+  for (int i = 0; i < kLegendCount; ++i) {
+    std::string text = ByIface(kLegendText[i][0], kLegendText[i][1]);
+    size_t dash = text.find('-');
+    std::string name = Trim(text.substr(0, dash));
+    LbName[i] = new QLabel(ToQString(name), this);
+    Lb[i] = new QLabel(ToQString("- " + Trim(text.substr(dash + 1))), this);
+    Lb[i]->setAccessibleName(ToQString(name + " - " + Trim(text.substr(dash + 1))));
+    for (QLabel* l : {LbName[i], Lb[i]}) {
+      QPalette pal = l->palette();
+      if (colours[i] != clWindowText) pal.setColor(QPalette::WindowText, ToQColor(colours[i]));
+      l->setPalette(pal);
+      QSizePolicy keep = l->sizePolicy();
+      keep.setRetainSizeWhenHidden(true);
+      l->setSizePolicy(keep);
+      l->hide();
+    }
+    grid->addWidget(LbName[i], i, 0);
+    grid->addWidget(Lb[i], i, 1);
+  }
+  grid->setColumnStretch(1, 1);
+  return grid;
+}
+
 void TfVbl::ShowReadOnly() {
   const TSuiteLockResult& r = FLock->State();
   std::string why = r.State == TSuiteLockState::Held
@@ -177,7 +207,8 @@ void TfVbl::ShowReadOnly() {
 
 void TfVbl::ShowLegend() {
   for (int i = 0; i < kLegendCount; ++i)
-    Lb[i]->setVisible(FList->Legend(i));
+    for (QLabel* l : {LbName[i], Lb[i]})
+      l->setVisible(FList->Legend(i));
 }
 
 void TfVbl::FocusTable() {
