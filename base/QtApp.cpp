@@ -2,6 +2,7 @@
 #include "base/QtApp.h"
 
 #include <QLibraryInfo>
+#include <QSettings>
 #include <QTranslator>
 
 #include "messages/Msgcat.h"
@@ -56,4 +57,20 @@ bool ZApplication::notify(QObject* receiver, QEvent* event) {
     ShowException(std::current_exception());
     return false;
   }
+}
+
+namespace {
+QSettings& WindowSettings() {
+  static QSettings settings("ravinel", "windows");
+  return settings;
+}
+} // namespace
+
+void RestoreWindowGeometry(QWidget* window, const char* key) {
+  QByteArray saved = WindowSettings().value(QString(key) + "/geometry").toByteArray();
+  if (!saved.isEmpty()) window->restoreGeometry(saved);
+}
+
+void SaveWindowGeometry(const QWidget* window, const char* key) {
+  WindowSettings().setValue(QString(key) + "/geometry", window->saveGeometry());
 }

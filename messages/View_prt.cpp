@@ -1,6 +1,8 @@
 // The protocol viewer window.
 #include "messages/View_prt.h"
 
+#include "base/QtApp.h"
+
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -73,7 +75,13 @@ TViewPrt::TViewPrt(QWidget* owner) : QDialog(owner) {
   connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
   setMinimumSize(600, 200); // the designed width of the button row
   setWindowState(Qt::WindowMaximized);
+  RestoreWindowGeometry(this, "viewer");
   if (IsScale) SetScaleMsg(this);
+}
+
+void TViewPrt::hideEvent(QHideEvent* event) {
+  SaveWindowGeometry(this, "viewer");
+  QDialog::hideEvent(event);
 }
 
 std::string TViewPrt::Title(const std::string& fileName) {

@@ -12,6 +12,7 @@
 #include <QProgressDialog>
 #include <QVBoxLayout>
 
+#include "base/QtApp.h"
 #include "base/QtText.h"
 #include "base/Strutil.h"
 #include "controls/Uzlangbox.h"
@@ -90,6 +91,7 @@ TfVbl::TfVbl(QWidget* owner, unsigned char typeSub, unsigned char typeBn, bool i
   setModal(true);
   setFont(ToQFont(TFontSpec{})); // the family of the table and the main window
   resize(900, 600);
+  RestoreWindowGeometry(this, "list");
   auto* v = new QVBoxLayout(this);
   ZText1 = new TZText(this);
   ZText1->SetAlign(alTop);
@@ -269,6 +271,7 @@ void TfVbl::closeEvent(QCloseEvent* event) {
   }
   FList->FormClose();
   FLock.reset();
+  SaveWindowGeometry(this, "list");
   event->accept();
 }
 

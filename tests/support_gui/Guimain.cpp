@@ -1,6 +1,8 @@
 // The main of the GUI test programs: the tests run inside the program's application object.
 #include <gtest/gtest.h>
 
+#include <QStandardPaths>
+
 #include "base/QtApp.h"
 #include "messages/Utslang.h"
 
@@ -10,6 +12,8 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   // The window tests read the Russian texts unless they choose a language themselves.
   IFaceLang = elg_Rus;
+  // Remembered window places go to Qt's test folder, not the user's settings.
+  QStandardPaths::setTestModeEnabled(true);
   ZApplication app(argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -403,3 +403,15 @@ TEST_F(VblWindow, AStoppedChangeKeepsWhatWasDoneAndTouchesNothingAfter) {
         << "line " << marked[k];
   }
 }
+
+TEST_F(VblWindow, ReopensWithTheSizeAndPlaceTheUserGaveIt) {
+  {
+    std::unique_ptr<TfVbl> w = Open(1);
+    w->setGeometry(40, 50, 710, 455);
+    w->close();
+  }
+  std::unique_ptr<TfVbl> again = Open(1);
+  EXPECT_EQ(again->size(), QSize(710, 455));
+  again->resize(900, 600);
+  again->close();
+}
