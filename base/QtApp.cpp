@@ -8,6 +8,7 @@
 #include "messages/Msgcat.h"
 
 #include "base/Codec.h"
+#include "base/QtAccess.h"
 #include "base/QtText.h"
 #include "messages/Umessages.h"
 #include "messages/Zmsg.h"
@@ -18,6 +19,7 @@ ZApplication::ZApplication(int& argc, char** argv) : QApplication(argc, argv) {
   InstallFontSubstitutes();
   InstallDialogPresenter();
   LoadQtTranslations();
+  InstallAccessibility();
 }
 
 bool LoadQtTranslations() {

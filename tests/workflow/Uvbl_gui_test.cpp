@@ -2,6 +2,7 @@
 // and its final message, Esc, a suite locked by another process, and bad input.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QMessageBox>
 #include <QTest>
 #include <cstring>
@@ -414,4 +415,30 @@ TEST_F(VblWindow, ReopensWithTheSizeAndPlaceTheUserGaveIt) {
   EXPECT_EQ(again->size(), QSize(710, 455));
   again->resize(900, 600);
   again->close();
+}
+
+// Screen readers read the current line's cells through the table's accessible interface, the
+// heading and the legend through their names.
+TEST_F(VblWindow, TheCurrentLineAndTheTextsAreReadableByScreenReaders) {
+  std::unique_ptr<TfVbl> w = Open(1);
+  QTest::keyClick(w->tb, Qt::Key_PageUp, Qt::ControlModifier);
+  QAccessibleInterface* table = QAccessible::queryAccessibleInterface(w->tb);
+  ASSERT_NE(table, nullptr);
+  EXPECT_EQ(table->role(), QAccessible::Table);
+  std::vector<std::string> cells = w->tb->Table().LineTexts(w->tb->Table().CurrentLine());
+  ASSERT_EQ(table->childCount(), static_cast<int>(cells.size()));
+  const std::string first = "Стройка " + std::to_string(Word(*w, 0, 0)) + " (жилой дом)";
+  bool named = false;
+  for (int i = 0; i < table->childCount(); ++i)
+    named = named || FromQString(table->child(i)->text(QAccessible::Name)) == first;
+  EXPECT_TRUE(named) << table->text(QAccessible::Name).toStdString();
+  QTest::keyClick(w->tb, Qt::Key_Down);
+  EXPECT_NE(FromQString(table->text(QAccessible::Name))
+                .find("Стройка " + std::to_string(Word(*w, 1, 0)) + " "),
+            std::string::npos)
+      << "the next line once moved";
+  EXPECT_EQ(FromQString(QAccessible::queryAccessibleInterface(w->ZText1)->text(QAccessible::Name)),
+            w->ZText1->Text(1));
+  EXPECT_EQ(FromQString(w->Lb[1]->accessibleName()),
+            "Зеленый цвет - замена расчета П145 уже выполнена");
 }
