@@ -1,8 +1,6 @@
 // The language box: swapping the shown and the kept text of a control property.
 #include "controls/Uzlangbox.h"
 
-ELang IFaceLang = elg_Ukr;
-
 TZLangBox::TZLangBox(TZLangControl* control, std::string property)
     : FControl(control), FLang(IFaceLang), FProperty(std::move(property)) {}
 

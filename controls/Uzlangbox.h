@@ -8,11 +8,7 @@
 #include <string>
 
 #include "base/QtText.h"
-
-enum ELang : uint8_t { elg_Rus = 0, elg_Ukr = 1, elg_End = 2 };
-
-// The language new controls start in.
-extern ELang IFaceLang;
+#include "messages/Utslang.h" // ELang, IFaceLang
 
 class TZLangBox;
 // (sender, new language, new value, ignore): the handler may change the value or veto the change.

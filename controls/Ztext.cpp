@@ -21,6 +21,11 @@ size_t TZText::Slot(int i) {
 }
 
 void TZText::Changed() {
+  // Screen readers read the painted texts as the label's name.
+  std::string all;
+  for (int i = 1; i <= TextCount; ++i)
+    if (!Text(i).empty()) all += (all.empty() ? "" : "\n") + Text(i);
+  setAccessibleName(ToQString(all));
   if (!Reading) update();
 }
 

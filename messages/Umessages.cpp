@@ -13,6 +13,7 @@
 #include "messages/View_prt.h"
 #include "paths/Rdwr_cfg.h"
 #include "storage/Sysio.h"
+#include "messages/Utslang.h"
 
 namespace {
 constexpr int kPicture = 64;
@@ -149,7 +150,7 @@ TFontSpec TDMessages::TextFont() const {
 }
 
 void TDMessages::FormShow() {
-  setWindowTitle(ToQString(TitleOf(Mode, Cfg[CfgIfaceRussian] != 0)));
+  setWindowTitle(ToQString(TitleOf(Mode, IfaceRussian())));
   TQtCanvas canvas(nullptr, TextFont());
   int maxLine;
   LineCount =
@@ -208,8 +209,10 @@ void TDMessages::btWatchExitClick() {
     ViewPrt->ErrLog = ErrLog;
     ViewPrt->exec();
   } else {
-    QMessageBox box(QMessageBox::NoIcon, QString(), ToQString("Нет информации для просмотра !"),
-                    QMessageBox::Ok, this);
+    QMessageBox box(
+        QMessageBox::NoIcon, QString(),
+        ToQString(ByIface("Нет информации для просмотра !", "Немає інформації для перегляду !")),
+        QMessageBox::Ok, this);
     box.exec();
   }
   delete ViewPrt;

@@ -22,6 +22,7 @@
 #include "paths/Dlist.h"
 #include "paths/Rdwr_cfg.h"
 #include "storage/Dwfile.h"
+#include "messages/Utslang.h"
 
 QIcon* ZevIco = nullptr;
 
@@ -128,7 +129,7 @@ int KeyCodeOfAction(const QAction* action) {
 
 // ---- TMnu ----------------------------------------------------------------------------------
 
-TMnu::TMnu() : Items(new std::vector<TMnuItem*>), Lang(Cfg[CfgIfaceRussian]), Rec(new WRec) {}
+TMnu::TMnu() : Items(new std::vector<TMnuItem*>), Lang(IfaceRussian() ? 1 : 0), Rec(new WRec) {}
 
 TMnu::~TMnu() {
   for (TMnuItem* it : *Items)
@@ -382,7 +383,7 @@ void CreatCaption(QWidget* form, const std::string& text) {
   const std::string key = FormKeyOf(FromQString(form->windowTitle()));
   if (key.empty()) return;
   if (IsScale && OldScr != NewScr) SetScale(form);
-  const unsigned char russian = Cfg[CfgIfaceRussian];
+  const unsigned char russian = IfaceRussian() ? 1 : 0;
   {
     TMnu mnu;
     mnu.SetTextLang(key, form, russian);

@@ -5,6 +5,8 @@
 
 #include "paths/Rdwr_cfg.h"
 
+ELang IFaceLang = elg_Ukr;
+
 const char LangRh = 4;
 const char LangUh = 5;
 const char LangRc = '^';

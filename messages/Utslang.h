@@ -1,7 +1,22 @@
 // Two-language texts: a Russian part behind the marker 4 and a Ukrainian part behind the marker 5
 // (or "^" and "&" in printable texts); GetTextLang picks the part of one language.
 #pragma once
+#include <cstdint>
 #include <string>
+
+// The interface language of windows, messages and the command line: elg_End stands for the
+// language shown, whichever it is.
+enum ELang : uint8_t { elg_Rus = 0, elg_Ukr = 1, elg_End = 2 };
+// The language new controls and every message start in; Ukrainian at start, set by the main
+// window's language choice (and by the command line's --lang).
+extern ELang IFaceLang;
+inline bool IfaceRussian() {
+  return IFaceLang == elg_Rus;
+}
+// The text of the interface language out of a Russian and a Ukrainian one.
+inline const char* ByIface(const char* rus, const char* ukr) {
+  return IfaceRussian() ? rus : ukr;
+}
 
 // The language asked for: 0 Ukrainian, 1 Russian, 2 both (the whole text).
 enum TAGELangType { elUkr = 0, elRus = 1, elBoth = 2 };

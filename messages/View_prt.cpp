@@ -1,6 +1,8 @@
 // The protocol viewer window.
 #include "messages/View_prt.h"
 
+#include "base/QtApp.h"
+
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -8,6 +10,7 @@
 #include "base/Scale.h"
 #include "paths/Rdwr_cfg.h"
 #include "storage/Dsfile.h"
+#include "messages/Utslang.h"
 
 const char* const ZEVVER = "5.0";
 TViewPrt* ViewPrt = nullptr;
@@ -72,12 +75,18 @@ TViewPrt::TViewPrt(QWidget* owner) : QDialog(owner) {
   connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
   setMinimumSize(600, 200); // the designed width of the button row
   setWindowState(Qt::WindowMaximized);
+  RestoreWindowGeometry(this, "viewer");
   if (IsScale) SetScaleMsg(this);
+}
+
+void TViewPrt::hideEvent(QHideEvent* event) {
+  SaveWindowGeometry(this, "viewer");
+  QDialog::hideEvent(event);
 }
 
 std::string TViewPrt::Title(const std::string& fileName) {
   std::string head = std::string("ZEV-5 (") + ZEVVER + ")       ";
-  return head + (Cfg[CfgIfaceRussian] ? "Просмотр файла " : "Перегляд файла ") + fileName;
+  return head + ByIface("Просмотр файла ", "Перегляд файла ") + fileName;
 }
 
 void TViewPrt::StartView(const std::string& fileName) {

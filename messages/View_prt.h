@@ -35,6 +35,7 @@ public:
 protected:
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
 private:
   void FormShow();

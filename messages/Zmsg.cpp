@@ -1,6 +1,7 @@
 // Message building, the error exception, and the showing operations.
 #include "messages/Zmsg.h"
 #include "messages/Msgcat.h"
+#include "messages/Syslang.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include "paths/Dpath.h"
 #include "paths/Rdwr_cfg.h"
 #include "storage/Sysio.h"
+#include "messages/Utslang.h"
 
 TLoadMsg cLoadMsg;
 
@@ -43,7 +45,7 @@ std::vector<std::string> SplitParams(const std::string& text) {
 
 std::string CatalogueText(int number) {
   if (number == 0 || number == MsgSystemError) return ""; // 99 shows the caller's text alone
-  if (cLoadMsg) return cLoadMsg(static_cast<uint16_t>(number), Cfg[CfgIfaceRussian], 800);
+  if (cLoadMsg) return cLoadMsg(static_cast<uint16_t>(number), IfaceRussian() ? 1 : 0, 800);
   return ""; // the application's own string resources hold no texts
 }
 
@@ -71,8 +73,9 @@ std::string creat_msg(const std::string& text, int number) {
   std::vector<std::string> params = SplitParams(text);
   std::string msg = CatalogueText(number);
   if (number != 0 && number != MsgSystemError && msg.empty()) {
-    msg =
-        "Ошибка. Текст сообщения №" + std::to_string(number) + " отсутствует в ресурсах программы";
+    msg = ByIface("Ошибка. Текст сообщения №", "Помилка. Текст повідомлення №") +
+          std::to_string(number) +
+          ByIface(" отсутствует в ресурсах программы", " відсутній у ресурсах програми");
     if (!params.empty()) {
       msg += "##";
       for (size_t k = 0; k < params.size(); ++k)
@@ -91,6 +94,12 @@ std::string creat_msg(const std::string& text, int number) {
   }
   if (number == MsgSystemError) return text;
   return msg + " " + text;
+}
+
+std::string MessageLine(const std::string& text, int number) {
+  std::string msg = creat_msg(text, number);
+  if (number == 0 && !msg.empty() && msg[0] == ' ') msg.erase(0, 1);
+  return msg;
 }
 
 TMsgPresenter SetMsgPresenter(TMsgPresenter presenter) {
@@ -156,7 +165,7 @@ bool OutSelLog(const std::string& text, int number, const std::string& errLog,
 
 std::string SystemErrorText(int code) {
   if (code == 0) return "";
-  return Cp1251FromUtf8(std::strerror(code));
+  return SystemErrorTextIn(code, IfaceRussian());
 }
 
 void OutSystemErrorCode(const std::string& text, int code) {

@@ -28,15 +28,19 @@ extern TLoadMsg cLoadMsg;
 // Builds the finished message text for a number and a "|"-separated parameter text.
 std::string creat_msg(const std::string& text, int number);
 
+// The finished message as a line of text: creat_msg without the blank that number 0 puts
+// before the caller's text.
+std::string MessageLine(const std::string& text, int number);
+
 // What a presenter is asked to show.
 enum class TMsgMode { Error, Warning, Question };
 struct TMsgRequest {
   TMsgMode Mode = TMsgMode::Error;
-  bool Alarm = false;     // red window, white bold text
-  std::string Text;       // finished message (CP1251)
-  bool Log = false;       // protocol attached
-  std::string ErrLog;     // error protocol file name
-  std::string WarLog;     // warning protocol file name
+  bool Alarm = false; // red window, white bold text
+  std::string Text;   // finished message (CP1251)
+  bool Log = false;   // protocol attached
+  std::string ErrLog; // error protocol file name
+  std::string WarLog; // warning protocol file name
 };
 // Shows a request modally; returns true when a question was answered with Yes.
 using TMsgPresenter = std::function<bool(const TMsgRequest&)>;

@@ -48,7 +48,7 @@ std::string GetDirCfg() {
     dir.erase(dir.rfind('/') + 1);
     if (dir.empty()) break;
   }
-  SetError("Отсутствует директория CFG", 0);
+  SetError(ByIface("Отсутствует директория CFG", "Відсутній каталог CFG"), 0);
 }
 
 void AddAliasRecord(const std::string& record) {

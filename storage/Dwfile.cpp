@@ -11,10 +11,21 @@
 #include <string_view>
 
 #include "messages/Msgcat.h"
+#include "messages/Utslang.h"
 #include "messages/Zmsg.h"
 #include "storage/Sysio.h"
 
 namespace {
+
+// A record edit needs the file opened for update: one opened for reading alone (a read-only file
+// on disk) says so in the catalogue's words.
+void RequireUpdate(const std::string& name, ZFileMode mode) {
+  if (mode == fmRead) SetError(name, MsgWriteReadOnly);
+  if (mode != fmUpdate)
+    SetError(ByIface("Файл ", "Файл ") + name +
+                 ByIface(" не открыт для изменения записей", " не відкрито для зміни записів"),
+             0);
+}
 constexpr size_t kCacheSize = 65536;
 // A jump (header, first record of a group) reads at least this much; sequential reading a full
 // cache. The check needs the header and one group, not the whole file.
@@ -147,7 +158,9 @@ void WFile::BadLayout() {
 }
 
 void WFile::RequireComposite() {
-  if (!Composite) SetError("Файл " + Name + " не является составным", 0);
+  if (!Composite)
+    SetError(
+        ByIface("Файл ", "Файл ") + Name + ByIface(" не является составным", " не є складеним"), 0);
 }
 
 void WFile::CheckGroup(unsigned long group) {
@@ -482,7 +495,10 @@ void WFile::WriteSimple(int8_t prefix, uint16_t len, const char* data) {
 
 void WFile::WWrite(WRec* rec) {
   if (!Composite && !IsSimpleOutput())
-    SetError("Файл " + Name + " не открыт для записи или дозаписи", 0);
+    SetError(
+        ByIface("Файл ", "Файл ") + Name +
+            ByIface(" не открыт для записи или дозаписи", " не відкрито для запису або дозапису"),
+        0);
   rec->Adr = EmptyAdr;
   if (Composite)
     AppendRecord(rec->Prefix, rec->Len, rec->Data);
@@ -492,7 +508,10 @@ void WFile::WWrite(WRec* rec) {
 
 void WFile::WWrite(char prefix, unsigned short length, const char* data) {
   if (!Composite && !IsSimpleOutput())
-    SetError("Файл " + Name + " не открыт только для записи или дозаписи", 0);
+    SetError(
+        ByIface("Файл ", "Файл ") + Name +
+            ByIface(" не открыт для записи или дозаписи", " не відкрито для запису або дозапису"),
+        0);
   if (Composite)
     AppendRecord(static_cast<int8_t>(prefix), length, data);
   else
@@ -501,7 +520,10 @@ void WFile::WWrite(char prefix, unsigned short length, const char* data) {
 
 void WFile::WWrite(const std::string& text) {
   if (!Composite && !IsSimpleOutput())
-    SetError("Файл " + Name + " не открыт для записи или дозаписи", 0);
+    SetError(
+        ByIface("Файл ", "Файл ") + Name +
+            ByIface(" не открыт для записи или дозаписи", " не відкрито для запису або дозапису"),
+        0);
   if (text.size() + 2 > UseLenRec)
     SetError(Name + "|( " + Num(text.size() + 2) + ")|" + Num(UseLenRec), MsgRecordTooLong);
   std::string data(2, '\0');
@@ -515,7 +537,9 @@ void WFile::WWrite(const std::string& text) {
 }
 
 unsigned long WFile::WWriteAppend(WRec* rec) {
-  if (Composite) SetError("Файл " + Name + " должен быть простым", 0);
+  if (Composite)
+    SetError(
+        ByIface("Файл ", "Файл ") + Name + ByIface(" должен быть простым", " має бути простим"), 0);
   CheckWriteLength(rec->Len);
   rec->Adr = EmptyAdr;
   std::string bytes = RecordBytes(rec->Prefix, EmptyAdr, rec->Len, rec->Data);
@@ -525,13 +549,15 @@ unsigned long WFile::WWriteAppend(WRec* rec) {
 }
 
 void WFile::WSeekEnd() {
-  if (Composite) SetError("Файл " + Name + " должен быть простым", 0);
+  if (Composite)
+    SetError(
+        ByIface("Файл ", "Файл ") + Name + ByIface(" должен быть простым", " має бути простим"), 0);
   CurAdr = FileLen >= LenEof ? static_cast<uint32_t>(FileLen - LenEof) : 0;
   Visited = 0;
 }
 
 void WFile::WUpdate(unsigned long adr, WRec* rec) {
-  if (Mode != fmUpdate) SetError("Файл " + Name + " не открыт только для чтения/записи", 0);
+  RequireUpdate(Name, Mode);
   int8_t prefix;
   uint32_t link;
   uint16_t len;
@@ -546,7 +572,7 @@ void WFile::WUpdate(unsigned long adr, WRec* rec) {
 }
 
 void WFile::WWriteEdit(WRec* rec) {
-  if (Mode != fmUpdate) SetError("Файл " + Name + " не открыт только для записи", 0);
+  RequireUpdate(Name, Mode);
   CheckWriteLength(rec->Len);
   std::string bytes = RecordBytes(rec->Prefix, rec->Adr, rec->Len, rec->Data);
   WriteAt(CurAdr, bytes.data(), bytes.size());
@@ -587,7 +613,7 @@ void WFile::WUpdateLogInfo(int group, unsigned long offset) {
 // ---- in-place edits ----
 
 unsigned long WFile::EditNew(uint32_t link, WRec* rec) {
-  if (Mode != fmUpdate) SetError("Файл " + Name + " не открыт только для записи", 0);
+  RequireUpdate(Name, Mode);
   uint32_t at = Header.End;
   if (at + kRecHeadSize + rec->Len > EmptyAdr) OutSystemErrorCode(Name, EFBIG);
   // The new record becomes durable below a durable end value before anything links to it.

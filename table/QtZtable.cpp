@@ -1,6 +1,8 @@
 // The table control's widget: painting, size changes and the scroll bar child.
 #include "table/QtZtable.h"
 
+#include <QAccessible>
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -162,4 +164,12 @@ void TQtZTable::focusInEvent(QFocusEvent* event) {
 void TQtZTable::focusOutEvent(QFocusEvent* event) {
   QWidget::focusOutEvent(event);
   FTable->DoExit();
+}
+
+void TQtZTable::Present() {
+  update();
+  if (QAccessible::isActive()) {
+    QAccessibleEvent changed(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
+  }
 }

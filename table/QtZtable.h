@@ -19,7 +19,8 @@ public:
 
   // ---- TZTableHost
   void Invalidate() override { update(); }
-  void Present() override { update(); }
+  // Repaints and tells screen readers that the current line may have changed.
+  void Present() override;
   int Width() const override { return width(); }
   int Height() const override { return height(); }
   bool IsVisible() const override { return isVisible(); }

@@ -339,6 +339,9 @@ public:
   void SetMaxFsb(int Max);
   void SBScroll(TScrollCode Code, int Pos);
   void WMMouseWheel(int WheelDelta);
+  // The texts of a line's data cells as drawn (the owner's cell event applied), for screen
+  // readers; empty for a line outside the list.
+  std::vector<std::string> LineTexts(int Line);
   // The text a field shows (field type table); Type receives the type used.
   std::string FieldText(const TZOutField& Out, const TListFields& Fields, const WRec* Rec, int Line,
                         TypeField& Type);
@@ -350,6 +353,8 @@ public:
   int RowTop(int Row) const { return FRowTop[static_cast<size_t>(Row)]; }
   int CurrentRow() const { return FCurRow; }
   int CurrentCol() const { return FCurCol; }
+  // The list line under the cursor.
+  int CurrentLine() const { return CurLine(); }
   bool AllFits() const { return FAllFits; }
   bool LastShown() const { return FLastShown; }
   bool FirstShown() const { return FFirstShown; }

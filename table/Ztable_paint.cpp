@@ -9,6 +9,8 @@
 #include "paths/Rdwr_cfg.h"
 #include "table/Ztable.h"
 
+#include "base/Strutil.h"
+
 namespace {
 
 enum : int { kLeft = 0, kTop = 1, kRight = 2, kBottom = 3 };
@@ -117,7 +119,7 @@ void TZTable::ZDrawCell() {
   can.SetBrushColor(clBtnFace);
   can.SetPenColor(ColorPenB());
   can.FillRect({0, 0, FHost->Width(), FHost->Height()});
-  bool russian = Cfg[CfgIfaceRussian] != 0;
+  bool russian = IFaceLang == 0; // the language the table was made in
   for (int i = 0; i < FFirstDataCell && i < static_cast<int>(FCells.size()); ++i) {
     const TZCell& c = *FCells[static_cast<size_t>(i)];
     DrawBorders(c, false);
@@ -302,6 +304,35 @@ int TZTable::OutScreenRk(int Col, int Line, WRec* Rec, TZCell* Cl, int Top, int 
   FormatTextCell(text, typeOut, h, tr, static_cast<unsigned char>(overflow), hor, total,
                  LineHeight);
   return total;
+}
+
+std::vector<std::string> TZTable::LineTexts(int Line) {
+  std::vector<std::string> texts;
+  if (Line < 0 || Line >= LineCount()) return texts;
+  WRec rec;
+  ReadRecord(Line, &rec, trOther);
+  auto kind = static_cast<size_t>(static_cast<uint8_t>(rec.Prefix));
+  TListFields* fields = kind < FKindFields.size() ? &FKindFields[kind] : nullptr;
+  static const TListFields kNoFields;
+  for (int col = 0; col < FDataColumns; ++col) {
+    if (!HasOutField(&rec, col)) {
+      texts.emplace_back();
+      continue;
+    }
+    const TZOutField& out = FKindOutFields[kind][static_cast<size_t>(col)];
+    TypeField type = TypeField(0);
+    std::string text = FieldText(out, fields ? *fields : kNoFields, &rec, Line, type);
+    if (TabOnOutRk) {
+      TZCell* cl = FCells[static_cast<size_t>(FFirstDataCell + col)].get();
+      TypeOut typeOut = out.Type;
+      uint8_t hor = cl->HorAlign;
+      int ks = 1;
+      TabOnOutRk(this, col, Line, text, type, typeOut, fields, cl, 0, cl->TextRect,
+                 &FHost->Canvas(), ks, hor);
+    }
+    texts.push_back(Trim(text.substr(0, text.find('\0')))); // drawn up to its end mark
+  }
+  return texts;
 }
 
 void TZTable::FormatTextCell(const std::string& Text, TypeOut Type, int Height, TRect Rect,

@@ -22,5 +22,11 @@ private:
   int Fd = -1;
 };
 
-// Takes the process-wide lock for the run; false when another instance holds it.
-bool AcquireProcessLock();
+// The user's private runtime folder: $XDG_RUNTIME_DIR, else a 0700 folder of the user under
+// tmpBase. Raises ZError when that folder is not safe (foreign, open to others, a link).
+std::string PrivateRuntimeDir(const std::string& tmpBase = "/tmp");
+// The name of the lock of one suite's working files, from its configuration directory.
+std::string SuiteInstanceName(const std::string& dirCfg);
+// Takes the lock of the suite's working files for the run: what writes the suite or the working
+// files in it takes it; false when another process of the program holds it for that suite.
+bool AcquireSuiteProcessLock(const std::string& dirCfg);

@@ -4,6 +4,7 @@
 #include "base/Codec.h"
 #include "format/Fun_other.h"
 #include "messages/Msgcat.h"
+#include "messages/Utslang.h"
 #include "messages/Zmsg.h"
 #include "paths/Dlist.h"
 #include "paths/Dpath.h"
@@ -65,10 +66,8 @@ ZError AboutFile(ZError e, const std::string& work, const std::string& real) {
 
 // A message without the blank that a message of no catalogue text starts with.
 std::string ErrorText(const std::exception& e) {
-  std::string text = e.what();
-  if (auto z = dynamic_cast<const ZError*>(&e)) text = creat_msg(z->Text, z->Number);
-  size_t lead = text.find_first_not_of(' ');
-  return lead == std::string::npos ? "" : text.substr(lead);
+  if (auto z = dynamic_cast<const ZError*>(&e)) return MessageLine(z->Text, z->Number);
+  return e.what();
 }
 
 // Flushes the directory of real now, or records it in pending for the caller to flush; the
@@ -138,11 +137,14 @@ TListInfo ListInfoOf(uint8_t typeSub, uint8_t typeBn) {
     i = {3, typeBn, "LPD#AdmPd", 1, 222, "LPD", ".pd1u", ".pd1r", 109};
     break;
   case 5:
-    if (typeBn > 3) SetError("Неверный вид блоков настройки " + std::to_string(typeBn), 0);
+    if (typeBn > 3)
+      SetError(ByIface("Неверный вид блоков настройки ", "Невірний вид блоків налаштування ") +
+                   std::to_string(typeBn),
+               0);
     i = {5, typeBn, "LBN#AdmBn", bnGroups[typeBn], 210, "LBN", bnUkr[typeBn], bnRus[typeBn], 33};
     break;
   default:
-    SetError("Неверный вид списка " + std::to_string(typeSub), 0);
+    SetError(ByIface("Неверный вид списка ", "Невірний вид списку ") + std::to_string(typeSub), 0);
   }
   return i;
 }
@@ -317,7 +319,9 @@ void UpdateObjectInfo(const TRecImage& boib147) {
   unsigned long size = FileObj->WOpen_file(kInfoGroup);
   StructRec(ListFields147, boib147, &RecWork, 0);
   if (RecWork.Len > kInfoRecLen)
-    SetError("Информационная запись длиннее " + std::to_string(kInfoRecLen), 0);
+    SetError(ByIface("Информационная запись длиннее ", "Інформаційний запис довший за ") +
+                 std::to_string(kInfoRecLen),
+             0);
   std::memset(RecWork.Data + RecWork.Len, 0, kInfoRecLen - RecWork.Len);
   RecWork.Len = kInfoRecLen;
   RecWork.Adr = EmptyAdr;
@@ -344,7 +348,9 @@ TChangeOutcome ChangeObject(const TListInfo& info, const TObjLine& line, const W
     RecStruct(ListFields147, &listRec, image);
   }
   try {
-    if (!KnownKind(line.Kind)) SetError("Неверный вид стройки " + std::to_string(line.Kind), 0);
+    if (!KnownKind(line.Kind))
+      SetError(ByIface("Неверный вид стройки ", "Невірний вид будови ") + std::to_string(line.Kind),
+               0);
     FileObj = nullptr;
     FileObj = new WFile(line.File);
     FileObj->KeepCache = true;
@@ -495,11 +501,15 @@ std::string WriteChangeProtocol(const std::string& listName,
   std::string log;
   CreatNameLog(listName, log, "", true);
   SFile out(log, fmRewrite);
-  out.SWrite(FailedCount(failures) ? "Ошибки замены расчета П145, список " + listName
-                                   : ChangeText(TChangeText::WarningsHeading, russian, listName));
+  out.SWrite(FailedCount(failures)
+                 ? ByIface("Ошибки замены расчета П145, список ",
+                           "Помилки заміни розрахунку П145, список ") +
+                       listName
+                 : ChangeText(TChangeText::WarningsHeading, russian, listName));
   for (const TChangeFailure& f : failures) {
     std::string object = std::to_string(f.Number) + (f.Variant.empty() ? "" : " " + f.Variant);
-    out.SWrite("Объект " + object + ", файл " + f.File + ": " + f.Message);
+    out.SWrite(ByIface("Объект ", "Об'єкт ") + object + ByIface(", файл ", ", файл ") + f.File +
+               ": " + f.Message);
   }
   out.Sync();
   return log;

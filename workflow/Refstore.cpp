@@ -2,6 +2,8 @@
 // the suite's configuration directory.
 #include "workflow/Refstore.h"
 
+#include <filesystem>
+
 #include "messages/Msgcat.h"
 #include "messages/Zmsg.h"
 #include "storage/Dsfile.h"
@@ -139,6 +141,13 @@ bool SameFile(const std::string& a, const std::string& b) {
   struct stat sa, sb;
   if (sysio::Stat(a, &sa) != 0 || sysio::Stat(b, &sb) != 0) return false;
   return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// Whether two names lead to one place, existing or not.
+bool SamePlace(const std::string& a, const std::string& b) {
+  namespace fs = std::filesystem;
+  return fs::absolute(sysio::OsPath(a)).lexically_normal() ==
+         fs::absolute(sysio::OsPath(b)).lexically_normal();
 }
 
 // A scratch name that holds no leftover of an earlier attempt.
@@ -337,9 +346,9 @@ TCalcRecords LearnFrom(const std::string& object) {
 
 TOwnerChange LearnReference(const std::vector<TLearnPick>& picks, const std::string& out) {
   if (sysio::DirExists(out)) SetError(out, MsgOutIsDirectory);
-  // The working copy of the reference is deleted at close-down: a file learned into it would
-  // be reported written and then be gone.
-  if (SameFile(out, kRefFileName)) SetError(out, MsgOutIsWorkFile);
+  // The working copy of the reference (this process's, or the suite's of the windows) is deleted
+  // at close-down: a file learned into it would be reported written and then be gone.
+  if (SameFile(out, RefFileName) || SamePlace(out, kRefFileName)) SetError(out, MsgOutIsWorkFile);
   std::set<int> seen;
   for (const TLearnPick& p : picks) {
     if (p.first < 0 || p.first >= kRefGroups) SetError(std::to_string(p.first), MsgRefGroupRange);

@@ -2,6 +2,7 @@
 #include "workflow/Suitedir.h"
 
 #include "base/Codec.h"
+#include "messages/Utslang.h"
 #include "messages/Zmsg.h"
 #include "paths/Dpath.h"
 #include "storage/Filekeep.h"
@@ -88,19 +89,21 @@ bool SuiteFoundHere() {
 bool EnterSuite(const std::string& startDir, const TAskSuiteDir& ask) {
   if (!startDir.empty())
     if (std::error_code ec = EnterDir(startDir))
-      OutSystemErrorCode("Каталог запуска " + Cp1251FromUtf8(startDir), ec.value());
+      OutSystemErrorCode(ByIface("Каталог запуска ", "Каталог запуску ") + Cp1251FromUtf8(startDir),
+                         ec.value());
   if (SuiteFoundHere()) return true;
   std::string lookedIn = std::filesystem::current_path().string();
   // A folder named by the user is never swapped for the remembered one without asking.
   std::string remembered = startDir.empty() ? ReadRememberedSuite() : "";
   if (!remembered.empty() && Enter(remembered) && SuiteFoundHere()) return true;
   for (;;) {
-    std::string chosen = ask ? ask(lookedIn) : "";
+    std::string chosen = ask ? ask(lookedIn, remembered) : "";
     if (chosen.empty()) return false;
     if (Enter(chosen) && SuiteFoundHere()) {
       RememberSuite(std::filesystem::current_path().string());
       return true;
     }
     lookedIn = chosen;
+    remembered.clear();
   }
 }

@@ -15,8 +15,10 @@ void RememberSuite(const std::string& dir);
 bool SuiteFoundHere();
 
 // Asks the user for the suite's folder; gets the folder where "CFG" was looked for in vain and
-// returns the chosen folder, "" when the user gives up.
-using TAskSuiteDir = std::function<std::string(const std::string& lookedIn)>;
+// the remembered folder when it holds no suite any more ("" otherwise), and returns the chosen
+// folder, "" when the user gives up.
+using TAskSuiteDir =
+    std::function<std::string(const std::string& lookedIn, const std::string& remembered)>;
 // Makes the current directory one from which "CFG" is found: startDir (when not empty) or the
 // current directory, else the remembered folder, else the folders ask returns until one fits
 // (that one is remembered). False when the user gave up. Raises ZError when startDir cannot be

@@ -5,6 +5,7 @@
 
 #include "base/Codec.h"
 #include "messages/Msgcat.h"
+#include "messages/Utslang.h"
 #include "messages/Zmsg.h"
 #include "storage/Sysio.h"
 
@@ -14,6 +15,7 @@
 #include <fcntl.h>
 #include <map>
 #include <mutex>
+#include <pwd.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -42,17 +44,26 @@ struct flock WholeFile(short type) {
   return fl;
 }
 
+// The login name of a user, the number where the system knows no name.
+std::string UserName(uid_t uid) {
+  struct passwd pw, *found = nullptr;
+  char buf[1024];
+  if (getpwuid_r(uid, &pw, buf, sizeof buf, &found) == 0 && found && found->pw_name[0])
+    return found->pw_name;
+  return std::to_string(uid);
+}
+
 std::string HolderRecord() {
   char host[256] = {};
   gethostname(host, sizeof host - 1);
-  const char* user = getenv("USER");
   char when[32] = {};
   std::time_t now = std::time(nullptr);
   std::tm tm{};
   localtime_r(&now, &tm);
   std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", &tm);
-  return "host=" + std::string(host) + "\nuser=" + (user ? user : std::to_string(getuid())) +
-         "\npid=" + std::to_string(getpid()) + "\ntime=" + when + "\n";
+  return "host=" + std::string(host) + "\nuser=" + UserName(getuid()) +
+         "\nuid=" + std::to_string(getuid()) + "\npid=" + std::to_string(getpid()) +
+         "\ntime=" + when + "\n";
 }
 
 std::string ReadHolder(int fd) {
@@ -80,22 +91,40 @@ void OpenToOthers(int fd, const struct stat& st) {
 
 [[noreturn]] void Unsafe(int fd, const std::string& path, const char* why) {
   IoSys().Close(fd);
-  SetError("Файл блокировки " + path + why, 0);
+  SetError(ByIface("Файл блокировки ", "Файл блокування ") + path + why, 0);
 }
 
 } // namespace
 
-std::string SuiteLockHolderLine(const std::string& holder) {
-  std::string line;
-  for (char c : holder) {
-    if (c == '\n')
-      line += ", ";
-    else
-      line += c == '|' ? '/' : c;
+TSuiteLockHolder ParseSuiteLockHolder(const std::string& holder) {
+  TSuiteLockHolder h;
+  size_t at = 0;
+  while (at < holder.size()) {
+    size_t end = holder.find('\n', at);
+    if (end == std::string::npos) end = holder.size();
+    std::string line = holder.substr(at, end - at);
+    at = end + 1;
+    size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    std::string key = line.substr(0, eq), value = line.substr(eq + 1);
+    for (char& c : value)
+      if (c == '|') c = '/';
+    if (key == "host") h.Host = value;
+    if (key == "user") h.User = value;
+    if (key == "pid") h.Pid = value;
+    if (key == "time") h.Since = value;
   }
-  while (line.size() >= 2 && line.compare(line.size() - 2, 2, ", ") == 0)
-    line.resize(line.size() - 2);
-  return line.empty() ? "?" : line;
+  return h;
+}
+
+std::string SuiteLockHolderLine(const std::string& holder) {
+  TSuiteLockHolder h = ParseSuiteLockHolder(holder);
+  if (h.User.empty() && h.Host.empty()) return ByIface("неизвестный сеанс", "невідомий сеанс");
+  std::string line = ByIface("пользователь ", "користувач ") + (h.User.empty() ? "?" : h.User);
+  if (!h.Host.empty()) line += ByIface(" на компьютере ", " на комп'ютері ") + h.Host;
+  if (!h.Since.empty()) line += ByIface(" с ", " з ") + h.Since;
+  if (!h.Pid.empty()) line += ByIface(" (процесс ", " (процес ") + h.Pid + ")";
+  return line;
 }
 
 TSuiteLock::TSuiteLock(const std::string& dirCfg) : LockPath(dirCfg + "ravinel.lock") {}
@@ -111,12 +140,12 @@ TSuiteLockResult TSuiteLock::Acquire() {
     r.Code = errno;
     return r;
   }
-  if (fd < 0) OutSystemErrorCode("Файл блокировки " + LockPath, errno);
+  if (fd < 0) OutSystemErrorCode(ByIface("Файл блокировки ", "Файл блокування ") + LockPath, errno);
   struct stat st {};
   if (IoSys().FileStat(fd, &st) != 0) {
     int code = errno;
     IoSys().Close(fd);
-    OutSystemErrorCode("Файл блокировки " + LockPath, code);
+    OutSystemErrorCode(ByIface("Файл блокировки ", "Файл блокування ") + LockPath, code);
   }
   TFileKey key(st.st_dev, st.st_ino);
   auto mine = gHeld.find(key);
@@ -130,8 +159,12 @@ TSuiteLockResult TSuiteLock::Acquire() {
     r.Holder = mine->second.Holder;
     return r;
   }
-  if (!S_ISREG(st.st_mode)) Unsafe(fd, LockPath, " не является обычным файлом");
-  if (st.st_nlink != 1) Unsafe(fd, LockPath, " имеет несколько имен (жесткая ссылка)");
+  if (!S_ISREG(st.st_mode))
+    Unsafe(fd, LockPath, ByIface(" не является обычным файлом", " не є звичайним файлом"));
+  if (st.st_nlink != 1)
+    Unsafe(
+        fd, LockPath,
+        ByIface(" имеет несколько имен (жесткая ссылка)", " має кілька імен (жорстке посилання)"));
   OpenToOthers(fd, st);
   struct flock fl = WholeFile(F_WRLCK);
   if (IoSys().RecordLock(fd, F_SETLK, &fl) != 0) {
@@ -145,7 +178,7 @@ TSuiteLockResult TSuiteLock::Acquire() {
     }
     IoSys().Close(fd);
     if (r.State == TSuiteLockState::Acquired)
-      OutSystemErrorCode("Файл блокировки " + LockPath, code);
+      OutSystemErrorCode(ByIface("Файл блокировки ", "Файл блокування ") + LockPath, code);
     return r;
   }
   Fd = fd;

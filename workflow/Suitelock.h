@@ -13,7 +13,13 @@ struct TSuiteLockResult {
   int Code = 0;       // Unsupported, Unavailable: the error code the file system answered
 };
 
-// The holder's record in one line ("host=..., user=..., pid=..., time=..."), for messages.
+// Who holds a suite, as its lock file tells (CP1251; empty what the record lacks).
+struct TSuiteLockHolder {
+  std::string Host, User, Pid, Since;
+};
+TSuiteLockHolder ParseSuiteLockHolder(const std::string& holder);
+// The holder's record as a phrase of the interface language, for messages: "користувач ivan на
+// комп'ютері office-3 з 2026-12-10 09:15:02 (процес 4711)".
 std::string SuiteLockHolderLine(const std::string& holder);
 
 class TSuiteLock {

@@ -1,6 +1,11 @@
 // Process-wide files and buffers, and the reference P145 data of the correction workflow.
 #include "workflow/Ucommon.h"
 
+#include <unistd.h>
+
+#include "base/Codec.h"
+#include "workflow/Instance.h"
+
 #include "messages/Msgcat.h"
 #include "messages/Zmsg.h"
 #include "paths/Dpath.h"
@@ -28,6 +33,18 @@ const char* const kRefFileName = "oldnew145.bn";
 const char* const kProgramSelf = "/proc/self/exe";
 const char* const kWorkFileName = "RAB#Temp";
 const char* const kLeftoverName = "$TMP";
+std::string RefFileName = kRefFileName, WorkFileName = kWorkFileName;
+
+TPrivateWorkFiles::TPrivateWorkFiles() {
+  std::string base = Cp1251FromUtf8(PrivateRuntimeDir()) + "/ravinel-" + std::to_string(getpid());
+  RefFileName = base + "-" + kRefFileName;
+  WorkFileName = base + "-Temp";
+}
+
+TPrivateWorkFiles::~TPrivateWorkFiles() {
+  RefFileName = kRefFileName;
+  WorkFileName = kWorkFileName;
+}
 
 namespace {
 
@@ -84,23 +101,23 @@ TStoredRec Keep(const WRec* rec) {
 } // namespace
 
 void StartProcess() {
-  UnlinkIfExists(kLeftoverName);
+  if (WorkFileName == kWorkFileName) UnlinkIfExists(kLeftoverName); // another's, otherwise
   InitBuf();
 }
 
 void OpenProcessFiles() {
   Boib = new WFile("CFG#Boib.sfr");
-  UnlinkIfExists(GetRealName(kWorkFileName));
-  TMP = new WFile(kWorkFileName, fmCreate);
+  UnlinkIfExists(GetRealName(WorkFileName));
+  TMP = new WFile(WorkFileName, fmCreate);
   Destroy(TMP);
-  TMP = new WFile(kWorkFileName, fmUpdate);
+  TMP = new WFile(WorkFileName, fmUpdate);
 }
 
 void CloseProcessFiles() noexcept {
   if (TMP) {
     Destroy(TMP);
     try {
-      UnlinkIfExists(GetRealName(kWorkFileName));
+      UnlinkIfExists(GetRealName(WorkFileName));
     } catch (...) {
     }
   }
@@ -200,9 +217,9 @@ void OpenReference(const std::string& programFile) {
   if (installed.empty())
     ExtractReference(programFile);
   else
-    CopyInstalledReference(installed, kRefFileName);
+    CopyInstalledReference(installed, RefFileName);
   FileRef = nullptr;
-  FileRef = new WFile(kRefFileName);
+  FileRef = new WFile(RefFileName);
   FileRef->KeepCache = true; // the program's own file: read once, compared for every object
   RefSource = installed.empty() ? programFile : installed;
   RefFromSuite = !installed.empty();
@@ -230,7 +247,7 @@ void ReleaseReference() noexcept {
   RefSource.clear();
   RefFromSuite = false;
   try {
-    UnlinkIfExists(kRefFileName);
+    UnlinkIfExists(RefFileName);
   } catch (...) {
   }
 }

@@ -24,6 +24,20 @@ extern const char* const kRefFileName;  // "oldnew145.bn"
 extern const char* const kProgramSelf;  // "/proc/self/exe"
 extern const char* const kWorkFileName; // "RAB#Temp"
 extern const char* const kLeftoverName; // "$TMP"
+// The names the working files are made under: the suite's own (the two above) unless a
+// TPrivateWorkFiles lives.
+extern std::string RefFileName, WorkFileName;
+
+// While it lives, the reference copy and the table's work file of this process lie in the user's
+// private runtime folder instead of the suite: a session that only reads the suite runs beside
+// the windows and other readers of the same suite without touching their files.
+class TPrivateWorkFiles {
+public:
+  TPrivateWorkFiles();
+  ~TPrivateWorkFiles();
+  TPrivateWorkFiles(const TPrivateWorkFiles&) = delete;
+  TPrivateWorkFiles& operator=(const TPrivateWorkFiles&) = delete;
+};
 
 // Entry start-up before the path aliases: delete a leftover "$TMP", create the buffer pool.
 void StartProcess();
@@ -49,7 +63,7 @@ TEmbeddedReference LocateReference(const std::string& programFile = kProgramSelf
 // that it opens as a composite file of 17 groups; raises MsgNoReference when the program file
 // carries no valid reference data (for instance after strip).
 void ExtractReference(const std::string& programFile = kProgramSelf,
-                      const std::string& target = kRefFileName);
+                      const std::string& target = RefFileName);
 // The suite's installed reference file in the configuration directory dirCfg; "" when there is
 // none (or dirCfg is empty).
 std::string InstalledReferenceOf(const std::string& dirCfg);

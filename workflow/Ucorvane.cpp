@@ -12,12 +12,15 @@
 #include <QVBoxLayout>
 #include <cstdio>
 #include <optional>
+#include <span>
 
 #include "base/Codec.h"
 #include "base/QtApp.h"
 #include "base/QtText.h"
 #include "messages/Msgcat.h"
+#include "messages/Utslang.h"
 #include "messages/Zmsg.h"
+#include "paths/Dpath.h"
 #include "paths/Rdwr_cfg.h"
 #include "workflow/Instance.h"
 
@@ -54,13 +57,59 @@ const char* const kMemoLines[] = {
     "расчет П145 можно обращением к ",
     "программе. ",
 };
+// The same text in Ukrainian.
+const char* const kMemoLinesUkr[] = {
+    "Зміну розрахунків П145 (розрахунків інфляції) здійснено для повнішої реалізації "
+    "«Зміни №6 до ДБН Д.1.1-1-2000», ",
+    "пункт 3.1.20.",
+    " Тут у складі матеріально-технічних витрат враховано не лише матеріали й обладнання, а й "
+    "експлуатацію машин, за ",
+    "вирахуванням амортвідрахувань і заробітної плати машиністів.",
+    "",
+    "Користувачеві надано можливість:",
+    "- у списках наявних блоків налаштування всіх типів будов вибрати блоки налаштування, для "
+    "яких необхідно змінити розрахунки ",
+    "інфляції (П145);",
+    "- у списках наявних будов усіх підсистем вибрати будови, для яких необхідно змінити "
+    "розрахунки інфляції (П145). ",
+    "",
+    "Програма не змінює тих розрахунків П145, які користувач змінив самостійно.",
+    "",
+    "Якщо після виконання цієї програми користувач пізніше введе до Списку будов нову "
+    "інформаційну модель будови, то для ",
+    "такої будови слід виконати процедуру зміни розрахунку П145 зверненням до цієї програми "
+    "або застосувати до будови блок ",
+    "налаштування зі зміненим розрахунком П145. ",
+    "У разі подальшого перенесення до редакції 2.9.1 нового блока налаштування змінити в ньому "
+    "розрахунок П145 можна зверненням до ",
+    "програми. ",
+};
 
 QString MemoText() {
   std::string text;
-  for (const char* line : kMemoLines)
-    text += std::string(text.empty() ? "" : "\n") + line;
+  bool first = true;
+  for (const char* line : IfaceRussian() ? std::span(kMemoLines) : std::span(kMemoLinesUkr)) {
+    text += std::string(first ? "" : "\n") + line;
+    first = false;
+  }
   return ToQString(text);
 }
+
+// The captions of the main window: Russian, then Ukrainian.
+const char* const kCaption[] = {"Корректировка расчета 145", "Коригування розрахунку 145"};
+const char* const kProjectsCaption[] = {"  Стройки  ", "  Будови  "};
+const char* const kBlocksCaption[] = {"  Блоки настройки  ", "  Блоки налаштування  "};
+const char* const kProjectButtons[3][2] = {{"Сметные документы", "Кошторисні документи"},
+                                           {"Договорная цена", "Договірна ціна"},
+                                           {"Подрядчик", "Підрядник"}};
+const char* const kBlockButtons[4][2] = {
+    {"Строительно - монтажные работы, ремонтные и горные работы",
+     "Будівельно - монтажні роботи, ремонтні та гірничі роботи"},
+    {"Пусконаладочные работы", "Пусконалагоджувальні роботи"},
+    {"Ремонтные работы на предприятиях Минпромполитики Украины",
+     "Ремонтні роботи на підприємствах Мінпромполітики України"},
+    {"Ремонтные работы на предприятиях Жилкомунхоза",
+     "Ремонтні роботи на підприємствах Житлокомунгоспу"}};
 
 // A flag of horizontal stripes (top to bottom) with a thin grey frame.
 QPixmap StripedFlag(std::initializer_list<QColor> stripes) {
@@ -78,14 +127,14 @@ QPixmap StripedFlag(std::initializer_list<QColor> stripes) {
   return pix;
 }
 
-TZMLButton* LangButton(QWidget* parent, const char* caption) {
+TZMLButton* LangButton(QWidget* parent, const char* const (&caption)[2]) {
   auto* b = new TZMLButton(parent);
-  b->CaptionL.Set(caption, caption);
+  b->CaptionL.Set(caption[0], caption[1]);
   return b;
 }
 
 // A group box whose caption is bold; the controls inside keep the window's font.
-QGroupBox* BoldGroup(QGroupBox* box, const QFont& plain) {
+template <class Box> Box* BoldGroup(Box* box, const QFont& plain) {
   QFont bold = plain;
   bold.setBold(true);
   box->setFont(bold);
@@ -112,7 +161,7 @@ TfMain::TfMain(TOpenListHook openList, const std::string& programFile)
     : OpenListHook(std::move(openList)) {
   BuildForm();
   Data = std::make_unique<TFormData>(programFile);
-  ShowStatus();
+  ShowLanguage();
 }
 
 TfMain::~TfMain() {
@@ -120,19 +169,17 @@ TfMain::~TfMain() {
 }
 
 void TfMain::BuildForm() {
-  setWindowTitle(ToQString("Корректировка расчета 145"));
   setFont(ToQFont(TFontSpec{}));
   Memo1 = new QPlainTextEdit(this);
   Memo1->setReadOnly(true);
   Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  Memo1->setPlainText(MemoText());
   Status = new QLabel(this);
   auto* bottom = new QHBoxLayout;
   bottom->addWidget(BuildProjects(), 0, Qt::AlignTop);
   auto* middle = new QVBoxLayout;
   middle->addWidget(BuildLanguage());
-  kExit = LangButton(this, "Выход");
+  kExit = LangButton(this, {"Выход", "Вихід"});
   connect(kExit, &QPushButton::clicked, this, [this] { close(); });
   middle->addWidget(kExit);
   middle->addStretch();
@@ -145,12 +192,13 @@ void TfMain::BuildForm() {
   resize(900, 480);
 }
 
-QGroupBox* TfMain::BuildProjects() {
-  GroupBox1 = BoldGroup(new QGroupBox(ToQString("  Стройки  "), this), font());
+TZGroupBox* TfMain::BuildProjects() {
+  GroupBox1 = BoldGroup(new TZGroupBox(this), font());
+  GroupBox1->CaptionL.Set(kProjectsCaption[0], kProjectsCaption[1]);
   auto* box = new QVBoxLayout(GroupBox1);
-  vSs = LangButton(GroupBox1, "Сметные документы");
-  vDc = LangButton(GroupBox1, "Договорная цена");
-  vPd = LangButton(GroupBox1, "Подрядчик");
+  vSs = LangButton(GroupBox1, kProjectButtons[0]);
+  vDc = LangButton(GroupBox1, kProjectButtons[1]);
+  vPd = LangButton(GroupBox1, kProjectButtons[2]);
   const unsigned char types[] = {1, 2, 3};
   TZMLButton* buttons[] = {vSs, vDc, vPd};
   for (int i = 0; i < 3; ++i) {
@@ -161,16 +209,13 @@ QGroupBox* TfMain::BuildProjects() {
   return GroupBox1;
 }
 
-QGroupBox* TfMain::BuildBlocks() {
-  GroupBox2 = BoldGroup(new QGroupBox(ToQString("  Блоки настройки  "), this), font());
+TZGroupBox* TfMain::BuildBlocks() {
+  GroupBox2 = BoldGroup(new TZGroupBox(this), font());
+  GroupBox2->CaptionL.Set(kBlocksCaption[0], kBlocksCaption[1]);
   auto* box = new QVBoxLayout(GroupBox2);
-  const char* captions[] = {"Строительно - монтажные работы, ремонтные и горные работы",
-                            "Пусконаладочные работы",
-                            "Ремонтные работы на предприятиях Минпромполитики Украины",
-                            "Ремонтные работы на предприятиях Жилкомунхоза"};
-  QPushButton** buttons[] = {&Button1, &Button2, &Button3, &Button4};
+  TZMLButton** buttons[] = {&Button1, &Button2, &Button3, &Button4};
   for (int i = 0; i < 4; ++i) {
-    *buttons[i] = new QPushButton(ToQString(captions[i]), GroupBox2);
+    *buttons[i] = LangButton(GroupBox2, kBlockButtons[i]);
     AddPlain(GroupBox2, box, *buttons[i]);
     connect(*buttons[i], &QPushButton::clicked, this, [this, i] { Choose(5, i); });
   }
@@ -179,13 +224,13 @@ QGroupBox* TfMain::BuildBlocks() {
 
 TZGroupBox* TfMain::BuildLanguage() {
   ZGroupBox3 = new TZGroupBox(this);
-  ZGroupBox3->CaptionL.Set("Списки строек с выходными документами", "Язык выходных документов");
+  ZGroupBox3->CaptionL.Set("Списки строек с выходными документами", "Мова вихідних документів");
   BoldGroup(ZGroupBox3, font());
   auto* grid = new QGridLayout(ZGroupBox3);
   RDLang = new TZRadioButton(ZGroupBox3);
-  RDLang->CaptionL.Set("На русском языке ( ZEV-5 рус.)", "Русский");
+  RDLang->CaptionL.Set("На русском языке ( ZEV-5 рус.)", "Російська");
   UDLang = new TZRadioButton(ZGroupBox3);
-  UDLang->CaptionL.Set("На украинском языке  ( ZEV-5 укр.)", "Украинский");
+  UDLang->CaptionL.Set("На украинском языке  ( ZEV-5 укр.)", "Українська");
   UDLang->setChecked(true);
   FlagRus = new QLabel(ZGroupBox3);
   FlagRus->setPixmap(RussianFlag());
@@ -208,11 +253,20 @@ void TfMain::LangClick() {
   bool r = RDLang->isChecked();
   IFaceLang = r ? elg_Rus : elg_Ukr;
   Cfg[CfgDocRussian] = r ? 1 : 0;
-  ShowStatus();
+  ShowLanguage();
 }
 
-void TfMain::ShowStatus() {
-  Status->setText(ToQString(ReferenceSourceText(IFaceLang == elg_Rus ? 1 : 0)));
+void TfMain::ShowLanguage() {
+  LoadQtTranslations();
+  setWindowTitle(ToQString(kCaption[IFaceLang == elg_Rus ? 0 : 1]));
+  Memo1->setPlainText(MemoText());
+  for (TZMLButton* b : {vSs, vDc, vPd, Button1, Button2, Button3, Button4, kExit})
+    b->WLang(IFaceLang);
+  for (TZGroupBox* g : {GroupBox1, GroupBox2, ZGroupBox3})
+    g->WLang(IFaceLang);
+  RDLang->WLang(IFaceLang);
+  UDLang->WLang(IFaceLang);
+  Status->setText(ToQString(ReferenceSourceText(IfaceRussian())));
 }
 
 void TfMain::Choose(unsigned char typeSub, int typeBn) {
@@ -246,15 +300,29 @@ void SetDecimalComma() {
 
 namespace {
 
-std::string AskSuiteDirDialog(const std::string& lookedIn) {
-  OutWar("Не найден каталог настройки комплекса CFG (с файлами alias.zev и cfg.zev) ни в "
-         "каталоге " +
-             Cp1251FromUtf8(lookedIn) +
-             ", ни выше него.#Укажите папку комплекса: каталог CFG должен лежать в ней "
-             "или выше. Выбор будет запомнен для следующих запусков.",
-         0);
+std::string AskSuiteDirDialog(const std::string& lookedIn, const std::string& remembered) {
+  std::string text =
+      ByIface("Не найден каталог настройки комплекса CFG (с файлами alias.zev и cfg.zev) ни в "
+              "каталоге ",
+              "Не знайдено каталог налаштування комплексу CFG (з файлами alias.zev і cfg.zev) ні "
+              "в каталозі ") +
+      Cp1251FromUtf8(lookedIn) + ByIface(", ни выше него.", ", ні вище від нього.");
+  if (!remembered.empty())
+    text += ByIface("#Запомненная папка комплекса ", "#Запам'ятована тека комплексу ") +
+            Cp1251FromUtf8(remembered) +
+            ByIface(" больше не содержит каталога CFG.", " більше не містить каталогу CFG.");
+  text += ByIface("#Укажите папку комплекса: каталог CFG должен лежать в ней или выше. Выбор "
+                  "будет запомнен для следующих запусков.",
+                  "#Укажіть теку комплексу: каталог CFG має лежати в ній або вище. Вибір буде "
+                  "запам'ятовано для наступних запусків.");
+  OutWar(text, MsgOwnText);
+  // The dialog opens where the suite was last, when that folder is still there.
+  QString start = QString::fromStdString(remembered);
+  if (remembered.empty() || !QDir(start).exists()) start = QString::fromStdString(lookedIn);
   QString dir = QFileDialog::getExistingDirectory(
-      nullptr, ToQString("Папка комплекса (с каталогом CFG)"), QDir::homePath());
+      nullptr,
+      ToQString(ByIface("Папка комплекса (с каталогом CFG)", "Тека комплексу (з каталогом CFG)")),
+      start);
   return dir.toStdString();
 }
 
@@ -273,8 +341,11 @@ int RunCorvane(const TCorvaneOptions& options) {
   std::optional<TProcessSession> process;
   int rc = 0;
   try {
+    LoadQtTranslations(); // the folder dialog speaks the interface language too
     const TAskSuiteDir& ask = options.AskSuiteDir ? options.AskSuiteDir : AskSuiteDirDialog;
     if (!EnterSuite(options.StartDir, ask)) return 0;
+    // A second copy of the windows on this suite gives way at once, silently.
+    if (!AcquireSuiteProcessLock(GetDirCfg())) return 0;
     process.emplace();
     SetDecimalComma();
     rc = RunMainWindow(options);
@@ -288,18 +359,8 @@ int RunCorvane(const TCorvaneOptions& options) {
 }
 
 int CorvaneMain(int argc, char** argv, TOpenListHook openList) {
-  std::exception_ptr lockError;
-  try {
-    if (!AcquireProcessLock()) return 0;
-  } catch (...) {
-    lockError = std::current_exception();
-  }
   ZApplication app(argc, argv);
   InstallMsgCatalogue();
-  if (lockError) {
-    ShowException(lockError);
-    return 1;
-  }
   if (argc > 2) {
     std::fprintf(stderr, "usage: ravinel [DIRECTORY]\n");
     return 2;

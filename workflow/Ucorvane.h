@@ -34,15 +34,15 @@ public:
 
   QPlainTextEdit* Memo1;
   QLabel* Status; // which reference data is in use, in the interface language
-  QGroupBox* GroupBox1;
+  TZGroupBox* GroupBox1;
   TZMLButton* vSs;
   TZMLButton* vDc;
   TZMLButton* vPd;
-  QGroupBox* GroupBox2;
-  QPushButton* Button1;
-  QPushButton* Button2;
-  QPushButton* Button3;
-  QPushButton* Button4;
+  TZGroupBox* GroupBox2;
+  TZMLButton* Button1;
+  TZMLButton* Button2;
+  TZMLButton* Button3;
+  TZMLButton* Button4;
   TZGroupBox* ZGroupBox3;
   TZRadioButton* RDLang;
   TZRadioButton* UDLang;
@@ -50,7 +50,8 @@ public:
   QLabel* FlagUkr;
   TZMLButton* kExit;
 
-  // The interface language and the document language from the radio buttons.
+  // The interface language and the document language from the radio buttons; the window
+  // changes to the new language at once.
   void LangClick();
   // Opens the list window for TypeSub and TypeBn as the buttons have set them.
   void OpenList();
@@ -62,11 +63,12 @@ protected:
 
 private:
   void BuildForm();
-  QGroupBox* BuildProjects();
-  QGroupBox* BuildBlocks();
+  TZGroupBox* BuildProjects();
+  TZGroupBox* BuildBlocks();
   TZGroupBox* BuildLanguage();
   void Choose(unsigned char typeSub, int typeBn);
-  void ShowStatus();
+  // Every text of the window in the interface language.
+  void ShowLanguage();
   TOpenListHook OpenListHook;
   std::unique_ptr<TFormData> Data;
 };

@@ -6,15 +6,19 @@
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QVBoxLayout>
 
+#include "base/QtApp.h"
 #include "base/QtText.h"
+#include "base/Strutil.h"
 #include "controls/Uzlangbox.h"
 #include "messages/Zmsg.h"
 #include "messages/Msgcat.h"
+#include "messages/Utslang.h"
 #include "paths/Dpath.h"
 #include "paths/Rdwr_cfg.h"
 #include "workflow/Changetext.h"
@@ -24,14 +28,20 @@ namespace {
 constexpr unsigned short kKeyStartFinish = 45, kKeyUnmarkAll = 46, kKeyAbandon = 795;
 constexpr int kProgressDelayMs = 500, kProgressStepMs = 20;
 
-const char* const kLegendText[kLegendCount] = {
-    "Черный цвет  - замена расчета П145 возможна",
-    "Зеленый цвет - замена расчета П145 уже выполнена",
-    "Желтый цвет  - расчет П145 изменен пользователем и не подлежит замене",
-    "Синий  цвет     - файл содержит неисправимые ошибки", "Красный  цвет- файл   отсутствует"};
+// The legend and the buttons: Russian, then Ukrainian.
+const char* const kLegendText[kLegendCount][2] = {
+    {"Черный цвет  - замена расчета П145 возможна",
+     "Чорний колір - заміна розрахунку П145 можлива"},
+    {"Зеленый цвет - замена расчета П145 уже выполнена",
+     "Зелений колір - заміну розрахунку П145 уже виконано"},
+    {"Желтый цвет  - расчет П145 изменен пользователем и не подлежит замене",
+     "Жовтий колір - розрахунок П145 змінено користувачем, він не підлягає заміні"},
+    {"Синий  цвет     - файл содержит неисправимые ошибки",
+     "Синій колір - файл містить невиправні помилки"},
+    {"Красный  цвет- файл   отсутствует", "Червоний колір - файл відсутній"}};
 
-QPushButton* Button(QWidget* parent, const char* caption) {
-  return new QPushButton(ToQString(caption), parent);
+QPushButton* Button(QWidget* parent, const char* rus, const char* ukr) {
+  return new QPushButton(ToQString(ByIface(rus, ukr)), parent);
 }
 
 // Marks the window busy for one piece of work.
@@ -50,7 +60,8 @@ private:
 class TProgressShown {
 public:
   TProgressShown(QWidget* owner, const char* label, bool canStop)
-      : D(ToQString(label), canStop ? ToQString("Остановить") : QString(), 0, 100, owner) {
+      : D(ToQString(label), canStop ? ToQString(ByIface("Остановить", "Зупинити")) : QString(), 0,
+          100, owner) {
     D.setWindowModality(Qt::WindowModal);
     D.setMinimumDuration(kProgressDelayMs);
     D.setAutoClose(false);
@@ -79,7 +90,9 @@ private:
 TfVbl::TfVbl(QWidget* owner, unsigned char typeSub, unsigned char typeBn, bool isRus)
     : QDialog(owner) {
   setModal(true);
+  setFont(ToQFont(TFontSpec{})); // the family of the table and the main window
   resize(900, 600);
+  RestoreWindowGeometry(this, "list");
   auto* v = new QVBoxLayout(this);
   ZText1 = new TZText(this);
   ZText1->SetAlign(alTop);
@@ -95,17 +108,13 @@ TfVbl::TfVbl(QWidget* owner, unsigned char typeSub, unsigned char typeBn, bool i
   tb = new TQtZTable(Pt);
   pl->addWidget(tb);
   v->addWidget(Pt, 1);
-  for (int i = 0; i < kLegendCount; ++i) {
-    Lb[i] = new QLabel(ToQString(kLegendText[i]), this);
-    Lb[i]->hide();
-    v->addWidget(Lb[i]);
-  }
+  v->addLayout(BuildLegend());
   auto* h = new QHBoxLayout();
-  kCh = Button(this, "Изменить");
-  Button1 = Button(this, "Начать/закончить выделение");
-  kCan = Button(this, "Прекратить начатое выделение");
-  kRes = Button(this, "Отказаться от выделения");
-  kEx = Button(this, "Выход");
+  kCh = Button(this, "Изменить", "Змінити");
+  Button1 = Button(this, "Начать/закончить выделение", "Почати/закінчити виділення");
+  kCan = Button(this, "Прекратить начатое выделение", "Припинити розпочате виділення");
+  kRes = Button(this, "Отказаться от выделения", "Відмовитися від виділення");
+  kEx = Button(this, "Выход", "Вихід");
   for (QPushButton* b : {kCh, Button1, kCan, kRes, kEx}) {
     b->setAutoDefault(false);
     b->setFocusPolicy(Qt::TabFocus);
@@ -138,10 +147,13 @@ bool TfVbl::FormShow() {
   ZText1->SetText(1, FList->Heading());
   FLock = std::make_unique<TChangeLock>(GetDirCfg());
   FReadOnly = !FLock->CanChange();
-  FLock->ShowNotice();
+  if (FReadOnly)
+    ShowReadOnly();
+  else
+    FLock->ShowNotice();
   {
     TBusy busy(FBusy);
-    TProgressShown progress(this, "Проверка объектов", false);
+    TProgressShown progress(this, ByIface("Проверка объектов", "Перевірка об'єктів"), false);
     FList->FormShow([&](size_t done, size_t total) { return progress.Step(done, total); });
   }
   ShowLegend();
@@ -149,9 +161,57 @@ bool TfVbl::FormShow() {
   return true;
 }
 
+QGridLayout* TfVbl::BuildLegend() {
+  // The colour names in one column, the meanings in the next, each line in its state's colour;
+  // a hidden line keeps its place, so that the table keeps its height.
+  static const TColor colours[kLegendCount] = {clWindowText, kColorReplaced, kColorUserChanged,
+                                               kColorUnreadable, kColorMissing};
+  auto* grid = new QGridLayout;
+  grid->setHorizontalSpacing(4);
+  grid->setVerticalSpacing(0);
+  for (int i = 0; i < kLegendCount; ++i) {
+    std::string text = ByIface(kLegendText[i][0], kLegendText[i][1]);
+    size_t dash = text.find('-');
+    std::string name = Trim(text.substr(0, dash));
+    LbName[i] = new QLabel(ToQString(name), this);
+    Lb[i] = new QLabel(ToQString("- " + Trim(text.substr(dash + 1))), this);
+    Lb[i]->setAccessibleName(ToQString(name + " - " + Trim(text.substr(dash + 1))));
+    for (QLabel* l : {LbName[i], Lb[i]}) {
+      QPalette pal = l->palette();
+      if (colours[i] != clWindowText) pal.setColor(QPalette::WindowText, ToQColor(colours[i]));
+      l->setPalette(pal);
+      QSizePolicy keep = l->sizePolicy();
+      keep.setRetainSizeWhenHidden(true);
+      l->setSizePolicy(keep);
+      l->hide();
+    }
+    grid->addWidget(LbName[i], i, 0);
+    grid->addWidget(Lb[i], i, 1);
+  }
+  grid->setColumnStretch(1, 1);
+  return grid;
+}
+
+void TfVbl::ShowReadOnly() {
+  const TSuiteLockResult& r = FLock->State();
+  std::string why = r.State == TSuiteLockState::Held
+                        ? ByIface("Данные комплекса изменяет ", "Дані комплексу змінює ") +
+                              SuiteLockHolderLine(r.Holder) + "."
+                        : MessageLine(FLock->NoticeText(), FLock->NoticeNumber());
+  ZText1->SetText(1, ByIface("Только просмотр: выделение и изменение недоступны",
+                             "Лише перегляд: виділення та зміна недоступні"));
+  ZText1->SetText(2, why);
+  QFontMetrics heading(ToQFont(ZText1->Font(1))), plain(ToQFont(ZText1->Font(2)));
+  ZText1->setFixedHeight(heading.height() + plain.height() + 4);
+  tb->Table().SetCanSelect(false);
+  for (QPushButton* b : {kCh, Button1, kCan, kRes})
+    b->setEnabled(false);
+}
+
 void TfVbl::ShowLegend() {
   for (int i = 0; i < kLegendCount; ++i)
-    Lb[i]->setVisible(FList->Legend(i));
+    for (QLabel* l : {LbName[i], Lb[i]})
+      l->setVisible(FList->Legend(i));
 }
 
 void TfVbl::FocusTable() {
@@ -178,17 +238,20 @@ void TfVbl::kChClick() {
   TBatchReport r;
   {
     TBusy busy(FBusy);
-    TProgressShown progress(this, "Замена расчета П145", true);
+    TProgressShown progress(this, ByIface("Замена расчета П145", "Заміна розрахунку П145"), true);
     r = FList->ChangeMarked([&](size_t done, size_t total) { return progress.Step(done, total); });
   }
-  std::string text = "Обработка выделенных файлов закончена";
-  text += "##Изменено объектов: " + std::to_string(r.Changed);
+  std::string text =
+      ByIface("Обработка выделенных файлов закончена", "Обробку виділених файлів закінчено");
+  text += ByIface("##Изменено объектов: ", "##Змінено об'єктів: ") + std::to_string(r.Changed);
   if (r.Warned)
-    text += ChangeText(TChangeText::WarningsCount, tb->Table().IFaceLang == 0,
-                       std::to_string(r.Warned));
-  if (r.Failed) text += ", с ошибками: " + std::to_string(r.Failed);
-  if (r.Stopped) text += "##Обработка остановлена пользователем";
-  if (!r.ProtocolError.empty()) text += "##Протокол ошибок не записан: " + r.ProtocolError;
+    text += ChangeText(TChangeText::WarningsCount, IfaceRussian(), std::to_string(r.Warned));
+  if (r.Failed) text += ByIface(", с ошибками: ", ", з помилками: ") + std::to_string(r.Failed);
+  if (r.Stopped)
+    text += ByIface("##Обработка остановлена пользователем", "##Обробку зупинено користувачем");
+  if (!r.ProtocolError.empty())
+    text += ByIface("##Протокол ошибок не записан: ", "##Протокол помилок не записано: ") +
+            r.ProtocolError;
   if ((r.Failed || r.Warned) && !r.Protocol.empty())
     OutWarLog(text, r.Failed ? WarBatchFailures : WarBatchWarnings, r.Protocol, "");
   else if (r.Failed || r.Warned || !r.ProtocolError.empty())
@@ -211,6 +274,7 @@ void TfVbl::closeEvent(QCloseEvent* event) {
   }
   FList->FormClose();
   FLock.reset();
+  SaveWindowGeometry(this, "list");
   event->accept();
 }
 

@@ -2,6 +2,7 @@
 // coloured by their state, and changes the marked ones (kChClick); the work is TVblList's.
 #pragma once
 #include <QDialog>
+#include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <memory>
@@ -19,7 +20,8 @@ public:
   TZText* ZText1;
   QWidget* Pt;
   TQtZTable* tb;
-  QLabel* Lb[kLegendCount]; // Lb1..Lb5
+  QLabel* Lb[kLegendCount];     // Lb1..Lb5: the meanings of the colours
+  QLabel* LbName[kLegendCount]; // the colour names before them
   QPushButton* kCh;
   QPushButton* Button1;
   QPushButton* kCan;
@@ -43,6 +45,9 @@ protected:
   void reject() override;
 
 private:
+  // The heading tells who holds the suite; selection and change are off.
+  void ShowReadOnly();
+  QGridLayout* BuildLegend();
   void ShowLegend();
   void FocusTable();
   std::unique_ptr<TVblList> FList;

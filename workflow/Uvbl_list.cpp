@@ -2,6 +2,8 @@
 // batch change. The per-object check and change are those of the command line (workflow/Objects).
 #include "workflow/Uvbl_list.h"
 
+#include "messages/Utslang.h"
+
 #include <algorithm>
 #include <numeric>
 
@@ -85,12 +87,16 @@ TVblList::~TVblList() {
 }
 
 std::string TVblList::Caption() const {
-  return FInfo.Projects() ? "Список строек" : "Список блоков настроек";
+  return FInfo.Projects() ? ByIface("Список строек", "Список будов")
+                          : ByIface("Список блоков настроек", "Список блоків налаштування");
 }
 
 std::string TVblList::Heading() const {
-  return FInfo.Projects() ? "Выделите нужные стройки и нажмите кнопку \"Изменить\""
-                          : "Выделите нужные блоки настройки и нажмите кнопку \"Изменить\"";
+  return FInfo.Projects()
+             ? ByIface("Выделите нужные стройки и нажмите кнопку \"Изменить\"",
+                       "Виділіть потрібні будови та натисніть кнопку \"Змінити\"")
+             : ByIface("Выделите нужные блоки настройки и нажмите кнопку \"Изменить\"",
+                       "Виділіть потрібні блоки налаштування та натисніть кнопку \"Змінити\"");
 }
 
 bool TVblList::LoadScreen() {
@@ -269,7 +275,9 @@ TBatchReport TVblList::ChangeMarked(const TProgress& progress) {
   hooks.WriteList = [&](size_t k, WRec* rec) {
     int line = lineOf[k];
     if (tb.TabEdit(weUpdate, line, rec, false, false) == EmptyAdr)
-      SetError("Строка " + std::to_string(line + 1) + " отсутствует в списке", MsgTabText);
+      SetError(ByIface("Строка ", "Рядок ") + std::to_string(line + 1) +
+                   ByIface(" отсутствует в списке", " відсутній у списку"),
+               MsgTabText);
   };
   TBatchReport report;
   std::vector<TChangeItem> items =

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QMessageBox>
 #include <QTest>
@@ -257,7 +258,7 @@ TEST(ViewPrt, MissingProtocolIsRefused) {
     box->accept();
   });
   QTest::mouseClick(d.btWatchExit, Qt::LeftButton); // View in a question
-  EXPECT_EQ(said, "Нет информации для просмотра !");
+  EXPECT_EQ(said, "Немає інформації для перегляду !");
   EXPECT_EQ(ViewPrt, nullptr);
 }
 
@@ -270,4 +271,20 @@ TEST(ViewPrt, TitleLine) {
   LangGuard lang(elg_Ukr);
   EXPECT_EQ(TViewPrt::Title("a.Log"),
             std::string("ZEV-5 (") + ZEVVER + ")       Перегляд файла a.Log");
+}
+
+// A screen reader finds the painted message text as the dialog's static text, under its title.
+TEST(DMessages, TheTextIsReadableByScreenReaders) {
+  LangGuard lang(elg_Ukr);
+  TDMessages d(nullptr, true, dmError);
+  d.Text = "Файл не знайдено#(Немає такого файла або каталогу)";
+  d.show();
+  QAccessibleInterface* dialog = QAccessible::queryAccessibleInterface(&d);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(FromQString(dialog->text(QAccessible::Name)), "П о м и л к а  !");
+  ASSERT_EQ(dialog->childCount(), 1);
+  EXPECT_EQ(dialog->child(0)->role(), QAccessible::StaticText);
+  EXPECT_EQ(FromQString(dialog->child(0)->text(QAccessible::Name)),
+            "Файл не знайдено\n(Немає такого файла або каталогу)");
+  d.close();
 }

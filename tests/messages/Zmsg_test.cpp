@@ -2,17 +2,26 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <unistd.h>
 
 #include "messages/Msgcat.h"
+#include "messages/Syslang.h"
 #include "messages/Zmsg.h"
+#include "messages/Utslang.h"
 #include "paths/Rdwr_cfg.h"
 
 namespace {
 const std::string kFallback7 = "Ошибка. Текст сообщения №7 отсутствует в ресурсах программы";
 
+// Keeps the catalogue hook and the interface language (Russian unless a test says otherwise).
 struct CatalogueGuard {
   TLoadMsg saved = cLoadMsg;
-  ~CatalogueGuard() { cLoadMsg = saved; }
+  ELang savedLang = IFaceLang;
+  CatalogueGuard() { IFaceLang = elg_Rus; }
+  ~CatalogueGuard() {
+    cLoadMsg = saved;
+    IFaceLang = savedLang;
+  }
 };
 
 TEST(CreatMsg, NumberZeroAndNinetyNineKeepTheText) {
@@ -54,9 +63,8 @@ TEST(CreatMsg, PlaceholdersFilledLeftToRight) {
 TEST(CreatMsg, CatalogueGetsInterfaceLanguage) {
   CatalogueGuard g;
   InstallMsgCatalogue();
-  Cfg[CfgIfaceRussian] = 1;
   EXPECT_EQ(creat_msg("/tmp/x", 1), "Файл /tmp/x не найден");
-  Cfg[CfgIfaceRussian] = 0;
+  IFaceLang = elg_Ukr;
   EXPECT_EQ(creat_msg("/tmp/x", 1), "Файл /tmp/x не знайдено");
   EXPECT_EQ(creat_msg("f|( 30000)|20000", 11),
             "Файл f пошкоджено: довжина запису ( 30000) більша за допустиму 20000");
@@ -88,6 +96,20 @@ TEST(SystemError, TextAndCodeFormat) {
   } catch (const ZError& e) {
     EXPECT_EQ(e.Message, SystemErrorText(255) + "[Win=000000FF]");
   }
+}
+
+// The system's text follows the interface language (the C library's own translations), and is
+// English only where no translation is installed.
+TEST(SystemError, TextInTheInterfaceLanguage) {
+  CatalogueGuard g;
+  const bool installed = access("/usr/share/locale/uk/LC_MESSAGES/libc.mo", R_OK) == 0 &&
+                         access("/usr/share/locale/ru/LC_MESSAGES/libc.mo", R_OK) == 0;
+  if (!installed) GTEST_SKIP() << "the C library's translations are not installed";
+  EXPECT_EQ(SystemErrorText(ENOENT), "Нет такого файла или каталога");
+  IFaceLang = elg_Ukr;
+  EXPECT_EQ(SystemErrorText(ENOENT), "Немає такого файла або каталогу");
+  EXPECT_EQ(SystemErrorTextIn(EACCES, false), "Відмовлено у доступі");
+  EXPECT_EQ(SystemErrorTextIn(12345, false), SystemErrorTextIn(12345, true)) << "no translation";
 }
 
 class PresenterTest : public ::testing::Test {

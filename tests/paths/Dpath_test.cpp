@@ -118,7 +118,7 @@ TEST(GetDirCfg, MissingDirectoryIsReported) {
     GetDirCfg();
     FAIL() << "no error";
   } catch (const ZError& e) {
-    EXPECT_EQ(e.Text, "Отсутствует директория CFG");
+    EXPECT_EQ(e.Text, "Відсутній каталог CFG"); // the interface language: Ukrainian at start
   }
 }
 

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "messages/Msgcat.h"
+#include "messages/Utslang.h"
 #include "messages/Zmsg.h"
 #include "storage/Dutilfile.h"
 #include "storage/Dwfile.h"
@@ -235,6 +236,10 @@ TEST_F(Files, SimpleFilesCreateAppendAndAddress) {
 }
 
 TEST_F(Files, FailureTableMessages) {
+  struct TRussian {
+    TRussian() { IFaceLang = elg_Rus; }
+    ~TRussian() { IFaceLang = elg_Ukr; }
+  } russian;
   creat_bf(Path, 3, nullptr);
   std::string simple = Tmp / "s.tmp";
   { WFile s(simple, fmCreate); }
@@ -267,10 +272,15 @@ TEST_F(Files, FailureTableMessages) {
   EXPECT_EQ(text([&] { s.WWrite(std::string("t")); }),
             "Файл " + sn + " не открыт для записи или дозаписи");
   EXPECT_EQ(text([&] { s.WWrite(0, 1, "x"); }),
-            "Файл " + sn + " не открыт только для записи или дозаписи");
-  EXPECT_EQ(text([&] { r.WWriteEdit(&rec); }), "Файл " + sn + " не открыт только для записи");
-  EXPECT_EQ(text([&] { r.WUpdate(0, &rec); }),
-            "Файл " + sn + " не открыт только для чтения/записи");
+            "Файл " + sn + " не открыт для записи или дозаписи");
+  // An edit of a file opened for reading alone is told in the catalogue's words.
+  const std::vector<std::function<void()>> edits = {[&] { r.WWriteEdit(&rec); },
+                                                    [&] { r.WUpdate(0, &rec); }};
+  for (const auto& edit : edits) {
+    ZError e = Caught(edit);
+    EXPECT_EQ(e.Number, MsgWriteReadOnly);
+    EXPECT_EQ(e.Message, sn);
+  }
   EXPECT_EQ(text([&] { f.WSeekEnd(); }), "Файл " + n + " должен быть простым");
   EXPECT_EQ(text([&] { f.WWriteAppend(&rec); }), "Файл " + n + " должен быть простым");
   f.WBCreatFile(2, wbLength);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "messages/Utslang.h"
 #include "messages/Zmsg.h"
 #include "paths/Dpath.h"
 #include "paths/Rdwr_cfg.h"
@@ -15,7 +16,9 @@
 
 class TMenuSuite {
 public:
+  // ifaceRussian: the interface language while the suite lives (non-zero Russian).
   explicit TMenuSuite(unsigned char ifaceRussian = 1) {
+    IFaceLang = ifaceRussian ? elg_Rus : elg_Ukr;
     ::getcwd(OldCwd, sizeof OldCwd);
     TSuiteBuilder b(Dir.Path());
     b.Languages(0, ifaceRussian).Group(899, {}).Write();
@@ -33,11 +36,13 @@ public:
     DeInitPath();
     DeInitBuf();
     (void)::chdir(OldCwd);
+    IFaceLang = OldLang;
   }
   TTempDir Dir;
   std::vector<std::string> Shown; // texts of the warnings shown
 
 private:
   TMsgPresenter Old;
+  ELang OldLang = IFaceLang;
   char OldCwd[4096];
 };

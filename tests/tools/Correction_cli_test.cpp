@@ -18,6 +18,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <pwd.h>
 #include <regex>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -364,15 +365,24 @@ TEST_F(CorrectionCli, ReplacedFilesKeepOwnerGroupModeAndAttributes) {
   expectKept("compress");
 }
 
-TEST_F(CorrectionCli, SecondInstanceIsRefused) {
-  TInstanceLock lock;
-  ASSERT_TRUE(lock.Acquire());
-  TRun r = Run({"check", "ss"}, true);
+// While the windows work on a suite (its working-files lock and the suite lock held), reading
+// commands run beside them on it and on another suite; a change of it is refused.
+TEST_F(CorrectionCli, ReadersRunBesideTheWindowsAndOnlyWritersAreRefused) {
+  const std::string other = Tmp / "other";
+  MakeSuite(other, Tmp / "ref.bn");
+  TInstanceLock windows(SuiteInstanceName(Suite + "/CFG/"));
+  ASSERT_TRUE(windows.Acquire());
+  WriteAll(Suite + "/oldnew145.bn", "the windows' own copy");
+  EXPECT_EQ(Run({"check", "ss"}, true).Code, 0);
+  EXPECT_EQ(Run({"-C", other, "check", "ss"}).Code, 0) << "another suite";
+  EXPECT_EQ(Run({"survey", "ss"}, true).Code, 0);
+  EXPECT_EQ(ReadAll(Suite + "/oldnew145.bn"), "the windows' own copy") << "its files untouched";
+  TRun r = Run({"change", "ss", "--all"}, true);
   EXPECT_EQ(r.Code, 1);
-  bool told = r.Err.find(Utf8FromCp1251("П145 вже запущена")) != std::string::npos ||
-              r.Err.find(Utf8FromCp1251("П145 уже запущена")) != std::string::npos;
-  EXPECT_TRUE(told) << r.Err;
-  EXPECT_FALSE(fs::exists(Suite + "/oldnew145.bn"));
+  EXPECT_NE(r.Err.find(Utf8FromCp1251("П145 вже запущена")), std::string::npos) << r.Err;
+  r = Run({"-C", other, "change", "ss", "--all"});
+  EXPECT_EQ(r.Err.find(Utf8FromCp1251("П145 вже запущена")), std::string::npos) << r.Err;
+  EXPECT_NE(r.Out.find("changed"), std::string::npos) << "another suite is changed";
 }
 
 namespace {
@@ -394,7 +404,12 @@ TEST_F(CorrectionCli, ChangeIsRefusedWhileAnotherSessionHoldsTheSuite) {
     auto before = Snapshot(Suite);
     TRun r = Run({"--json", "change", "ss", old}, true);
     EXPECT_EQ(r.Code, 1);
-    EXPECT_NE(r.Err.find("pid=" + std::to_string(other.Pid())), std::string::npos) << r.Err;
+    // The holder by the user's name, the computer, the time and the process.
+    const std::string who = std::string("користувач ") + getpwuid(getuid())->pw_name + " на ";
+    EXPECT_NE(r.Err.find(Utf8FromCp1251(who)), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find(Utf8FromCp1251("(процес " + std::to_string(other.Pid()) + ")")),
+              std::string::npos)
+        << r.Err;
     EXPECT_EQ(r.Out, "");
     EXPECT_TRUE(Snapshot(Suite) == before); // nothing written, not even the work files
     EXPECT_EQ(Run({"check", "ss"}, true).Code, 0) << "a check needs no lock";
@@ -432,7 +447,7 @@ TEST_F(CorrectionCli, ReferenceDataAndStrippedProgram) {
   r = Run({"check", "ss"}, true);
   Cli = saved;
   EXPECT_EQ(r.Code, 1);
-  EXPECT_NE(r.Err.find(Utf8FromCp1251("эталонных данных")), std::string::npos) << r.Err;
+  EXPECT_NE(r.Err.find(Utf8FromCp1251("еталонних даних")), std::string::npos) << r.Err;
   EXPECT_FALSE(fs::exists(Suite + "/oldnew145.bn"));
   EXPECT_FALSE(fs::exists(Suite + "/RAB/Temp"));
 }
@@ -490,8 +505,8 @@ TEST_F(CorrectionCli, LearnedSuiteReferenceMakesTheUserChangedProjectReplaceable
   EXPECT_NE(r.Out.find("\"source\":\"program\""), std::string::npos) << r.Out;
 }
 
-// Every refusal of learn and install ends with exit code 1, a message in the suite's interface
-// language, and nothing written or installed.
+// Every refusal of learn and install ends with exit code 1, a message in the language of --lang
+// (Ukrainian when it is not given), and nothing written or installed.
 TEST_F(CorrectionCli, ReferenceRefusalsExitWithOneAndWriteNothing) {
   const std::string good = "LSS#" + std::to_string(NumberOf(TDemoCase::Old)) + ".aru";
   const std::string damagedFile = std::to_string(NumberOf(TDemoCase::Damaged)) + ".aru";
@@ -503,13 +518,13 @@ TEST_F(CorrectionCli, ReferenceRefusalsExitWithOneAndWriteNothing) {
     std::vector<std::string> Args;
     std::string Says; // CP1251
   } cases[] = {
-      {{"reference", "learn", out, "16=" + good}, "вне границ от 0 до 15"},
-      {{"reference", "learn", out, "2=" + good, "2=" + good}, "указана дважды"},
-      {{"reference", "learn", out, "0=" + damaged}, "/LSS/" + damagedFile + " поврежден"},
-      {{"reference", "learn", Tmp / "adir", "0=" + good}, "является каталогом"},
-      {{"reference", "install", Tmp / "short.bn"}, "не является файлом эталонных расчетов"},
-      {{"reference", "install", Tmp / "adir"}, "является каталогом"},
-      {{"reference", "learn", Suite + "/oldnew145.bn", "0=" + good}, "рабочий файл программы"},
+      {{"reference", "learn", out, "16=" + good}, "поза межами від 0 до 15"},
+      {{"reference", "learn", out, "2=" + good, "2=" + good}, "вказано двічі"},
+      {{"reference", "learn", out, "0=" + damaged}, "/LSS/" + damagedFile + " пошкоджено"},
+      {{"reference", "learn", Tmp / "adir", "0=" + good}, "є каталогом"},
+      {{"reference", "install", Tmp / "short.bn"}, "не є файлом еталонних розрахунків"},
+      {{"reference", "install", Tmp / "adir"}, "є каталогом"},
+      {{"reference", "learn", Suite + "/oldnew145.bn", "0=" + good}, "робочий файл програми"},
   };
   for (const auto& c : cases) {
     TRun r = Run(c.Args, true);
@@ -518,4 +533,36 @@ TEST_F(CorrectionCli, ReferenceRefusalsExitWithOneAndWriteNothing) {
     EXPECT_FALSE(fs::exists(out));
     EXPECT_FALSE(fs::exists(installed));
   }
+}
+
+// The command line speaks the language of --lang: the catalogue's messages and the lock refusal,
+// without a word of the other language; --help names the option.
+TEST_F(CorrectionCli, MessagesSpeakTheLanguageOfLang) {
+  EXPECT_NE(Run({"--help"}).Out.find("--lang   language of the messages"), std::string::npos);
+  const std::string old = std::to_string(NumberOf(TDemoCase::Old));
+  const struct {
+    const char* Lang;
+    const char* Missing; // CP1251
+    const char* Locked;
+    const char* Foreign; // letters of the other language
+  } langs[] = {{"rus", "не найден", "Файл блокировки", "іїєґ"},
+               {"ukr", "не знайдено", "Файл блокування", "ыэъё"}};
+  std::map<std::string, std::vector<std::string>> said;
+  for (const auto& l : langs) {
+    TRun missing = Run({"--lang", l.Lang, "reference", "install", Tmp / "nothing.bn"}, true);
+    EXPECT_EQ(missing.Code, 1);
+    EXPECT_NE(missing.Err.find(Utf8FromCp1251(l.Missing)), std::string::npos) << missing.Err;
+    said[l.Lang].push_back(missing.Err);
+  }
+  TLockHolder other(Suite + "/CFG/");
+  ASSERT_TRUE(other.Acquired());
+  for (const auto& l : langs) {
+    TRun locked = Run({"--lang", l.Lang, "change", "ss", old}, true);
+    EXPECT_EQ(locked.Code, 1);
+    EXPECT_NE(locked.Err.find(Utf8FromCp1251(l.Locked)), std::string::npos) << locked.Err;
+    said[l.Lang].push_back(locked.Err);
+    for (const std::string& text : said[l.Lang])
+      EXPECT_EQ(Cp1251FromUtf8(text).find_first_of(l.Foreign), std::string::npos) << text;
+  }
+  EXPECT_EQ(other.End(), 0);
 }

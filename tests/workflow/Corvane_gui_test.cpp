@@ -35,12 +35,12 @@ protected:
       EXPECT_EQ(owner, fMain);
       Calls.push_back({sub, bn, rus, Cfg[CfgDocRussian]});
     };
-    o.AskSuiteDir = [](const std::string&) { return std::string(); };
+    o.AskSuiteDir = [](const std::string&, const std::string&) { return std::string(); };
     return o;
   }
   bool Exists(const std::string& name) { return fs::exists(Root + "/" + name); }
   void TearDown() override {
-    IFaceLang = elg_Ukr;
+    IFaceLang = elg_Rus; // the language the window tests read
     TSuiteFixture::TearDown();
   }
   std::vector<TCall> Calls;
@@ -132,7 +132,8 @@ TEST_F(Corvane, SecondInstanceEndsAtOnceWithoutAWord) {
   bool up = false;
   for (int i = 0; i < 200 && !up; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    up = Exists("oldnew145.bn") && !TInstanceLock("Corvane", runtime).Acquire();
+    up = Exists("oldnew145.bn") &&
+         !TInstanceLock(SuiteInstanceName(Root + "/CFG/"), runtime).Acquire();
   }
   EXPECT_TRUE(up);
   auto t0 = std::chrono::steady_clock::now();

@@ -21,7 +21,7 @@ TEST(Suitedir, StartDirRememberedFolderAndChoice) {
   fs::create_directories(dir / "other");
   std::vector<std::string> asked;
   // Found upward from the start directory: nobody is asked, nothing remembered.
-  EXPECT_TRUE(EnterSuite(dir / "suite/LSS/deep", [&](const std::string& d) {
+  EXPECT_TRUE(EnterSuite(dir / "suite/LSS/deep", [&](const std::string& d, const std::string&) {
     asked.push_back(d);
     return std::string();
   }));
@@ -29,7 +29,7 @@ TEST(Suitedir, StartDirRememberedFolderAndChoice) {
   EXPECT_EQ(ReadRememberedSuite(), "");
   // Not found: the user is asked, a wrong folder asks again, the right one is remembered.
   std::vector<std::string> answers = {dir / "other", dir / "suite"};
-  EXPECT_TRUE(EnterSuite(dir / "elsewhere", [&](const std::string& d) {
+  EXPECT_TRUE(EnterSuite(dir / "elsewhere", [&](const std::string& d, const std::string&) {
     asked.push_back(d);
     std::string a = answers.front();
     answers.erase(answers.begin());
@@ -46,7 +46,7 @@ TEST(Suitedir, StartDirRememberedFolderAndChoice) {
   // A folder named on the command line is not swapped for the remembered one: the user is asked,
   // and giving up ends with false.
   asked.clear();
-  auto giveUp = [&](const std::string& d) {
+  auto giveUp = [&](const std::string& d, const std::string&) {
     asked.push_back(d);
     return std::string();
   };

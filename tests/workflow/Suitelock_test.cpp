@@ -61,7 +61,8 @@ TEST(SuiteLock, SecondHolderInTheSameProcessIsRefusedAndTheFirstKeepsTheLock) {
     TChangeLock second(dir);
     EXPECT_FALSE(second.CanChange());
     EXPECT_EQ(second.NoticeNumber(), MsgSuiteLocked);
-    EXPECT_NE(second.NoticeText().find("pid=" + std::to_string(getpid())), std::string::npos)
+    EXPECT_NE(second.NoticeText().find("(процес " + std::to_string(getpid()) + ")"),
+              std::string::npos)
         << second.NoticeText();
     EXPECT_THROW(second.RaiseUnlessCanChange(), ZError);
   }

@@ -2,6 +2,7 @@
 // and its final message, Esc, a suite locked by another process, and bad input.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QMessageBox>
 #include <QTest>
 #include <cstring>
@@ -277,17 +278,23 @@ TEST_F(VblWindow, ListOfASuiteLockedByAnotherProcessIsReadOnly) {
   {
     Shown shown;
     std::unique_ptr<TfVbl> w = Open(1);
-    ASSERT_EQ(shown.All.size(), 1u);
-    EXPECT_EQ(shown.All[0].Mode, TMsgMode::Error);
-    EXPECT_NE(shown.All[0].Text.find("pid=" + std::to_string(other.Pid())), std::string::npos)
-        << shown.All[0].Text;
+    EXPECT_TRUE(shown.All.empty()) << "the heading tells it, no message on top";
     EXPECT_TRUE(w->ReadOnly());
+    // The heading: read-only, and who holds the suite (user, computer, since when, process).
+    EXPECT_EQ(w->ZText1->Text(1), "Только просмотр: выделение и изменение недоступны");
+    const std::string holder = w->ZText1->Text(2);
+    EXPECT_EQ(holder.rfind("Данные комплекса изменяет пользователь ", 0), 0u) << holder;
+    for (const std::string& part : {std::string(" на компьютере "), std::string(" с 20"),
+                                    "(процесс " + std::to_string(other.Pid()) + ")"})
+      EXPECT_NE(holder.find(part), std::string::npos) << holder;
     EXPECT_EQ(TPainted(Paint(*w)).Color.size(), 10u) << "the list is shown and checked";
+    SaveShot(w.get(), "list-window-read-only");
     Select(*w, 0, w->tb->Table().LineCount() - 1);
-    EXPECT_GT(w->tb->Table().MarkedCount(), 0);
-    EXPECT_FALSE(w->kCh->isEnabled());
+    EXPECT_EQ(w->tb->Table().MarkedCount(), 0) << "no selection";
+    for (QPushButton* b : {w->kCh, w->Button1, w->kCan, w->kRes})
+      EXPECT_FALSE(b->isEnabled());
     w->kChClick();
-    EXPECT_EQ(shown.All.size(), 1u);
+    EXPECT_TRUE(shown.All.empty());
   }
   EXPECT_EQ(Files(), before);
   EXPECT_EQ(other.End(), 0);
@@ -417,4 +424,42 @@ TEST_F(VblWindow, AStoppedChangeKeepsWhatWasDoneAndTouchesNothingAfter) {
     EXPECT_EQ((Word(*w, marked[k], 5) & kChangedFlags) == kChangedFlags, done)
         << "line " << marked[k];
   }
+}
+
+TEST_F(VblWindow, ReopensWithTheSizeAndPlaceTheUserGaveIt) {
+  {
+    std::unique_ptr<TfVbl> w = Open(1);
+    w->setGeometry(40, 50, 710, 455);
+    w->close();
+  }
+  std::unique_ptr<TfVbl> again = Open(1);
+  EXPECT_EQ(again->size(), QSize(710, 455));
+  again->resize(900, 600);
+  again->close();
+}
+
+// Screen readers read the current line's cells through the table's accessible interface, the
+// heading and the legend through their names.
+TEST_F(VblWindow, TheCurrentLineAndTheTextsAreReadableByScreenReaders) {
+  std::unique_ptr<TfVbl> w = Open(1);
+  QTest::keyClick(w->tb, Qt::Key_PageUp, Qt::ControlModifier);
+  QAccessibleInterface* table = QAccessible::queryAccessibleInterface(w->tb);
+  ASSERT_NE(table, nullptr);
+  EXPECT_EQ(table->role(), QAccessible::Table);
+  std::vector<std::string> cells = w->tb->Table().LineTexts(w->tb->Table().CurrentLine());
+  ASSERT_EQ(table->childCount(), static_cast<int>(cells.size()));
+  const std::string first = "Стройка " + std::to_string(Word(*w, 0, 0)) + " (жилой дом)";
+  bool named = false;
+  for (int i = 0; i < table->childCount(); ++i)
+    named = named || FromQString(table->child(i)->text(QAccessible::Name)) == first;
+  EXPECT_TRUE(named) << table->text(QAccessible::Name).toStdString();
+  QTest::keyClick(w->tb, Qt::Key_Down);
+  EXPECT_NE(FromQString(table->text(QAccessible::Name))
+                .find("Стройка " + std::to_string(Word(*w, 1, 0)) + " "),
+            std::string::npos)
+      << "the next line once moved";
+  EXPECT_EQ(FromQString(QAccessible::queryAccessibleInterface(w->ZText1)->text(QAccessible::Name)),
+            w->ZText1->Text(1));
+  EXPECT_EQ(FromQString(w->Lb[1]->accessibleName()),
+            "Зеленый цвет - замена расчета П145 уже выполнена");
 }

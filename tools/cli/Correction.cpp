@@ -112,7 +112,7 @@ int CmdChange(TCliContext& o, const std::vector<std::string>& args) {
   TChangeLock suite(GetDirCfg());
   suite.RaiseUnlessCanChange();
   suite.ShowNotice();
-  TListSession s(o, info);
+  TListSession s(o, info, true);
   std::vector<TObjLine> lines = s.Check();
   std::vector<TChangeFailure> failures;
   TChangeHooks hooks;

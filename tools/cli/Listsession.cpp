@@ -8,6 +8,7 @@
 #include "paths/Rdwr_cfg.h"
 #include "storage/Sysio.h"
 #include "workflow/Instance.h"
+#include "messages/Utslang.h"
 
 #include <cstdio>
 
@@ -42,16 +43,19 @@ std::string Padded(const std::string& utf8, size_t width) {
 }
 
 void TCliSession::RequireSingleInstance() {
-  if (!AcquireProcessLock()) SetError("", MsgAlreadyRunning);
+  if (!AcquireSuiteProcessLock(GetDirCfg())) SetError("", MsgAlreadyRunning);
 }
 
-TCliSession::TCliSession() {
-  RequireSingleInstance();
+TCliSession::TCliSession(bool writes) {
+  if (writes)
+    RequireSingleInstance();
+  else
+    Private = std::make_unique<TPrivateWorkFiles>();
   Session = std::make_unique<TWorkflowSession>();
 }
 
-TListSession::TListSession(const TCliContext& o, const TListInfo& info)
-    : Info(info), Russian(o.Russian) {
+TListSession::TListSession(const TCliContext& o, const TListInfo& info, bool writes)
+    : TCliSession(writes), Info(info), Russian(o.Russian) {
   Cfg[CfgDocRussian] = Russian ? 1 : 0;
   ListName = ListAliasName(info, Russian);
   ListPath = GetRealName(ListName);
@@ -83,7 +87,7 @@ std::string SourcePathShown() {
 std::string ReferenceJson() {
   return std::string("{\"source\":") + JsonString(ReferenceFromSuite() ? "suite" : "program") +
          ",\"path\":" + JsonString(SourcePathShown()) +
-         ",\"text\":" + JsonString(Utf8FromCp1251(ReferenceSourceText(Cfg[CfgIfaceRussian]))) + "}";
+         ",\"text\":" + JsonString(Utf8FromCp1251(ReferenceSourceText(IfaceRussian()))) + "}";
 }
 
 std::string ReferenceLine() {

@@ -16,20 +16,23 @@ std::string Shown(const std::string& cp);
 // A UTF-8 text padded with spaces to width characters (not bytes), for columns of text output.
 std::string Padded(const std::string& utf8, size_t width);
 
-// The single-instance lock and the workflow's start-up, as the windowed program has them.
+// The workflow's start-up, as the windowed program has it. A session that writes the suite takes
+// the lock of its working files; one that only reads works on private working files and runs
+// beside the windows and other readers.
 class TCliSession {
 public:
-  TCliSession();
-  // Another instance of the program running: message 141.
+  explicit TCliSession(bool writes = false);
+  // Another instance of the program works on this suite's files: message 141.
   static void RequireSingleInstance();
 
 private:
+  std::unique_ptr<TPrivateWorkFiles> Private;
   std::unique_ptr<TWorkflowSession> Session;
 };
 
 class TListSession : public TCliSession {
 public:
-  TListSession(const TCliContext& o, const TListInfo& info);
+  TListSession(const TCliContext& o, const TListInfo& info, bool writes = false);
   ~TListSession();
   std::vector<TObjLine> Check();
 

@@ -7,6 +7,7 @@
 
 #include "base/Codec.h"
 #include "messages/Msgcat.h"
+#include "messages/Utslang.h"
 #include "messages/Zmsg.h"
 #include "storage/Drec.h"
 #include "tools/cli/Cli.h"
@@ -24,7 +25,8 @@ std::vector<TCommand> Commands() {
 void PrintHelp(const std::vector<TCommand>& table) {
   std::cout << "usage: ravinel-cli [-C DIR] [--lang rus|ukr] [--json] COMMAND [ARGS...]\n\n"
                "  -C DIR     work as if started in DIR\n"
-               "  --lang     language of the output documents (default ukr)\n"
+               "  --lang     language of the messages and of the output documents:\n"
+               "             rus Russian, ukr Ukrainian (default ukr)\n"
                "  --json     print machine-readable output\n"
                "  --help     show this text\n"
                "  --version  show the version and the reference data built in\n\ncommands:\n";
@@ -49,7 +51,7 @@ int RunCommand(const TCommand& cmd, TCliContext& ctx, const std::vector<std::str
     return Usage(e.what(), &cmd);
   } catch (const ZError& e) {
     if (e.HelpContext != MsgSilent)
-      std::cerr << Utf8FromCp1251(creat_msg(e.Message, e.HelpContext)) << "\n";
+      std::cerr << Utf8FromCp1251(MessageLine(e.Message, e.HelpContext)) << "\n";
     return 1;
   } catch (const std::exception& e) {
     std::cerr << "ravinel-cli: " << e.what() << "\n";
@@ -61,6 +63,7 @@ int RunCommand(const TCommand& cmd, TCliContext& ctx, const std::vector<std::str
 int main(int argc, char** argv) {
   std::vector<TCommand> table = Commands();
   TCliContext ctx;
+  std::string startDir;
   int i = 1;
   for (; i < argc; ++i) {
     std::string a = argv[i];
@@ -77,12 +80,7 @@ int main(int argc, char** argv) {
       ctx.Russian = lang == "rus";
     } else if (a == "-C") {
       if (++i >= argc) return Usage("-C needs a directory", nullptr);
-      std::error_code ec;
-      std::filesystem::current_path(argv[i], ec);
-      if (ec) {
-        std::cerr << "ravinel-cli: " << argv[i] << ": " << ec.message() << "\n";
-        return 1;
-      }
+      startDir = argv[i];
     } else if (!a.empty() && a[0] == '-') {
       return Usage("unknown option " + a, nullptr);
     } else {
@@ -100,6 +98,14 @@ int main(int argc, char** argv) {
       ctx.Json = true;
     else
       args.push_back(argv[i]);
+  }
+  IFaceLang = ctx.Russian ? elg_Rus : elg_Ukr;
+  std::error_code ec;
+  if (!startDir.empty()) std::filesystem::current_path(startDir, ec);
+  if (ec) {
+    std::cerr << "ravinel-cli: " << startDir << ": " << Utf8FromCp1251(SystemErrorText(ec.value()))
+              << "\n";
+    return 1;
   }
   InstallMsgCatalogue();
   InitBuf();
