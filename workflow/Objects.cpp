@@ -501,11 +501,10 @@ std::string WriteChangeProtocol(const std::string& listName,
   std::string log;
   CreatNameLog(listName, log, "", true);
   SFile out(log, fmRewrite);
-  out.SWrite(FailedCount(failures)
-                 ? ByIface("Ошибки замены расчета П145, список ",
-                           "Помилки заміни розрахунку П145, список ") +
-                       listName
-                 : ChangeText(TChangeText::WarningsHeading, russian, listName));
+  out.SWrite(FailedCount(failures) ? ByIface("Ошибки замены расчета П145, список ",
+                                             "Помилки заміни розрахунку П145, список ") +
+                                         listName
+                                   : ChangeText(TChangeText::WarningsHeading, russian, listName));
   for (const TChangeFailure& f : failures) {
     std::string object = std::to_string(f.Number) + (f.Variant.empty() ? "" : " " + f.Variant);
     out.SWrite(ByIface("Объект ", "Об'єкт ") + object + ByIface(", файл ", ", файл ") + f.File +

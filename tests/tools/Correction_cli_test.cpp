@@ -538,7 +538,7 @@ TEST_F(CorrectionCli, ReferenceRefusalsExitWithOneAndWriteNothing) {
 // The command line speaks the language of --lang: the catalogue's messages and the lock refusal,
 // without a word of the other language; --help names the option.
 TEST_F(CorrectionCli, MessagesSpeakTheLanguageOfLang) {
-  EXPECT_NE(Run({"--help"}).Out.find("--lang   language of the messages"), std::string::npos);
+  EXPECT_NE(Run({"--help"}).Out.find("language of the messages"), std::string::npos);
   const std::string old = std::to_string(NumberOf(TDemoCase::Old));
   const struct {
     const char* Lang;

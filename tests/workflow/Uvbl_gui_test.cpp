@@ -10,6 +10,7 @@
 #include <map>
 
 #include "base/QtText.h"
+#include "messages/Msgcat.h"
 #include "paths/Dpath.h"
 #include "paths/Rdwr_cfg.h"
 #include "controls/Uzlangbox.h"
@@ -40,8 +41,9 @@ struct TPainted {
 class VblWindow : public TSuiteFixture {
 protected:
   // Opens the list window with Russian documents and shows it; its texts in lang.
-  std::unique_ptr<TfVbl> Open(uint8_t typeSub, uint8_t typeBn = 0, ELang lang = elg_Ukr) {
+  std::unique_ptr<TfVbl> Open(uint8_t typeSub, uint8_t typeBn = 0, ELang lang = elg_Rus) {
     if (!Session) Start();
+    InstallMsgCatalogue(); // as the program does at start
     Cfg[CfgDocRussian] = 1;
     IFaceLang = lang;
     auto w = std::make_unique<TfVbl>(nullptr, typeSub, typeBn, true);
@@ -237,7 +239,7 @@ TEST_F(VblWindow, AProtocolThatCannotBeWrittenIsToldWithTheCountsAndTheListIsChe
   w->kCh->click();
   ASSERT_EQ(shown.All.size(), 1u);
   const std::string& text = shown.All[0].Text;
-  EXPECT_NE(text.find("Изменено объектов: 6, з них з попередженнями: 1"), std::string::npos)
+  EXPECT_NE(text.find("Изменено объектов: 6, из них с предупреждениями: 1"), std::string::npos)
       << text;
   EXPECT_NE(text.find("Протокол ошибок не записан"), std::string::npos) << text;
   EXPECT_EQ(w->tb->Table().MarkedCount(), 0);
@@ -392,7 +394,7 @@ TEST_F(VblWindow, UnreadableObjectAndShortListRecordSpoilOnlyTheirLine) {
   w->kChClick();
   ASSERT_EQ(shown.All.size(), 1u);
   EXPECT_NE(
-      shown.All[0].Text.find("Изменено объектов: 4, з них з попередженнями: 1, с ошибками: 1"),
+      shown.All[0].Text.find("Изменено объектов: 4, из них с предупреждениями: 1, с ошибками: 1"),
       std::string::npos)
       << shown.All[0].Text;
   EXPECT_NE(ReadAll(shown.All[0].ErrLog).find("Объект 5,"), std::string::npos);
