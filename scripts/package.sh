@@ -7,10 +7,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 scripts/build.sh
-rm -f build/ravinel_*.deb
+rm -rf build/ravinel_*.deb build/_CPack_Packages # no leftovers of an interrupted run inside
 (cd build && cpack -G DEB)
 deb=$(ls build/ravinel_*.deb)
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
+if grep -vE '^\./(usr/.*)?$' <<<"$contents"; then
+  echo "package: $deb holds files outside /usr (above)" >&2
+  exit 1
+fi
 for f in usr/bin/ravinel usr/bin/ravinel-cli usr/share/applications/ravinel.desktop \
          usr/share/icons/hicolor/scalable/apps/ravinel.svg usr/share/man/man1/ravinel.1.gz \
          usr/share/man/man1/ravinel-cli.1.gz usr/share/bash-completion/completions/ravinel-cli \

@@ -1,6 +1,7 @@
 // Shared helpers of the fuzz targets.
 #include "fuzz/support/Fuzz.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>

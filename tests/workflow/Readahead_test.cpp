@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <sys/vfs.h>
+#include <system_error>
 #include <unistd.h>
 
 #include <cstdio>
