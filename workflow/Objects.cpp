@@ -279,7 +279,8 @@ std::vector<std::string> ReadAheadPaths(const std::vector<TObjLine>& lines) {
 // Only over the plain POSIX calls: a test backend counting or failing calls sees every access
 // of the check, and the read-ahead's own reads would not go through it.
 bool ReadAheadWanted(size_t lineCount) {
-  return ReadAheadWorkers() > 0 && lineCount > 1 && typeid(IoSys()) == typeid(TPosixIoSys);
+  const TIoSys& io = IoSys();
+  return ReadAheadWorkers() > 0 && lineCount > 1 && typeid(io) == typeid(TPosixIoSys);
 }
 
 } // namespace
