@@ -63,6 +63,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The windowing plugins and Qt's own translations; the libraries are found by dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n")
+# The C library's translations give the system error texts in the interface language.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libc-l10n")
 # Never stripped: the reference data lies behind the programs' sections.
 set(CPACK_STRIP_FILES OFF)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -4,7 +4,8 @@
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build pkg-config clang libclang-rt-dev googletest libgtest-dev
       libgmock-dev libbenchmark-dev qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
-      libgl1-mesa-dev fonts-liberation2 fonts-dejavu-core clang-format locales file dpkg-dev)
+      libgl1-mesa-dev fonts-liberation2 fonts-dejavu-core clang-format locales libc-l10n file
+      dpkg-dev)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
