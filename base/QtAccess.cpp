@@ -1,4 +1,5 @@
 // The accessible interfaces of the widgets that paint their own texts.
+// Screen readers read through them what a custom-drawn widget shows.
 #include "base/QtAccess.h"
 
 #include "base/QtText.h"

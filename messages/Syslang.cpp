@@ -1,4 +1,5 @@
 // The C library's translations of its error texts, read from its message catalogue file.
+// A text the catalogue lacks stays the C library's English one.
 #include "messages/Syslang.h"
 
 #include <cerrno>

@@ -69,6 +69,24 @@ void SetError(const std::string& text, int number) {
   throw ZError(text, number);
 }
 
+namespace {
+// Each parameter in turn replaces the first "$" of the whole text, searched from its beginning;
+// the first "$" left over becomes a blank.
+std::string FillParams(std::string msg, const std::vector<std::string>& params) {
+  size_t at;
+  for (const std::string& p : params) {
+    if ((at = msg.find('$')) == std::string::npos) return msg;
+    msg.replace(at, 1, p);
+  }
+  if ((at = msg.find('$')) != std::string::npos) msg.replace(at, 1, " ");
+  return msg;
+}
+} // namespace
+
+std::string FillParams(const std::string& msg, const std::string& params) {
+  return FillParams(msg, SplitParams(params));
+}
+
 std::string creat_msg(const std::string& text, int number) {
   std::vector<std::string> params = SplitParams(text);
   std::string msg = CatalogueText(number);
@@ -82,16 +100,7 @@ std::string creat_msg(const std::string& text, int number) {
         msg += " $";
     }
   }
-  if (msg.find('$') != std::string::npos) {
-    for (const std::string& p : params) {
-      size_t at = msg.find('$');
-      if (at == std::string::npos) break;
-      msg.replace(at, 1, p);
-    }
-    size_t left = msg.find('$');
-    if (left != std::string::npos) msg.replace(left, 1, " ");
-    return msg;
-  }
+  if (msg.find('$') != std::string::npos) return FillParams(msg, params);
   if (number == MsgSystemError) return text;
   return msg + " " + text;
 }

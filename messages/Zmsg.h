@@ -27,6 +27,8 @@ extern TLoadMsg cLoadMsg;
 
 // Builds the finished message text for a number and a "|"-separated parameter text.
 std::string creat_msg(const std::string& text, int number);
+// A catalogue text with its "$" placeholders filled, in order, from the "|"-separated params.
+std::string FillParams(const std::string& msg, const std::string& params);
 
 // The finished message as a line of text: creat_msg without the blank that number 0 puts
 // before the caller's text.

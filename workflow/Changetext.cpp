@@ -1,19 +1,12 @@
-// The change's own texts, from the message catalogue in the language the caller asks for.
+// The change's own texts, from the message catalogue in the language the caller asks for, with
+// their parameters filled as every message's are.
 #include "workflow/Changetext.h"
 
 #include "messages/Msgcat.h"
+#include "messages/Zmsg.h"
 
 std::string ChangeText(TChangeText id, bool russian, const std::string& params) {
-  std::string text = MsgCatalogueText(static_cast<uint16_t>(id), russian);
-  size_t from = 0, at = 0;
-  while ((at = text.find('$', at)) != std::string::npos) {
-    size_t bar = params.find('|', from);
-    std::string p = params.substr(from, bar == std::string::npos ? std::string::npos : bar - from);
-    text.replace(at, 1, p);
-    at += p.size();
-    from = bar == std::string::npos ? params.size() : bar + 1;
-  }
-  return text;
+  return FillParams(MsgCatalogueText(static_cast<uint16_t>(id), russian), params);
 }
 
 std::string OwnerWarning(const TOwnerChange& change, const std::string& file, bool russian) {
