@@ -64,14 +64,15 @@ TRunReport RunBatch(const std::string& prog) {
       Cfg[CfgDocRussian] = l.Russian;
       try {
         FileList = new WFile(ListAliasName(info, l.Russian));
-        report.Lines.push_back(LoadObjectLines(info, l.Russian));
+        TObjectFiles files(*FileList, *FileRef, RecWork);
+        report.Lines.push_back(LoadObjectLines(files, info, l.Russian));
         std::vector<TObjLine>& lines = report.Lines.back();
-        CheckObjectLines(info, lines, l.Russian);
+        CheckObjectLines(files, info, lines, l.Russian);
         std::vector<const TObjLine*> chosen;
         for (const TObjLine& line : lines)
           if (line.State & stReplaceable) chosen.push_back(&line);
         std::vector<TChangeFailure> failures;
-        for (TChangeItem& item : ChangeObjects(info, chosen, l.Russian, failures)) {
+        for (TChangeItem& item : ChangeObjects(files, info, chosen, l.Russian, failures)) {
           report.Items.push_back(item);
           report.Files.push_back(FilesOf(item));
         }

@@ -115,12 +115,11 @@ int CmdChange(TCliContext& o, const std::vector<std::string>& args) {
   TListSession s(o, info, true);
   std::vector<TObjLine> lines = s.Check();
   std::vector<TChangeFailure> failures;
-  TChangeHooks hooks;
-  hooks.Russian = o.Russian;
+  TObjectFiles files = s.Files();
   std::vector<TChangeItem> results =
-      ChangeObjects(s.Info, SelectLines(lines, args), s.Russian, failures, hooks);
+      ChangeObjects(files, s.Info, SelectLines(lines, args), s.Russian, failures);
   std::string logError;
-  std::string log = WriteChangeProtocol(s.ListName, failures, logError, o.Russian);
+  std::string log = WriteChangeProtocol(s.ListName, failures, logError);
   if (!logError.empty())
     std::fprintf(stderr, "error protocol not written: %s\n", Shown(logError).c_str());
   int changed = 0, warned = 0;
