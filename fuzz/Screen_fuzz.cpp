@@ -82,8 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     host.H = 120;
     t.WMSize();
     t.Paint();
-    t.WorkKey(34);
-    t.WorkKey(40);
+    t.WorkKey(kKeyPageDown);
+    t.WorkKey(kKeyDown);
     t.Paint();
     t.TabClose();
   } catch (const ZError&) {

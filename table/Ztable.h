@@ -12,6 +12,8 @@
 #include "storage/Drec.h"
 #include "storage/Dwfile.h"
 #include "storage/Fun_struct.h"
+#include "table/Ztable_codes.h"
+#include "table/Ztable_select.h"
 
 class TZTable;
 
@@ -31,10 +33,6 @@ using TypeOut = unsigned char;
 
 // Copy and move notifications: 0 before the operation, 1 for each line.
 enum TypeCM : unsigned char { cmStart = 0, cmLine = 1 };
-
-// TabOnStartEndSelect statuses: 0 started, 1 finished, 2 one line to mark (the owner may
-// refuse), 3 abandoned, 4 marks cleared.
-using etpslSelect = unsigned char;
 
 // Line flags of TZTabIndex (the low byte and the other bits belong to the owner).
 enum : uint16_t {
@@ -201,7 +199,7 @@ public:
   void SetCanOutRk(bool v) { FCanOutRk = v; }
   bool TabType() const { return FTabType; }
   void SetTabType(bool v) { FTabType = v; }
-  bool Select() const { return FSelect; }
+  bool Select() const { return FSel.Selecting(); }
   bool CanMinus() const { return FCanMinus; }
   void SetCanMinus(bool v) { FCanMinus = v; }
   bool CanVisible() const { return FCanVisible; }
@@ -373,8 +371,12 @@ public:
   void DoExit();
   void SetSelectIndex(bool Mark);
   bool ExpandCollaps(int Line);
-  int SelectAnchor() const { return FAnchor; }
-  int MarkedCount() const { return FMarkedCount; }
+  int SelectAnchor() const { return FSel.Anchor(); }
+  int MarkedCount() const { return FSel.MarkedCount(); }
+  const TZSelection& Selection() const { return FSel; }
+  // An owner's filter of a finished selection (status Marked): only the marked lines keep
+  // accepts stay marked, the count follows, and the rows are drawn again.
+  void KeepMarked(const std::function<bool(const TZTabIndex&)>& keep);
   int MarkedHeadCell() const { return FMarkedCell; }
   int ExpandSlot(int Level) const { return FExpand[Level]; }
 
@@ -411,7 +413,7 @@ protected:
   // properties
   int FNumFileScreen = 0;
   bool FHorLine = false, FCanEmpty = false, FCanSelect = false, FNotVisSelect = false;
-  bool FVNsi = false, FCanPolzun = true, FCanOutRk = true, FTabType = false, FSelect = false;
+  bool FVNsi = false, FCanPolzun = true, FCanOutRk = true, FTabType = false;
   bool FCanMinus = false, FCanVisible = false, FLockKey = false, FIsOpen = false;
   int FLenBaseKey = 0, FLenDopKey = 0, FPosition = 0, FNumFile = 0, FRowCount = 0;
   int FHeightShap = 0;
@@ -448,7 +450,8 @@ protected:
   bool FAllFits = true, FLastShown = false, FFirstShown = false, FEmpty = false;
 
   // keys, mouse and selection
-  int FAnchor = 0, FMarkedCount = 0, FMarkedCell = -1;
+  TZSelection FSel{[this] { return LineCount(); }, [this](int i) { return GetIndex(i); }};
+  int FMarkedCell = -1;
   bool FFocused = false;
   int FMouseX = 0, FMouseY = 0;
 
@@ -544,11 +547,6 @@ private:
   void UnpackKind(WRec* Rec);
 
   // ---- keys internals
-public:
-  // An owner that takes marks off after a finished selection keeps the count in step.
-  void SetMarkedCount(int n) { FMarkedCount = n; }
-
-private:
   int FToggled = -1;                // line just opened or closed, brought on screen by refresh 6
   std::unique_ptr<WRec> FBranchRec; // a branch line's record for TabCollapsExpand
   unsigned char KeyAction(unsigned short Code);

@@ -53,8 +53,6 @@ int SearchEntries(const std::vector<Entry*>& entries, const char* key, int keyLe
       key, keyLen, found);
 }
 
-// The refresh operation that brings the target line on screen.
-constexpr unsigned char kGoToTarget = 11;
 // What the columns gain when the scroll bar goes.
 constexpr int kScrollBarGone = 16;
 
@@ -113,8 +111,7 @@ void TZTable::TabClose() {
   FTmpMode = false;
   FModified = false;
   FCurCol = 0;
-  FMarkedCount = 0;
-  FSelect = false;
+  FSel.Forget();
   FFirstShown = FLastShown = false;
   FRowCount = 0;
   FRows.clear();
@@ -332,7 +329,7 @@ bool TZTable::FindKey(const char* Key, int KeyLen, bool Main, bool Show) {
     return false;
   }
   FTarget = main ? SearchEntries(FIndex, Key, len, found) : SearchEntries(FDIndex, Key, len, found);
-  if (Show && found) WorkStatus(kGoToTarget, FCurRow, true);
+  if (Show && found) WorkStatus(kRefTarget, FCurRow, true);
   return found;
 }
 

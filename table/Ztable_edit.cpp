@@ -76,7 +76,7 @@ std::string TZTable::GetValue(const std::string& Name, int& Index, bool& Found, 
 
 bool TZTable::InitCurrentEdit() {
   if (LineCount() == 0 || FEmpty) return false;
-  if (!FVNsi && (FSelect || FMarkedCount > 0)) return false;
+  if (!FVNsi && (FSel.Selecting() || FSel.MarkedCount() > 0)) return false;
   FChanged = FKeyChanged = false;
   const int line = EditLine();
   WRec* rec = EditBuf();
@@ -167,7 +167,7 @@ void TZTable::ReleaseNewEdit() {
 }
 
 bool TZTable::InitNewEdit(unsigned char Kind) {
-  if (FSelect || FMarkedCount > 0 || Kind >= FKindFields.size()) return false;
+  if (FSel.Selecting() || FSel.MarkedCount() > 0 || Kind >= FKindFields.size()) return false;
   ReleaseNewEdit();
   FEditKind = Kind;
   FEditIndex = new TZTabIndex;
@@ -199,7 +199,7 @@ bool TZTable::FinishEdit() {
     FNewRecord = false;
     FEmpty = false;
     FTarget = line;
-    WorkStatus(11, FCurRow, true);
+    WorkStatus(kRefTarget, FCurRow, true);
     wrote = true;
   } else {
     ReleaseNewEdit();
@@ -349,7 +349,7 @@ uint32_t TZTable::AddRecord(WRec* Rec, TZTabIndex* Index, bool Show, int& Pos) {
   UpdateBar();
   FEmpty = false;
   FTarget = Pos;
-  if (Show) WorkStatus(11, FCurRow, true);
+  if (Show) WorkStatus(kRefTarget, FCurRow, true);
   return e->Adr;
 }
 
@@ -419,7 +419,7 @@ uint32_t TZTable::ReplaceIndexRecord(bool New, bool KeyChanged, int& Line, WRec*
   if (PostIndex) PostIndex(this, 4);
   if (KeyChanged && Show) {
     FTarget = Line;
-    WorkStatus(11, FCurRow, true);
+    WorkStatus(kRefTarget, FCurRow, true);
   }
   return adr;
 }
@@ -464,7 +464,7 @@ bool TZTable::CheckVisible(int& Line, int Count) {
 // Deletes the marked lines (or the current one); every record leaves the file before its line
 // leaves the index. Returns whether a line went.
 bool TZTable::DeleteLines(int& Cur) {
-  const bool marked = FMarkedCount > 0;
+  const bool marked = FSel.MarkedCount() > 0;
   bool any = false;
   for (int n = 0; n < LineCount();) {
     TZTabIndex* e = GetIndex(n);
@@ -488,7 +488,7 @@ bool TZTable::DeleteLines(int& Cur) {
 }
 
 void TZTable::DeleteRecord(const std::string& Question) {
-  if (LineCount() == 0 || FSelect || (FEmpty && FMarkedCount == 0)) return;
+  if (LineCount() == 0 || FSel.Selecting() || (FEmpty && FSel.MarkedCount() == 0)) return;
   FEmpty = false;
   bool ask = false;
   if (TabOnDelete && TabOnDelete(this, false, nullptr, ask, 0)) return;
@@ -518,10 +518,8 @@ void TZTable::FinishDeleteRecord(int Line) {
 // Lines an owner kept from deletion lose their marks with the marked count.
 void TZTable::FinishDelete(int Line, bool Draw) {
   FModified = true;
-  FAnchor = 0;
-  FMarkedCount = 0;
-  for (TZTabIndex* e : FIndex)
-    e->Flags &= static_cast<uint16_t>(~kIdxMarked);
+  FSel.SetAnchor(0);
+  FSel.Clear();
   const int count = LineCount();
   if (count == 0) {
     FRowCount = 0;
@@ -536,10 +534,10 @@ void TZTable::FinishDelete(int Line, bool Draw) {
   if (!Draw) return;
   if (Line >= 0 && Line < count && CheckVisible(Line, count)) {
     FTarget = Line;
-    WorkStatus(11, FCurRow, true);
+    WorkStatus(kRefTarget, FCurRow, true);
   } else {
     SetFirstRowLine(count - 1);
-    WorkStatus(8, FCurRow, true);
+    WorkStatus(kRefBackward, FCurRow, true);
   }
 }
 
@@ -559,7 +557,7 @@ bool TZTable::MarkedBlockAt(int Line) {
 }
 
 bool TZTable::CopyRecord() {
-  if (FMarkedCount == 0 || FSelect) return false;
+  if (FSel.MarkedCount() == 0 || FSel.Selecting()) return false;
   if (FDActive) SetError("В случае наличия вторичных ключей копирование невозможно", 0);
   if (MarkedBlockAt(EditLine())) {
     OutWar("", WarCopyIntoBlock);
@@ -568,15 +566,14 @@ bool TZTable::CopyRecord() {
   if (TabOnCopy && !TabOnCopy(this, cmStart, nullptr, nullptr)) return false;
   int pos = FEmpty ? LineCount() : EditLine();
   const bool keyed = FLenBaseKey > 0;
-  int target = keyed ? LineCount() + FMarkedCount : pos;
+  int target = keyed ? LineCount() + FSel.MarkedCount() : pos;
   std::vector<TZTabIndex*> sources;
   for (TZTabIndex* e : FIndex)
     if (e->Flags & kIdxMarked) sources.push_back(e);
   WRec rec;
   for (TZTabIndex* src : sources) {
     ReadRecord(MainPos(src), &rec, trOther);
-    src->Flags &= static_cast<uint16_t>(~kIdxMarked);
-    --FMarkedCount;
+    FSel.Unmark(*src);
     TZTabIndex* copy = CopyOf(src);
     if (TabOnCopy && !TabOnCopy(this, cmLine, copy, &rec)) {
       DelLineIndex(copy);
@@ -594,11 +591,11 @@ bool TZTable::CopyRecord() {
     else
       ++pos;
   }
-  FMarkedCount = 0;
+  FSel.Forget();
   if (PostIndex) PostIndex(this, 2);
   FEmpty = false;
   FTarget = std::min(target, LineCount() - 1);
-  WorkStatus(11, FCurRow, true);
+  WorkStatus(kRefTarget, FCurRow, true);
   return true;
 }
 
@@ -660,7 +657,7 @@ bool TZTable::MoveOne(int j, int& dest) {
 }
 
 bool TZTable::MoveRecord() {
-  if (FMarkedCount == 0 || FSelect) return false;
+  if (FSel.MarkedCount() == 0 || FSel.Selecting()) return false;
   if (FDActive) SetError("В случае наличия вторичных ключей перемещение невозможно", 0);
   if (FLenBaseKey != 0) SetError("Нельзя перемещать записи с ключами", 0);
   if (MarkedBlockAt(EditLine())) {
@@ -675,13 +672,12 @@ bool TZTable::MoveRecord() {
       ++j;
       continue;
     }
-    e->Flags &= static_cast<uint16_t>(~kIdxMarked);
-    --FMarkedCount;
+    FSel.Unmark(*e);
     if (MoveOne(j, dest) || FIndex[static_cast<size_t>(j)] == e) ++j;
   }
-  FMarkedCount = 0;
+  FSel.Forget();
   FEmpty = false;
   FTarget = std::min(dest, LineCount() - 1);
-  WorkStatus(11, FCurRow, true);
+  WorkStatus(kRefTarget, FCurRow, true);
   return true;
 }

@@ -5,50 +5,6 @@
 #include "table/Ztable.h"
 
 namespace {
-// Modifier bits of a key code (and of KeyDown's Shift argument).
-enum : int { kKeyAlt = 256, kKeyCtrl = 512, kKeyShift = 1024 };
-
-enum : unsigned short {
-  kKeyEnter = 13,
-  kKeyRedraw = 24,
-  kKeyShowAgain = 31,
-  kKeyPageUp = 33,
-  kKeyPageDown = 34,
-  kKeyEnd = 35,
-  kKeyHome = 36,
-  kKeyLeft = 37,
-  kKeyUp = 38,
-  kKeyRight = 39,
-  kKeyDown = 40,
-  kKeyInsert = 45,
-  kKeyDelete = 46,
-  kKeyCtrlPageUp = 545,
-  kKeyCtrlPageDown = 546,
-  kKeyAbandon = 795, // Ctrl+Alt+Escape
-  kKeyFillBackward = 2053,
-  kKeyFillForward = 2054,
-  kKeyGoTarget = 2055
-};
-
-// Refresh operations of WorkStatus.
-enum : unsigned char {
-  kRefNone = 0,
-  kRefRows = 1,
-  kRefAll = 3,
-  kRefEmpty = 4,
-  kRefRow = 5,
-  kRefBranch = 6,
-  kRefFromLast = 7,
-  kRefBackward = 8,
-  kRefFromStart = 9,
-  kRefForward = 10,
-  kRefTarget = 11,
-  kRefAfterDelete = 12,
-  kRefHeader = 13
-};
-
-// Line flags that stretch a marked range over the lines bound to its ends.
-constexpr uint16_t kIdxJoinNext = 0x0080, kIdxJoinPrev = 0x0100, kIdxJoinBoth = 0x0200;
 constexpr uint8_t kCellMarked = 8;
 constexpr int kEmptySlack = 15; // pixels below the last row too few for the empty bar
 
@@ -120,16 +76,16 @@ unsigned char TZTable::KeyAction(unsigned short Code) {
   case kKeyDelete:
     if (!FCanSelect) break;
     SetSelectIndex(false);
-    AskSelect(4, CurLine());
+    AskSelect(etpslSelect::Cleared, CurLine());
     return kRefAll;
   case kKeyCtrlPageUp:
     return KeyCtrlPageUp();
   case kKeyCtrlPageDown:
     return KeyCtrlPageDown();
   case kKeyAbandon:
-    if (!FSelect || LineCount() == 0) break;
-    FSelect = false;
-    AskSelect(3, CurLine());
+    if (!FSel.Selecting() || LineCount() == 0) break;
+    FSel.Stop();
+    AskSelect(etpslSelect::Abandoned, CurLine());
     return kRefAll;
   case kKeyFillBackward:
     return kRefBackward;
@@ -204,7 +160,7 @@ unsigned char TZTable::KeyDownLine() {
 
 // Down on the last line: the empty place after it, or the line brought up entirely.
 unsigned char TZTable::KeyAtEnd(int cur) {
-  if (FSelect) return kRefNone;
+  if (FSel.Selecting()) return kRefNone;
   unsigned char empty = FCanEmpty ? kRefEmpty : kRefNone;
   if (FRowCount == 1 || FAllFits) return empty;
   int first = RawFirstLine();
@@ -316,18 +272,15 @@ void TZTable::LeaveEmpty(int fallback) {
 unsigned char TZTable::KeyInsert() {
   if (LineCount() == 0 || FEmpty) return kRefNone;
   int cur = CurLine();
-  if (!FSelect) {
-    if (AskSelect(0, FAnchor)) {
-      FAnchor = cur;
-      FSelect = true;
-    }
+  if (!FSel.Selecting()) {
+    if (AskSelect(etpslSelect::Started, FSel.Anchor())) FSel.Start(cur);
     return kRefAll;
   }
-  bool ok = AskSelect(1, cur);
-  FSelect = false;
+  bool ok = AskSelect(etpslSelect::Finishing, cur);
+  FSel.Stop();
   if (ok) {
     SetSelectIndex(true);
-    AskSelect(2, cur);
+    AskSelect(etpslSelect::Marked, cur);
   }
   return kRefAll;
 }
@@ -337,31 +290,15 @@ bool TZTable::AskSelect(etpslSelect Status, int Line) {
 }
 
 void TZTable::SetSelectIndex(bool Mark) {
-  int n = LineCount();
-  if (!Mark) {
-    for (int i = 0; i < n; ++i)
-      GetIndex(i)->Flags &= static_cast<uint16_t>(~kIdxMarked);
-    FMarkedCount = 0;
-    return;
-  }
-  if (n == 0) return;
-  int a = std::clamp(FAnchor, 0, n - 1), b = std::clamp(CurLine(), 0, n - 1);
-  int lo = std::min(a, b), hi = std::max(a, b);
-  while (lo > 0 && (GetIndex(lo)->Flags & (kIdxJoinPrev | kIdxJoinBoth)))
-    --lo;
-  while (hi < n - 1 && (GetIndex(hi)->Flags & (kIdxJoinNext | kIdxJoinBoth)))
-    ++hi;
-  int level = GetIndex(hi)->Level;
-  while (hi < n - 1 && GetIndex(hi + 1)->Level > level)
-    ++hi;
-  // The count follows the marks actually set: hidden lines left out and lines marked by an
-  // earlier selection are not counted again.
-  for (int i = lo; i <= hi; ++i) {
-    TZTabIndex* e = GetIndex(i);
-    if ((FNotVisSelect && (e->Flags & kIdxHidden)) || (e->Flags & kIdxMarked)) continue;
-    e->Flags |= kIdxMarked;
-    ++FMarkedCount;
-  }
+  if (Mark)
+    FSel.MarkRange(CurLine(), FNotVisSelect);
+  else
+    FSel.Clear();
+}
+
+void TZTable::KeepMarked(const std::function<bool(const TZTabIndex&)>& keep) {
+  FSel.Keep(keep);
+  WorkKey(kKeyRedraw);
 }
 
 // ---- refresh ---------------------------------------------------------------------------------
@@ -380,7 +317,7 @@ bool TZTable::Refresh(unsigned char Operation, int Row, bool Draw) {
   int n = LineCount();
   switch (Operation) {
   case kRefRows:
-    if (FSelect) {
+    if (FSel.Selecting()) {
       DrawRows();
     } else {
       RedrawRow(Row);

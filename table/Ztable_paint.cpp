@@ -210,7 +210,7 @@ void TZTable::SetLineColors(int Row, bool cellOnly, TColor& pen, TColor& brush) 
   const TZTabIndex* e = GetIndex(FRows[static_cast<size_t>(Row)]);
   bool marked = (e->Flags & kIdxMarked) != 0;
   if (Row == FCurRow && !FEmpty) {
-    bool strong = marked || FSelect;
+    bool strong = marked || FSel.Selecting();
     if (FTabType || cellOnly) {
       pen = strong ? ColorPenPV() : ColorPenPB();
       brush = GetTabColor(strong ? ciWorkPV : ciWorkPB);
@@ -221,8 +221,7 @@ void TZTable::SetLineColors(int Row, bool cellOnly, TColor& pen, TColor& brush) 
     return;
   }
   int line = FRows[static_cast<size_t>(Row)];
-  bool inRange =
-      FSelect && line >= std::min(FAnchor, FPosition) && line <= std::max(FAnchor, FPosition);
+  bool inRange = FSel.InRange(line, FPosition);
   pen = marked || inRange ? ColorPenV() : ColorPenB();
   brush = marked || inRange ? ColorBrushV() : ColorBrushB();
 }
@@ -692,7 +691,7 @@ void TZTable::SetMaxFsb(int Max) {
 void TZTable::KeepCurrentVisible() {
   if (FRowCount > 0) {
     FTarget = FPosition;
-    WorkStatus(11, FCurRow, false);
+    WorkStatus(kRefTarget, FCurRow, false);
     return;
   }
   SelectRecOut(0, false);
@@ -705,20 +704,20 @@ void TZTable::SBScroll(TScrollCode Code, int Pos) {
   unsigned short key = 0;
   switch (Code) {
   case TScrollCode::LineUp:
-    key = 38;
+    key = kKeyUp;
     break;
   case TScrollCode::LineDown:
-    key = 40;
+    key = kKeyDown;
     break;
   case TScrollCode::PageUp:
-    key = 33;
+    key = kKeyPageUp;
     break;
   case TScrollCode::PageDown:
-    key = 34;
+    key = kKeyPageDown;
     break;
   case TScrollCode::ThumbPosition:
     FPosition = SetTabPos(Pos);
-    WorkKey(31);
+    WorkKey(kKeyShowAgain);
     return;
   default:
     return;
@@ -729,5 +728,5 @@ void TZTable::SBScroll(TScrollCode Code, int Pos) {
 
 void TZTable::WMMouseWheel(int WheelDelta) {
   if (!FIsOpen || FCells.empty() || !FHost->Focused()) return;
-  WorkKey(WheelDelta <= 0 ? 40 : 38);
+  WorkKey(WheelDelta <= 0 ? kKeyDown : kKeyUp);
 }

@@ -25,7 +25,6 @@
 #include "workflow/Ucommon.h"
 
 namespace {
-constexpr unsigned short kKeyStartFinish = 45, kKeyUnmarkAll = 46, kKeyAbandon = 795;
 constexpr int kProgressDelayMs = 500, kProgressStepMs = 20;
 
 // The legend and the buttons: Russian, then Ukrainian.
@@ -219,7 +218,7 @@ void TfVbl::FocusTable() {
 }
 
 void TfVbl::Button1Click() {
-  tb->Table().WorkKey(kKeyStartFinish);
+  tb->Table().WorkKey(kKeyInsert);
   FocusTable();
 }
 
@@ -229,7 +228,7 @@ void TfVbl::kCanClick() {
 }
 
 void TfVbl::kResClick() {
-  tb->Table().WorkKey(kKeyUnmarkAll);
+  tb->Table().WorkKey(kKeyDelete);
   FocusTable();
 }
 

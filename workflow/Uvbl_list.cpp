@@ -14,10 +14,6 @@
 #include "workflow/Ucommon.h"
 
 namespace {
-// Internal keys of the table: redraw, and remove all marks.
-constexpr unsigned short kKeyRedraw = 24;
-constexpr unsigned short kKeyUnmarkAll = 46;
-constexpr int kKeyEscape = 27;
 constexpr int kColKind = 1, kColSign = 5;
 constexpr int kListGroupNumber = 1;
 constexpr int kLineKeyLength = 4;
@@ -66,7 +62,7 @@ TVblList::TVblList(TZTable& table, uint8_t typeSub, uint8_t typeBn, bool isRus)
   };
   tb.TabOnKey = [this](TZTable*, unsigned short key) -> unsigned char {
     if (key == kKeyEscape && OnClose) OnClose();
-    return 0;
+    return kRefNone;
   };
   tb.TabOnOutRk = [this](TZTable*, int col, int row, std::string& buffer, TypeField&, TypeOut&,
                          TListFields*, TZCell*, int, TRect, TCanvas* can, int&,
@@ -165,21 +161,12 @@ int TVblList::tbTabOnOutRk(int col, int row, std::string& buffer, TCanvas* can) 
 }
 
 bool TVblList::tbTabOnStartEndSelect(etpslSelect status) {
-  if (status == 4) {
+  if (status == etpslSelect::Cleared) {
     EnableChange(false);
     return false;
   }
-  if (status != 2) return true;
-  int marked = tb.MarkedCount();
-  for (int i = 0; i < tb.LineCount(); ++i) {
-    TZTabIndex* e = tb.GetIndex(i, false);
-    if ((e->Flags & kIdxMarked) && !(e->Flags & stReplaceable)) {
-      e->Flags &= static_cast<uint16_t>(~kIdxMarked);
-      --marked;
-    }
-  }
-  tb.SetMarkedCount(marked);
-  tb.WorkKey(kKeyRedraw);
+  if (status != etpslSelect::Marked) return true;
+  tb.KeepMarked([](const TZTabIndex& e) { return (e.Flags & stReplaceable) != 0; });
   if (tb.MarkedCount() != 0) EnableChange(true);
   return true;
 }
@@ -311,5 +298,5 @@ TBatchReport TVblList::ChangeMarked(const TProgress& progress) {
 
 void TVblList::FinishChange() {
   CheckObjects();
-  tb.WorkKey(kKeyUnmarkAll);
+  tb.WorkKey(kKeyDelete);
 }

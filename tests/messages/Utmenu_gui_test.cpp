@@ -12,6 +12,7 @@
 
 #include "base/QtText.h"
 #include "base/Scale.h"
+#include "table/Ztable_codes.h"
 #include "controls/Ztext.h"
 #include "messages/Utmenu.h"
 #include "tests/support/MenuSuite.h"
@@ -161,7 +162,8 @@ TEST(TMnu, BuiltMenusCarryTextsShortcutsAndSendKeyCodes) {
   for (const char* name : {"mIns", "mMark", "mFirst", "mLast", "mGo"})
     d.Find(name, popup)->trigger();
   d.Find("mLast", bar)->trigger();
-  EXPECT_EQ(d.Keys, (std::vector<int>{45, 795, 545, 546, 546})); // mGo has no shortcut
+  EXPECT_EQ(d.Keys, (std::vector<int>{kKeyInsert, kKeyAbandon, kKeyCtrlPageUp, kKeyCtrlPageDown,
+                                      kKeyCtrlPageDown})); // mGo has no shortcut
 
   // Kind 1 on a form with a table: the main menu goes, the table gets the pop-up menu.
   TDemoForm p(kPopupMenu);

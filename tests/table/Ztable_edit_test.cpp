@@ -21,8 +21,7 @@ struct TEditTable : TZTable {
   using TZTable::TZTable;
   void Mark(const std::vector<int>& lines) {
     for (int n : lines)
-      GetIndex(n)->Flags |= kIdxMarked;
-    FMarkedCount = static_cast<int>(lines.size());
+      FSel.Mark(*GetIndex(n));
   }
   void SetCurrent(int line) {
     FRowCount = 0;

@@ -5,6 +5,9 @@
 #include "tests/table/TableFixture.h"
 
 namespace {
+// An owner's key, and the virtual key of Shift alone.
+constexpr unsigned short kKeyA = 'A', kVkShift = 16;
+
 class TKeysTable : public TZTable {
 public:
   using TZTable::TZTable;
@@ -49,12 +52,12 @@ protected:
     };
     T.TabOnStartEndSelect = [this](TZTable*, etpslSelect s, int line) {
       Statuses.push_back(s);
-      if (s == 2 && Filter) Filter();
+      if (s == etpslSelect::Marked && Filter) Filter();
       return line >= 0;
     };
     T.TabOnKorCurrent = [this](TZTable*) { ++KorCurrent; };
     T.TabOpen(nullptr, 0);
-    T.WorkKey(31);
+    T.WorkKey(kKeyShowAgain);
   }
   void Keys(std::initializer_list<int> codes) {
     for (int c : codes)
@@ -67,7 +70,7 @@ protected:
   TKeysTable T{&Host};
   TTestOwner Owner{T};
   std::vector<std::string> Texts;
-  std::vector<int> Statuses;
+  std::vector<etpslSelect> Statuses;
   std::function<void()> Filter;
   int KorCurrent = 0;
 };
@@ -76,62 +79,64 @@ TEST_F(KeysTest, DownUpAndPagesWalkTheListAndKeepPosition) {
   Open(30);
   EXPECT_EQ(T.RowCount(), 10);
   EXPECT_TRUE(Host.Bar); // 30 lines do not fit
-  Keys({40, 40, 40});
+  Keys({kKeyDown, kKeyDown, kKeyDown});
   EXPECT_EQ(Line(), 3);
   EXPECT_EQ(T.Position(), 3);
-  Keys({34}); // to the last row of the page
+  Keys({kKeyPageDown}); // to the last row of the page
   EXPECT_EQ(T.CurrentRow(), T.RowCount() - 1);
   int pageEnd = Line();
-  Keys({40}); // scrolls by one line
+  Keys({kKeyDown}); // scrolls by one line
   EXPECT_EQ(Line(), pageEnd + 1);
   EXPECT_EQ(T.CurrentRow(), T.RowCount() - 1);
-  Keys({546});
+  Keys({kKeyCtrlPageDown});
   EXPECT_EQ(Line(), 29);
   EXPECT_TRUE(T.LastShown());
-  Keys({33, 33});
+  Keys({kKeyPageUp, kKeyPageUp});
   EXPECT_EQ(T.CurrentRow(), 0);
   EXPECT_LT(Line(), 29 - 9);
-  Keys({545});
+  Keys({kKeyCtrlPageUp});
   EXPECT_EQ(Line(), 0);
-  Keys({38}); // nothing before the first line
+  Keys({kKeyUp}); // nothing before the first line
   EXPECT_EQ(Line(), 0);
   EXPECT_EQ(Host.BarPos, T.Position());
 }
 
 TEST_F(KeysTest, DownPastTheEndWithAndWithoutCanEmpty) {
   Open(3);
-  Keys({40, 40, 40, 40});
+  Keys({kKeyDown, kKeyDown, kKeyDown, kKeyDown});
   EXPECT_EQ(Line(), 2);
   EXPECT_FALSE(T.EmptyState());
   int before = KorCurrent;
-  Keys({40}); // no CanEmpty: nothing, and the owner is not told
+  Keys({kKeyDown}); // no CanEmpty: nothing, and the owner is not told
   EXPECT_EQ(KorCurrent, before);
 
   T.SetCanEmpty(true);
-  Keys({40});
+  Keys({kKeyDown});
   EXPECT_TRUE(T.EmptyState());
-  Keys({40, 34, 45}); // nothing moves or selects on the empty place
+  Keys({kKeyDown, kKeyPageDown, kKeyInsert}); // nothing moves or selects on the empty place
   EXPECT_TRUE(T.EmptyState());
   EXPECT_FALSE(T.Select());
-  Keys({38});
+  Keys({kKeyUp});
   EXPECT_FALSE(T.EmptyState());
   EXPECT_EQ(Line(), 2);
 
   // In selection mode Down at the end is refused.
   T.SetCanSelect(true);
-  Keys({45, 40});
+  Keys({kKeyInsert, kKeyDown});
   EXPECT_TRUE(T.Select());
   EXPECT_FALSE(T.EmptyState());
 }
 
 TEST_F(KeysTest, EmptyAndClosedListsIgnoreKeys) {
   T.SetCanEmpty(true);
-  for (int code : {38, 40, 33, 34, 545, 546, 45, 31})
+  for (int code : {kKeyUp, kKeyDown, kKeyPageUp, kKeyPageDown, kKeyCtrlPageUp, kKeyCtrlPageDown,
+                   kKeyInsert, kKeyShowAgain})
     T.WorkKey(static_cast<unsigned short>(code)); // closed: no reads, no crash
   EXPECT_EQ(Owner.Reads[trOut], 0);
   Open(0);
   T.SetCanSelect(true);
-  Keys({40, 38, 33, 34, 545, 546, 45, 46, 795});
+  Keys({kKeyDown, kKeyUp, kKeyPageUp, kKeyPageDown, kKeyCtrlPageUp, kKeyCtrlPageDown, kKeyInsert,
+        kKeyDelete, kKeyAbandon});
   EXPECT_TRUE(T.EmptyState());
   EXPECT_EQ(T.RowCount(), 0);
   EXPECT_FALSE(T.Select());
@@ -144,14 +149,14 @@ TEST_F(KeysTest, PageDownStopsAboveARowThatDoesNotFit) {
   Open(12, 168); // lines 0-8 take 144 px, line 9 shows 24 of its 32
   EXPECT_EQ(T.RowCount(), 10);
   EXPECT_FALSE(T.AllFits());
-  Keys({34});
+  Keys({kKeyPageDown});
   EXPECT_EQ(Line(), 8); // the row above the partial one
-  Keys({34});
+  Keys({kKeyPageDown});
   EXPECT_TRUE(T.LastShown());
   EXPECT_TRUE(T.AllFits());
   EXPECT_EQ(Line(), 11);
   EXPECT_EQ(T.CurrentRow(), T.RowCount() - 1);
-  Keys({545, 546});
+  Keys({kKeyCtrlPageUp, kKeyCtrlPageDown});
   EXPECT_EQ(Line(), 11);
 }
 
@@ -159,38 +164,40 @@ TEST_F(KeysTest, DownSkipsHiddenLines) {
   Open(6);
   for (int i : {1, 2, 4})
     T.GetIndex(i)->Flags |= kIdxHidden;
-  Keys({31});
-  Keys({40});
+  Keys({kKeyShowAgain});
+  Keys({kKeyDown});
   EXPECT_EQ(Line(), 3);
-  Keys({40});
+  Keys({kKeyDown});
   EXPECT_EQ(Line(), 5);
-  Keys({38, 38});
+  Keys({kKeyUp, kKeyUp});
   EXPECT_EQ(Line(), 0);
 }
 
 TEST_F(KeysTest, InsertTwiceMarksTheRangeAndDeleteClears) {
   Open(20);
   T.SetCanSelect(true);
-  Keys({40, 45, 40, 40, 40});
+  Keys({kKeyDown, kKeyInsert, kKeyDown, kKeyDown, kKeyDown});
   EXPECT_TRUE(T.Select());
   EXPECT_EQ(T.SelectAnchor(), 1);
-  Keys({45});
+  Keys({kKeyInsert});
   EXPECT_FALSE(T.Select());
   for (int i = 0; i < 6; ++i)
     EXPECT_EQ(Marked(i), i >= 1 && i <= 4) << i;
   EXPECT_EQ(T.MarkedCount(), 4);
-  EXPECT_EQ(Statuses, (std::vector<int>{0, 1, 2}));
-  Keys({46});
+  EXPECT_EQ(Statuses, (std::vector<etpslSelect>{etpslSelect::Started, etpslSelect::Finishing,
+                                                etpslSelect::Marked}));
+  Keys({kKeyDelete});
   EXPECT_EQ(T.MarkedCount(), 0);
   EXPECT_FALSE(Marked(2));
-  EXPECT_EQ(Statuses.back(), 4);
+  EXPECT_EQ(Statuses.back(), etpslSelect::Cleared);
 }
 
 TEST_F(KeysTest, AnOverlappingSecondSelectionCountsOnlyTheNewlyMarkedLines) {
   Open(10);
   T.SetCanSelect(true);
-  Keys({40, 45, 40, 40, 40, 45}); // lines 1..4
-  Keys({38, 45, 40, 40, 40, 45}); // lines 3..6: 3 and 4 are marked already
+  Keys({kKeyDown, kKeyInsert, kKeyDown, kKeyDown, kKeyDown, kKeyInsert}); // lines 1..4
+  Keys({kKeyUp, kKeyInsert, kKeyDown, kKeyDown, kKeyDown,
+        kKeyInsert}); // lines 3..6: 3 and 4 are marked already
   for (int i = 0; i < 10; ++i)
     EXPECT_EQ(Marked(i), i >= 1 && i <= 6) << i;
   EXPECT_EQ(T.MarkedCount(), 6);
@@ -201,13 +208,13 @@ TEST_F(KeysTest, SelectionOverHiddenLinesWithNotVisSelect) {
   T.SetCanSelect(true);
   T.GetIndex(2)->Flags |= kIdxHidden;
   T.GetIndex(3)->Flags |= kIdxHidden;
-  Keys({31});
-  Keys({45, 40, 40, 45}); // lines 0..5 (0, 1, 4 on screen)
+  Keys({kKeyShowAgain});
+  Keys({kKeyInsert, kKeyDown, kKeyDown, kKeyInsert}); // lines 0..5 (0, 1, 4 on screen)
   EXPECT_TRUE(Marked(2));
   EXPECT_EQ(T.MarkedCount(), 5);
-  Keys({46});
+  Keys({kKeyDelete});
   T.SetNotVisSelect(true);
-  Keys({545, 45, 40, 40, 45});
+  Keys({kKeyCtrlPageUp, kKeyInsert, kKeyDown, kKeyDown, kKeyInsert});
   EXPECT_FALSE(Marked(2));
   EXPECT_FALSE(Marked(3));
   EXPECT_TRUE(Marked(4));
@@ -217,10 +224,10 @@ TEST_F(KeysTest, SelectionOverHiddenLinesWithNotVisSelect) {
 TEST_F(KeysTest, RangeStretchesOverJoinedLinesAndDeeperLevels) {
   Open(8);
   T.SetCanSelect(true);
-  T.GetIndex(2)->Flags |= 0x0100; // joined to the line before
-  T.GetIndex(3)->Flags |= 0x0080; // joined to the line after
-  T.GetIndex(5)->Level = 1;       // under line 4
-  Keys({40, 40, 45, 40, 45});     // lines 2..3
+  T.GetIndex(2)->Flags |= 0x0100;                               // joined to the line before
+  T.GetIndex(3)->Flags |= 0x0080;                               // joined to the line after
+  T.GetIndex(5)->Level = 1;                                     // under line 4
+  Keys({kKeyDown, kKeyDown, kKeyInsert, kKeyDown, kKeyInsert}); // lines 2..3
   for (int i = 0; i < 8; ++i)
     EXPECT_EQ(Marked(i), i >= 1 && i <= 5) << i;
 }
@@ -228,27 +235,21 @@ TEST_F(KeysTest, RangeStretchesOverJoinedLinesAndDeeperLevels) {
 TEST_F(KeysTest, AbandonAndOwnerFilter) {
   Open(10);
   T.SetCanSelect(true);
-  Keys({45, 40, 40, 795});
+  Keys({kKeyInsert, kKeyDown, kKeyDown, kKeyAbandon});
   EXPECT_FALSE(T.Select());
   EXPECT_EQ(T.MarkedCount(), 0);
-  EXPECT_EQ(Statuses.back(), 3);
+  EXPECT_EQ(Statuses.back(), etpslSelect::Abandoned);
   int owner795 = 0;
   T.TabOnKey = [&](TZTable*, unsigned short k) {
-    owner795 += k == 795;
-    return static_cast<unsigned char>(0);
+    owner795 += k == kKeyAbandon;
+    return kRefNone;
   };
-  Keys({795}); // not selecting: the owner gets it
+  Keys({kKeyAbandon}); // not selecting: the owner gets it
   EXPECT_EQ(owner795, 1);
 
-  // Status 2: the owner keeps only even lines marked and corrects the count.
-  Filter = [this] {
-    for (int i = 0; i < T.LineCount(); ++i)
-      if ((T.GetIndex(i)->Flags & kIdxMarked) && i % 2) {
-        T.GetIndex(i)->Flags &= static_cast<uint16_t>(~kIdxMarked);
-        T.SetMarkedCount(T.MarkedCount() - 1);
-      }
-  };
-  Keys({545, 45, 40, 40, 40, 45});
+  // Status Marked: the owner keeps only the lines of even addresses marked.
+  Filter = [this] { T.KeepMarked([](const TZTabIndex& e) { return e.Adr % 2 == 0; }); };
+  Keys({kKeyCtrlPageUp, kKeyInsert, kKeyDown, kKeyDown, kKeyDown, kKeyInsert});
   EXPECT_TRUE(Marked(0));
   EXPECT_FALSE(Marked(1));
   EXPECT_TRUE(Marked(2));
@@ -261,17 +262,17 @@ TEST_F(KeysTest, OwnerKeysUnderLockKeyAreNotReentered) {
   T.TabOnKey = [&](TZTable* s, unsigned short k) {
     got.push_back(k);
     EXPECT_TRUE(s->LockKey());
-    s->WorkKey(65); // dropped
-    s->WorkKey(40); // the control's own keys still work
-    return static_cast<unsigned char>(3);
+    s->WorkKey(kKeyA);    // dropped
+    s->WorkKey(kKeyDown); // the control's own keys still work
+    return kRefAll;
   };
-  Keys({13});
+  Keys({kKeyEnter});
   EXPECT_EQ(got, std::vector<int>{13});
   EXPECT_FALSE(T.LockKey());
   EXPECT_EQ(Line(), 1);
-  T.KeyDown(16, 1024); // Shift alone never reaches the owner
-  T.KeyDown(65, 512);
-  EXPECT_EQ(got.back(), 65 + 512);
+  T.KeyDown(kVkShift, kKeyShift); // Shift alone never reaches the owner
+  T.KeyDown(kKeyA, kKeyCtrl);
+  EXPECT_EQ(got.back(), kKeyA + kKeyCtrl);
   EXPECT_EQ(got.size(), 2u);
 }
 
@@ -282,7 +283,7 @@ TEST_F(KeysTest, ClickPicksTheRowAndLeavesTheEmptyPlace) {
   T.Click();
   EXPECT_EQ(Line(), 3);
   EXPECT_TRUE(Host.Focus);
-  Keys({546, 40});
+  Keys({kKeyCtrlPageDown, kKeyDown});
   EXPECT_TRUE(T.EmptyState());
   T.MouseMove(0, 50, 21 + 2);
   T.Click();
@@ -324,7 +325,7 @@ TEST_F(KeysTest, SecondBranchOnALevelClosesTheFirst) {
   }
   std::vector<std::pair<bool, int>> events;
   T.TabCollapsExpand = [&](TZTable*, bool reg, int n, int, WRec*) { events.push_back({reg, n}); };
-  Keys({31});
+  Keys({kKeyShowAgain});
   ASSERT_TRUE(T.ExpandCollaps(0));
   EXPECT_FALSE(T.GetIndex(1)->Flags & kIdxHidden);
   EXPECT_EQ(T.ExpandSlot(0), 0);
@@ -333,7 +334,7 @@ TEST_F(KeysTest, SecondBranchOnALevelClosesTheFirst) {
   EXPECT_TRUE(T.GetIndex(2)->Flags & kIdxHidden);
   EXPECT_FALSE(T.GetIndex(4)->Flags & kIdxHidden);
   EXPECT_EQ(T.ExpandSlot(0), 3);
-  T.WorkStatus(6, T.CurrentRow(), true);
+  T.WorkStatus(kRefBranch, T.CurrentRow(), true);
   EXPECT_EQ(Line(), 3);
   ASSERT_TRUE(T.ExpandCollaps(3)); // closes it again
   EXPECT_TRUE(T.GetIndex(4)->Flags & kIdxHidden);

@@ -118,7 +118,7 @@ TEST_F(TablePaintLongGui, ALongListShowsTheScrollBar) {
   EXPECT_EQ(bar->minimum(), 0);
   EXPECT_EQ(bar->maximum(), t.LineCount() - 1);
   EXPECT_LE(t.AreaRight(), 760 - kScrollBarWidth); // the columns make room for it
-  t.WorkKey(34);                                   // PageDown
+  t.WorkKey(kKeyPageDown);                         // PageDown
   EXPECT_GT(t.Position(), 0);
   EXPECT_EQ(bar->value(), t.Position());
   CheckRowColours();
@@ -138,20 +138,20 @@ TEST_F(TablePaintLongGui, SelectionInProgressAndFinished) {
     return HasPixel(img, {t.AreaLeft(), top, t.AreaRight(), top + t.RowTop(r + 1) - t.RowTop(r)},
                     marked);
   };
-  t.WorkKey(45); // Insert: the selection starts at line 0
+  t.WorkKey(kKeyInsert); // Insert: the selection starts at line 0
   ASSERT_TRUE(t.Select());
   for (int i = 0; i < 3; ++i)
-    t.WorkKey(40); // Down
+    t.WorkKey(kKeyDown); // Down
   QApplication::processEvents();
   QImage img = Widget->grab().toImage();
   for (int r = 0; r < 3; ++r) // the current row (3) has the working colours
     EXPECT_TRUE(rowHasMarked(img, r)) << "row " << r;
   EXPECT_FALSE(rowHasMarked(img, 5));
   SaveShot(Widget.get(), "table_selection_in_progress");
-  t.WorkKey(34); // PageDown
-  t.WorkKey(45); // Insert: ends it
+  t.WorkKey(kKeyPageDown); // PageDown
+  t.WorkKey(kKeyInsert);   // Insert: ends it
   ASSERT_FALSE(t.Select());
-  t.WorkKey(33); // PageUp: the marked rows back on the screen
+  t.WorkKey(kKeyPageUp); // PageUp: the marked rows back on the screen
   QApplication::processEvents();
   img = Widget->grab().toImage();
   int shown = 0;

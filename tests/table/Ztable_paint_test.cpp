@@ -164,7 +164,7 @@ TEST_F(TPaintTest, AScreenHoldsAtMostAHundredRows) {
 TEST_F(TPaintTest, EmptyListShowsASixteenPixelBarInTheCurrentLineColour) {
   T.SetCanEmpty(true);
   Open(0);
-  T.WorkKey(31); // the refresh key finds no line: the empty state
+  T.WorkKey(kKeyShowAgain); // the refresh key finds no line: the empty state
   Host.Can.Calls.clear();
   T.Paint();
   const TDrawCall* bar = nullptr;
@@ -189,7 +189,7 @@ TEST_F(TPaintTest, WideningFourEqualColumnsGivesTheRemainderToTheLast) {
 
 TEST_F(TPaintTest, ScrollBarOnlyWhenTheLinesDoNotAllFit) {
   Open(3);
-  T.WorkKey(31);
+  T.WorkKey(kKeyShowAgain);
   EXPECT_FALSE(Host.Bar);
   T.TabClose();
   Owner.Lines.clear();
@@ -197,7 +197,7 @@ TEST_F(TPaintTest, ScrollBarOnlyWhenTheLinesDoNotAllFit) {
     Owner.Lines.push_back({0, Record("l" + std::to_string(i), i, 0), ""});
   T.TabOpen(nullptr, 0);
   int right = T.AreaRight();
-  T.WorkKey(31);
+  T.WorkKey(kKeyShowAgain);
   ASSERT_TRUE(Host.Bar);
   EXPECT_EQ(Host.BarRect, (TRect{400 - kScrollBarWidth, T.HeightShap(), 400, 200}));
   EXPECT_EQ(Host.BarMax, 39);

@@ -287,7 +287,7 @@ TEST_F(ScreenTest, HeaderMeasuredWhenTheListOpensKeepsItsHeightWhenTheScrollBarC
   T.TabOpen(nullptr, 0);
   int top = T.AreaTop();
   EXPECT_LT(T.Cells()[0]->CellRect.Bottom, 37);
-  T.WorkKey(31); // forty lines do not fit: the bar narrows the columns
+  T.WorkKey(kKeyShowAgain); // forty lines do not fit: the bar narrows the columns
   ASSERT_TRUE(Host.Bar);
   EXPECT_EQ(T.AreaTop(), top);
   T.TabClose();

@@ -41,7 +41,7 @@ public:
 double TimeKeys(TZTable& t, unsigned short code, unsigned short back, bool end, int reps) {
   double best = 1e9;
   for (int i = 0; i < reps; ++i) {
-    t.WorkKey(end ? 546 : 545);
+    t.WorkKey(end ? kKeyCtrlPageDown : kKeyCtrlPageUp);
     if (end) t.WorkKey(back); // step off the last line so the key has work to do
     double t0 = Now();
     t.WorkKey(code);
@@ -69,17 +69,17 @@ void PrintTableKeysBench(int lines, int reps) {
     return true;
   };
   t.TabOpen(nullptr, 0);
-  t.WorkKey(31);
+  t.WorkKey(kKeyShowAgain);
   double start = 0, end = 0;
-  for (unsigned short code : {40, 34, 546}) {
-    unsigned short back = code == 546 ? 33 : 38;
+  for (unsigned short code : {kKeyDown, kKeyPageDown, kKeyCtrlPageDown}) {
+    unsigned short back = code == kKeyCtrlPageDown ? kKeyPageUp : kKeyUp;
     double a = TimeKeys(t, code, back, false, reps), b = TimeKeys(t, code, back, true, reps);
     if (std::getenv("RAVINEL_BENCH_KEYS")) std::printf("key %d: %.6f %.6f\n", code, a, b);
     start += a;
     end += b;
   }
   double t0 = Now();
-  for (unsigned short code : {545, 45, 546, 45})
+  for (unsigned short code : {kKeyCtrlPageUp, kKeyInsert, kKeyCtrlPageDown, kKeyInsert})
     t.WorkKey(code);
   double mark = Now() - t0;
   if (t.MarkedCount() != lines)
