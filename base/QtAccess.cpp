@@ -48,12 +48,15 @@ TPaintedTextsAccessible::~TPaintedTextsAccessible() {
     QAccessible::deleteAccessibleInterface(id);
 }
 
+// The painted texts come first, then the widget's own child widgets (a dialog's buttons).
 int TPaintedTextsAccessible::childCount() const {
-  return static_cast<int>(Texts().size());
+  return static_cast<int>(Texts().size()) + QAccessibleWidget::childCount();
 }
 
 QAccessibleInterface* TPaintedTextsAccessible::child(int index) const {
-  if (index < 0 || index >= childCount()) return nullptr;
+  const int painted = static_cast<int>(Texts().size());
+  if (index >= painted) return QAccessibleWidget::child(index - painted);
+  if (index < 0) return nullptr;
   while (static_cast<int>(Children.size()) <= index)
     Children.push_back(QAccessible::registerAccessibleInterface(new TPaintedTextItem(
         const_cast<TPaintedTextsAccessible*>(this), static_cast<int>(Children.size()))));
@@ -63,7 +66,8 @@ QAccessibleInterface* TPaintedTextsAccessible::child(int index) const {
 int TPaintedTextsAccessible::indexOfChild(const QAccessibleInterface* child) const {
   for (size_t i = 0; i < Children.size(); ++i)
     if (QAccessible::accessibleInterface(Children[i]) == child) return static_cast<int>(i);
-  return -1;
+  int widget = QAccessibleWidget::indexOfChild(child);
+  return widget < 0 ? -1 : widget + static_cast<int>(Texts().size());
 }
 
 QString TPaintedTextsAccessible::ChildText(int index) const {

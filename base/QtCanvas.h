@@ -25,6 +25,11 @@ public:
   void Line(int x1, int y1, int x2, int y2) override;
 
 private:
+  // Fills the logical rectangle with its edges on whole device pixels.
+  void FillDevice(double left, double top, double right, double bottom, TColor color);
+  // Fills device pixels [l, r) x [t, b).
+  void FillDevicePixels(int l, int t, int r, int b, TColor color);
+
   QPainter* FPainter;
   TFontSpec FFont;
   QFont FQFont;

@@ -143,7 +143,11 @@ void WFile::DestroyDuties() {
     if (BlockOut) WCommit();
     ReleaseBlock();
     WClose_file(h);
-    if (StrictClose) SetError("Для файла " + Name + " не выполнено закрытие файла " + Num(h), 0);
+    if (StrictClose)
+      SetError(ByIface("Для файла ", "Для файлу ") + Name +
+                   ByIface(" не выполнено закрытие файла ", " не виконано закриття файлу ") +
+                   Num(h),
+               0);
   }
   ReleaseBlock();
   if (!Composite && IsSimpleOutput()) WriteAt(Header.End, kEndMarker, LenEof);
@@ -165,7 +169,9 @@ void WFile::RequireComposite() {
 
 void WFile::CheckGroup(unsigned long group) {
   if (group >= Header.Count)
-    SetError("Для файла " + Name + " неверен номер лог. файла " + Num(group), 0);
+    SetError(ByIface("Для файла ", "Для файлу ") + Name +
+                 ByIface(" неверен номер лог. файла ", " невірний номер лог. файлу ") + Num(group),
+             0);
 }
 
 // ---- positioned input and output ----
@@ -273,7 +279,11 @@ void WFile::LimitTotalVisits(uint64_t bytes) {
 // ---- groups ----
 
 unsigned long WFile::WOpen_file(unsigned long group) {
-  if (!Composite) SetError("Для файла " + Name + " невозможна открытие логического файла", 0);
+  if (!Composite)
+    SetError(ByIface("Для файла ", "Для файлу ") + Name +
+                 ByIface(" невозможна открытие логического файла",
+                         " неможливе відкриття логічного файлу"),
+             0);
   CheckGroup(group);
   const WDirEntry& e = Dir[group];
   if (e.Offset < DirEntryAt(Header.Count) ||
@@ -299,7 +309,11 @@ void WFile::WCreat_file(unsigned long group) {
   if (NewGroup != EmptyAdr) {
     uint32_t h = NewGroup;
     WClose_file(h);
-    if (StrictClose) SetError("Для файла " + Name + " не выполнено закрытие файла " + Num(h), 0);
+    if (StrictClose)
+      SetError(ByIface("Для файла ", "Для файлу ") + Name +
+                   ByIface(" не выполнено закрытие файла ", " не виконано закриття файлу ") +
+                   Num(h),
+               0);
   }
   Written = 0;
   TmpBuf.clear();
@@ -316,16 +330,23 @@ void WFile::WCreat_file(unsigned long group) {
 void WFile::WClose_file(unsigned long group) {
   RequireComposite();
   if (NewGroup == EmptyAdr)
-    SetError("Для файла " + Name + " не выполнено создание файла " + Num(group), 0);
+    SetError(ByIface("Для файла ", "Для файлу ") + Name +
+                 ByIface(" не выполнено создание файла ", " не виконано створення файлу ") +
+                 Num(group),
+             0);
   if (!Scratch) {
     NewGroup = EmptyAdr;
-    SetError("Закрытие файла невозможно для несуществующего файла TMP$", 0);
+    SetError(ByIface("Закрытие файла невозможно для несуществующего файла TMP$",
+                     "Закриття файлу неможливе для неіснуючого файлу TMP$"),
+             0);
   }
   if (NewGroup != group) {
     uint32_t h = NewGroup;
     WClose_file(h);
-    SetError(
-        "Для файла " + Name + " ошибочно задан номер файла " + Num(group) + " вместо " + Num(h), 0);
+    SetError(ByIface("Для файла ", "Для файлу ") + Name +
+                 ByIface(" ошибочно задан номер файла ", " помилково задано номер файлу ") +
+                 Num(group) + ByIface(" вместо ", " замість ") + Num(h),
+             0);
   }
   if (BlockOut) {
     WCommit();
@@ -377,7 +398,11 @@ void WFile::DiscardGroup() noexcept {
 }
 
 void WFile::WClear_file(unsigned long group) {
-  if (!Composite) SetError("Для файла " + Name + " невозможна очистка логического файла", 0);
+  if (!Composite)
+    SetError(
+        ByIface("Для файла ", "Для файлу ") + Name +
+            ByIface(" невозможна очистка логического файла", " неможливе очищення логічного файлу"),
+        0);
   CheckGroup(group);
   uint32_t at = Dir[group].Offset;
   if (at < DirEntryAt(Header.Count) || static_cast<uint64_t>(at) + LenEof > Header.End) BadLayout();
@@ -480,7 +505,10 @@ void WFile::CheckWriteLength(uint16_t len) {
 }
 
 void WFile::AppendRecord(int8_t prefix, uint16_t len, const char* data) {
-  if (NewGroup == EmptyAdr || !Scratch) SetError("Невозможна запись в несуществующий файл TMP", 0);
+  if (NewGroup == EmptyAdr || !Scratch)
+    SetError(ByIface("Невозможна запись в несуществующий файл TMP",
+                     "Неможливий запис у неіснуючий файл TMP"),
+             0);
   CheckWriteLength(len);
   AppendRaw(RecordBytes(prefix, EmptyAdr, len, data));
 }
@@ -681,7 +709,9 @@ unsigned long WFile::WEditFile(WEdit kind, int group, unsigned long adrRec, unsi
                     link == EmptyAdr ? static_cast<uint32_t>(adrRec + kRecHeadSize + len) : link,
                     rec);
   }
-  SetError("Для файла " + Name + " неверен вид изменения " + Num(kind), 0);
+  SetError(ByIface("Для файла ", "Для файлу ") + Name +
+               ByIface(" неверен вид изменения ", " невірний вид зміни ") + Num(kind),
+           0);
 }
 
 // ---- block reading and writing ----
@@ -690,7 +720,11 @@ void WFile::CheckBlockForm(unsigned long group, WBForm form, int fixedLength,
                            const std::string& delim) {
   if ((form == wbFixed && (fixedLength <= 0 || fixedLength > MaxBlockLen)) ||
       (form == wbDelim && delim.empty()))
-    SetError("Для файла " + Name + " задана нулевая длина логической записи" + Num(group), 0);
+    SetError(ByIface("Для файла ", "Для файлу ") + Name +
+                 ByIface(" задана нулевая длина логической записи",
+                         " задано нульову довжину логічного запису") +
+                 Num(group),
+             0);
 }
 
 void WFile::StartBlock(unsigned long group, WBForm form, int fixedLength,
@@ -744,9 +778,16 @@ void WFile::ReleaseBlock() noexcept {
 }
 
 void WFile::WPut(const char* data, int length) {
-  if (!BlockRec || !BlockOut) SetError("Невозможна запись в несуществующий файл TMP", 0);
+  if (!BlockRec || !BlockOut)
+    SetError(ByIface("Невозможна запись в несуществующий файл TMP",
+                     "Неможливий запис у неіснуючий файл TMP"),
+             0);
   if (length <= 0)
-    SetError("Для файла " + Name + " задана нулевая длина логической записи" + Num(BlockGroup), 0);
+    SetError(ByIface("Для файла ", "Для файлу ") + Name +
+                 ByIface(" задана нулевая длина логической записи",
+                         " задано нульову довжину логічного запису") +
+                 Num(BlockGroup),
+             0);
   if (BlockForm == wbFixed && length != BlockFixed) SetError(Name, MsgRecordLength);
   std::string entry;
   if (BlockForm == wbLength) {

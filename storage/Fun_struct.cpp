@@ -132,7 +132,8 @@ int RecLimit(const WRec* rec) {
 }
 
 [[noreturn]] void TooLong(int length, int limit) {
-  SetError("Длина записи " + std::to_string(length) + " больше допустимой " + std::to_string(limit),
+  SetError(ByIface("Длина записи ", "Довжина запису ") + std::to_string(length) +
+               ByIface(" больше допустимой ", " більша за допустиму ") + std::to_string(limit),
            0);
 }
 
@@ -172,14 +173,18 @@ std::string ValueText(const TField& f, const WRec* rec) {
 // The record must hold the field before a value is stored into it.
 void CheckInRecord(const TField& f, int size, const WRec* rec) {
   if (f.FOffset < 0 || size < 0 || f.FOffset + size > rec->Len)
-    SetError("Реквизит " + f.FName + " лежит за концом записи", 0);
+    SetError(ByIface("Реквизит ", "Реквізит ") + f.FName +
+                 ByIface(" лежит за концом записи", " лежить за кінцем запису"),
+             0);
 }
 
 // Resizes the text field i of rec to length, moving what follows.
 void ResizeText(TListFields& list, size_t i, WRec* rec, int length) {
   TField& f = list[i];
   if (f.FType != tfString && length > 255)
-    SetError("Длина текста реквизита " + f.FName + " больше 255", 0);
+    SetError(ByIface("Длина текста реквизита ", "Довжина тексту реквізиту ") + f.FName +
+                 ByIface(" больше 255", " більша за 255"),
+             0);
   int diff = length - f.FLength;
   int newLen = rec->Len + diff;
   if (newLen > RecLimit(rec)) TooLong(newLen, RecLimit(rec));
@@ -214,7 +219,9 @@ void TRecImage::Resize(int size) {
 
 const char* TRecImage::At(int offset, size_t size) const {
   if (offset < 0 || static_cast<size_t>(offset) + size > Bytes.size())
-    SetError("Смещение " + std::to_string(offset) + " вне образа структуры", 0);
+    SetError(ByIface("Смещение ", "Зміщення ") + std::to_string(offset) +
+                 ByIface(" вне образа структуры", " поза образом структури"),
+             0);
   return Bytes.data() + offset;
 }
 
@@ -335,16 +342,24 @@ void SetValue(TListFields* list, WRec* rec, const std::string& name, int length,
               int index) {
   if (!name.empty()) {
     index = FindField(*list, name);
-    if (index < 0) SetError("Реквизит " + name + " отсутствует в списке описаний", 0);
+    if (index < 0)
+      SetError(ByIface("Реквизит ", "Реквізит ") + name +
+                   ByIface(" отсутствует в списке описаний", " відсутній у списку описів"),
+               0);
   } else if (index < 0 || index >= static_cast<int>(list->size())) {
-    SetError("Номер реквизита " + std::to_string(index) + " отсутствует в списке описаний", 0);
+    SetError(ByIface("Номер реквизита ", "Номер реквізиту ") + std::to_string(index) +
+                 ByIface(" отсутствует в списке описаний", " відсутній у списку описів"),
+             0);
   }
   size_t i = static_cast<size_t>(index);
   TField& f = (*list)[i];
   if (IsText(f.FType)) {
     length = std::max(length, 0);
     CheckInRecord(f, f.FLength, rec);
-    if (f.FOffset < 2) SetError("Реквизит " + f.FName + " лежит за концом записи", 0);
+    if (f.FOffset < 2)
+      SetError(ByIface("Реквизит ", "Реквізит ") + f.FName +
+                   ByIface(" лежит за концом записи", " лежить за кінцем запису"),
+               0);
     if (length != f.FLength) ResizeText(*list, i, rec, length);
     std::memcpy(rec->Data + f.FOffset, value, static_cast<size_t>(length));
   } else if (FixedSize(f.FType)) {

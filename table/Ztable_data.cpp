@@ -10,6 +10,7 @@
 #include "messages/Zmsg.h"
 #include "paths/Dlist.h"
 #include "table/Ztable.h"
+#include "messages/Utslang.h"
 
 namespace {
 
@@ -82,8 +83,9 @@ void TZTable::TabOpen(WFile* ListFile, int Num, bool) {
 }
 
 void TZTable::OpenCommon(WFile* ListFile, int Num) {
-  if (!TabInit) Refuse("Не задано имя п/п Инициализации");
-  if (!TabRead) Refuse("Не задано имя п/п Чтение");
+  if (!TabInit)
+    Refuse(ByIface("Не задано имя п/п Инициализации", "Не задано ім'я п/п Ініціалізації"));
+  if (!TabRead) Refuse(ByIface("Не задано имя п/п Чтение", "Не задано ім'я п/п Читання"));
   if (!FRec) FRec = std::make_unique<WRec>();
   FIsOpen = true;
   FFile = ListFile;
@@ -214,9 +216,14 @@ void TZTable::ShowFromStart() {
 }
 
 void TZTable::CreatDIndex() {
-  if (!FIsOpen) Refuse("Необходимо вначале выполнить TabOpen");
-  if (FTmpMode) Refuse("Создание вторичных ключей невозможно для TMP");
-  if (!TabOnOnLoadDKey) Refuse("отсутствует точка пользователя для загрузки ключа TabOnLoadDKey");
+  if (!FIsOpen)
+    Refuse(ByIface("Необходимо вначале выполнить TabOpen", "Необхідно спочатку виконати TabOpen"));
+  if (FTmpMode)
+    Refuse(ByIface("Создание вторичных ключей невозможно для TMP",
+                   "Створення вторинних ключів неможливе для TMP"));
+  if (!TabOnOnLoadDKey)
+    Refuse(ByIface("отсутствует точка пользователя для загрузки ключа TabOnLoadDKey",
+                   "відсутня точка користувача для завантаження ключа TabOnLoadDKey"));
   DelDIndex();
   if (FLenDopKey == 0) FLenDopKey = FLenBaseKey;
   std::vector<TZTabDIndex*> read;
@@ -337,7 +344,7 @@ bool TZTable::FindKey(const char* Key, int KeyLen, bool Main, bool Show) {
 
 bool TZTable::ReadLineInto(int, TZTabIndex* Index, WRec* Rec, TypeRead Type) {
   if (InTmp(Index)) {
-    if (!TmpFile) Refuse("Не задан рабочий файл TMP");
+    if (!TmpFile) Refuse(ByIface("Не задан рабочий файл TMP", "Не задано робочий файл TMP"));
     return TmpFile->WRead(Index->Adr, Rec);
   }
   return TabRead && TabRead(this, Type, Index, Rec);
@@ -349,7 +356,9 @@ bool TZTable::InTmp(const TZTabIndex* Index) const {
 
 TZTabIndex* TZTable::LineOrRefuse(int N) {
   TZTabIndex* entry = GetIndex(N);
-  if (!entry) Refuse("Строка " + std::to_string(N) + " отсутствует в списке");
+  if (!entry)
+    Refuse(ByIface("Строка ", "Рядок ") + std::to_string(N) +
+           ByIface(" отсутствует в списке", " відсутній у списку"));
   return entry;
 }
 
@@ -377,18 +386,23 @@ void TZTable::LoadStructRec(const TRecImage& Buf, WRec* Rec, unsigned char Kind)
 
 const TListFields& TZTable::KindFieldsOf(unsigned char kind) const {
   if (kind >= FKindFields.size())
-    Refuse("Вид записи " + std::to_string(kind) + " отсутствует в описании экрана");
+    Refuse(ByIface("Вид записи ", "Вид запису ") + std::to_string(kind) +
+           ByIface(" отсутствует в описании экрана", " відсутній в описі екрана"));
   return FKindFields[kind];
 }
 
 // ---- Writing a temporary-file list back
 
 void TZTable::CreatNewFile() {
-  if (FDActive) Refuse("В случае наличия вторичных ключей использование CreatNewFile невозможно");
+  if (FDActive)
+    Refuse(ByIface("В случае наличия вторичных ключей использование CreatNewFile невозможно",
+                   "За наявності вторинних ключів використання CreatNewFile неможливе"));
   if (!FModified) return;
-  if (!TabWrite) Refuse("Не задано имя п/п Запись");
-  if (!TabStartCreatNewFile) Refuse("Не задано имя п/п StartCreatNewFile");
-  if (!TabEndCreatNewFile) Refuse("Не задано имя п/п EndCreatNewFile");
+  if (!TabWrite) Refuse(ByIface("Не задано имя п/п Запись", "Не задано ім'я п/п Запис"));
+  if (!TabStartCreatNewFile)
+    Refuse(ByIface("Не задано имя п/п StartCreatNewFile", "Не задано ім'я п/п StartCreatNewFile"));
+  if (!TabEndCreatNewFile)
+    Refuse(ByIface("Не задано имя п/п EndCreatNewFile", "Не задано ім'я п/п EndCreatNewFile"));
   if (!FRec) FRec = std::make_unique<WRec>();
   for (size_t i = 0; i < FIndex.size(); ++i) {
     TZTabIndex* e = FIndex[i];

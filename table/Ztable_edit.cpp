@@ -8,6 +8,7 @@
 #include "messages/Zmsg.h"
 #include "paths/Dlist.h"
 #include "table/Ztable.h"
+#include "messages/Utslang.h"
 
 namespace {
 // Position of key among the entries of list in key order; a met equal key is the position.
@@ -184,7 +185,9 @@ bool TZTable::InitNewEdit(unsigned char Kind) {
 
 void TZTable::KorCreat(unsigned char Kind) {
   if (Kind >= FKindFields.size())
-    SetError("Не задано описание записи вида " + std::to_string(Kind), 0);
+    SetError(ByIface("Не задано описание записи вида ", "Не задано опис запису виду ") +
+                 std::to_string(Kind),
+             0);
   FEditKind = Kind;
   CreatEmptyRec(&FKindFields[Kind], EditBuf(), Kind);
   if (TabOnKorCreat) TabOnKorCreat(this, Kind);
@@ -238,11 +241,17 @@ bool TZTable::StoreField(int Field, const std::string& Text) {
 uint32_t TZTable::KorWrite(WEdit Op, unsigned long Prev, unsigned long Next, WRec* Rec) {
   uint32_t adr;
   if (FTmpMode) {
-    if (!TmpFile) SetError("Не открыт временный файл записей TMP", 0);
+    if (!TmpFile)
+      SetError(ByIface("Не открыт временный файл записей TMP",
+                       "Не відкрито тимчасовий файл записів TMP"),
+               0);
     adr = TmpFile->Header.End;
     TmpFile->WWriteAppend(Rec);
   } else {
-    if (!FFile) SetError("Необходимо вначале выполнить TabOpen", 0);
+    if (!FFile)
+      SetError(
+          ByIface("Необходимо вначале выполнить TabOpen", "Необхідно спочатку виконати TabOpen"),
+          0);
     adr = static_cast<uint32_t>(FFile->WEditFile(Op, FNumFile, Prev, Next, Rec));
   }
   FModified = true;
@@ -269,7 +278,9 @@ uint32_t TZTable::WriteAt(int MainPosition, WRec* Rec, const TZTabIndex* Skip) {
     const TZTabIndex* e = FIndex[static_cast<size_t>(i)];
     if (e != Skip) prev = e->Adr;
   }
-  if (!FFile) SetError("Необходимо вначале выполнить TabOpen", 0);
+  if (!FFile)
+    SetError(ByIface("Необходимо вначале выполнить TabOpen", "Необхідно спочатку виконати TabOpen"),
+             0);
   const uint32_t next =
       prev == EmptyAdr ? FFile->Dir.at(static_cast<size_t>(FNumFile)).Offset : ChainNext(prev);
   return KorWrite(weInsert, prev, next, Rec);
@@ -278,7 +289,9 @@ uint32_t TZTable::WriteAt(int MainPosition, WRec* Rec, const TZTabIndex* Skip) {
 // New content of the line's record, at its place in the chain (one atomic switch in the file).
 uint32_t TZTable::Rewrite(TZTabIndex* e, WRec* Rec) {
   if (FTmpMode) return KorWrite(weMove, e->Adr, EmptyAdr, Rec);
-  if (!FFile) SetError("Необходимо вначале выполнить TabOpen", 0);
+  if (!FFile)
+    SetError(ByIface("Необходимо вначале выполнить TabOpen", "Необхідно спочатку виконати TabOpen"),
+             0);
   return KorWrite(weMove, e->Adr, ChainNext(e->Adr), Rec);
 }
 
@@ -558,7 +571,10 @@ bool TZTable::MarkedBlockAt(int Line) {
 
 bool TZTable::CopyRecord() {
   if (FSel.MarkedCount() == 0 || FSel.Selecting()) return false;
-  if (FDActive) SetError("В случае наличия вторичных ключей копирование невозможно", 0);
+  if (FDActive)
+    SetError(ByIface("В случае наличия вторичных ключей копирование невозможно",
+                     "За наявності вторинних ключів копіювання неможливе"),
+             0);
   if (MarkedBlockAt(EditLine())) {
     OutWar("", WarCopyIntoBlock);
     return false;
@@ -658,8 +674,13 @@ bool TZTable::MoveOne(int j, int& dest) {
 
 bool TZTable::MoveRecord() {
   if (FSel.MarkedCount() == 0 || FSel.Selecting()) return false;
-  if (FDActive) SetError("В случае наличия вторичных ключей перемещение невозможно", 0);
-  if (FLenBaseKey != 0) SetError("Нельзя перемещать записи с ключами", 0);
+  if (FDActive)
+    SetError(ByIface("В случае наличия вторичных ключей перемещение невозможно",
+                     "За наявності вторинних ключів переміщення неможливе"),
+             0);
+  if (FLenBaseKey != 0)
+    SetError(ByIface("Нельзя перемещать записи с ключами", "Не можна переміщати записи з ключами"),
+             0);
   if (MarkedBlockAt(EditLine())) {
     OutWar("", WarCopyIntoBlock);
     return false;

@@ -4,6 +4,7 @@
 #include "messages/Zmsg.h"
 #include "base/Scale.h"
 #include "table/Ztable.h"
+#include "messages/Utslang.h"
 
 #include <algorithm>
 #include <cmath>
@@ -59,7 +60,9 @@ private:
     return v;
   }
   void Need(size_t n) const {
-    if (Len - Pos < n) ScreenError(Screen, std::string(What) + ": поле за концом записи");
+    if (Len - Pos < n)
+      ScreenError(Screen, std::string(What) +
+                              ByIface(": поле за концом записи", ": поле за кінцем запису"));
   }
   const char* P;
   size_t Len, Pos = 0;
@@ -100,7 +103,8 @@ void TZTable::SetNumFileScreen(int n) {
   } catch (const ZError& e) {
     OutErr(e);
   } catch (...) {
-    OutUnDefError("Неопределенная ошибка при загрузке описания экрана");
+    OutUnDefError(ByIface("Неопределенная ошибка при загрузке описания экрана",
+                          "Невизначена помилка під час завантаження опису екрана"));
   }
   if (FHost) FHost->Invalidate();
 }
@@ -116,18 +120,22 @@ void TZTable::FreeScreen() {
 
 void TZTable::ReadScreenRecord(WFile* file, const char* what) {
   if (!file->WRead(FScreenRec.get(), FScreenAdr))
-    ScreenError(FScreenNum, std::string(what) + ": запись отсутствует");
+    ScreenError(FScreenNum,
+                std::string(what) + ByIface(": запись отсутствует", ": запис відсутній"));
 }
 
 void TZTable::ReadDefScreen(int Screen, WFile* file) {
   if (!file) file = Boib;
-  if (!file) SetError("Файл описаний экранов CFG#Boib.sfr не открыт", MsgOwnText);
+  if (!file)
+    SetError(ByIface("Файл описаний экранов CFG#Boib.sfr не открыт",
+                     "Файл описів екранів CFG#Boib.sfr не відкрито"),
+             MsgOwnText);
   FreeScreen();
   FScreenNum = Screen;
   std::string n = std::to_string(Screen);
   unsigned long size = file->WOpen_file(static_cast<unsigned long>(Screen));
   if (size <= static_cast<unsigned long>(LenEof))
-    SetError("Нет информации для файла " + n, MsgOwnText);
+    SetError(ByIface("Нет информации для файла ", "Немає інформації для файлу ") + n, MsgOwnText);
   double ppcm = FHost->PixelsPerInch() * kInchPerCm;
   if (IsScale && OldScr > 0) ppcm = ppcm * NewScr / OldScr;
   FFirstDataCell = FDataColumns = 0;
@@ -136,19 +144,28 @@ void TZTable::ReadDefScreen(int Screen, WFile* file) {
   FLayoutReady = false;
   if (!FScreenRec) FScreenRec = std::make_unique<WRec>();
   if (!file->WRead(FScreenRec.get()) || FScreenRec->Len < 8)
-    SetError("Нет информации в описании экрана " + n, MsgOwnText);
+    SetError(ByIface("Нет информации в описании экрана ", "Немає інформації в описі екрана ") + n,
+             MsgOwnText);
   FScreenAdr = static_cast<int>(file->CurAdr);
   TFieldReader head(*FScreenRec, Screen, "заголовок");
   int64_t kinds = head.Int(), cells = head.Int();
   if (kinds == 0)
-    SetError("Не задано описание реквизитов для визуализации - экран " + n, MsgOwnText);
-  if (cells == 0) SetError("Нет данных для рисования экрана " + n, MsgOwnText);
+    SetError(ByIface("Не задано описание реквизитов для визуализации - экран ",
+                     "Не задано опис реквізитів для візуалізації - екран ") +
+                 n,
+             MsgOwnText);
+  if (cells == 0)
+    SetError(ByIface("Нет данных для рисования экрана ", "Немає даних для малювання екрана ") + n,
+             MsgOwnText);
   if (kinds < 0 || kinds > kMaxKinds)
-    ScreenError(Screen, "число видов записей " + std::to_string(kinds));
+    ScreenError(Screen, ByIface("число видов записей ", "кількість видів записів ") +
+                            std::to_string(kinds));
   if (cells < 0 || cells > kMaxScreenCells)
-    ScreenError(Screen, "число ячеек " + std::to_string(cells));
+    ScreenError(Screen, ByIface("число ячеек ", "кількість комірок ") + std::to_string(cells));
   if (kinds * kMinKindBytes + cells * kMinCellBytes > static_cast<int64_t>(size))
-    ScreenError(Screen, "число видов записей и ячеек больше, чем помещается в группе");
+    ScreenError(Screen,
+                ByIface("число видов записей и ячеек больше, чем помещается в группе",
+                        "кількість видів записів і комірок більша, ніж уміщується в групі"));
   for (int k = 0; k < kinds; ++k)
     ReadKind(file, k);
   int box[4] = {99999, 99999, 0, 0};
@@ -158,12 +175,14 @@ void TZTable::ReadDefScreen(int Screen, WFile* file) {
 }
 
 void TZTable::ReadKind(WFile* file, int) {
-  ReadScreenRecord(file, "вид записи");
-  TFieldReader in(*FScreenRec, FScreenNum, "вид записи");
+  ReadScreenRecord(file, ByIface("вид записи", "вид запису"));
+  TFieldReader in(*FScreenRec, FScreenNum, ByIface("вид записи", "вид запису"));
   int32_t structure = in.Int();
   int32_t count = in.Int();
   if (count < 0 || static_cast<size_t>(count) > in.Left() / kMinOutBytes)
-    ScreenError(FScreenNum, "число выводимых реквизитов " + std::to_string(count));
+    ScreenError(FScreenNum,
+                ByIface("число выводимых реквизитов ", "кількість виведених реквізитів ") +
+                    std::to_string(count));
   TZOutFields outs;
   for (int i = 0; i < count; ++i) {
     TZOutField o;
@@ -184,8 +203,8 @@ void TZTable::ReadKind(WFile* file, int) {
 }
 
 void TZTable::ReadCell(WFile* file, double ppcm, int* box) {
-  ReadScreenRecord(file, "ячейка");
-  TFieldReader in(*FScreenRec, FScreenNum, "ячейка");
+  ReadScreenRecord(file, ByIface("ячейка", "комірка"));
+  TFieldReader in(*FScreenRec, FScreenNum, ByIface("ячейка", "комірка"));
   auto cell = std::make_unique<TZCell>();
   in.Text(); // the cell's name
   double cm[4];
@@ -193,23 +212,29 @@ void TZTable::ReadCell(WFile* file, double ppcm, int* box) {
   for (int i = 0; i < 4; ++i) {
     cm[i] = in.Double();
     if (!std::isfinite(cm[i]) || cm[i] < 0 || cm[i] > kMaxCm || cm[i] * ppcm > kMaxPixel)
-      ScreenError(FScreenNum, "координата ячейки " + std::to_string(FCells.size() + 1));
+      ScreenError(FScreenNum, ByIface("координата ячейки ", "координата комірки ") +
+                                  std::to_string(FCells.size() + 1));
     px[i] = static_cast<int>(cm[i] * ppcm);
   }
   if (cm[2] < cm[0] || cm[3] < cm[1])
-    ScreenError(FScreenNum, "ячейка " + std::to_string(FCells.size() + 1) + " вывернута");
+    ScreenError(FScreenNum, ByIface("ячейка ", "комірка ") + std::to_string(FCells.size() + 1) +
+                                ByIface(" вывернута", " вивернута"));
   cell->CellRect = {px[0], px[1], px[2], px[3]};
   cell->WidthCm = cm[2] - cm[0];
   for (uint8_t& b : cell->Border)
-    if ((b = in.Byte()) > 3) ScreenError(FScreenNum, "вид линии " + std::to_string(b));
+    if ((b = in.Byte()) > 3)
+      ScreenError(FScreenNum, ByIface("вид линии ", "вид лінії ") + std::to_string(b));
   cell->HorAlign = in.Byte();
   cell->VerAlign = in.Byte();
-  if (cell->HorAlign > 2 || cell->VerAlign > 2) ScreenError(FScreenNum, "выравнивание");
+  if (cell->HorAlign > 2 || cell->VerAlign > 2)
+    ScreenError(FScreenNum, ByIface("выравнивание", "вирівнювання"));
   cell->FontName = in.Text();
   cell->FontSize = in.Int();
-  if (cell->FontName.empty()) ScreenError(FScreenNum, "пустое имя шрифта");
+  if (cell->FontName.empty())
+    ScreenError(FScreenNum, ByIface("пустое имя шрифта", "порожнє ім'я шрифту"));
   if (cell->FontSize < 1 || cell->FontSize > kMaxFontSize)
-    ScreenError(FScreenNum, "размер шрифта " + std::to_string(cell->FontSize));
+    ScreenError(FScreenNum,
+                ByIface("размер шрифта ", "розмір шрифту ") + std::to_string(cell->FontSize));
   if (IsScale && OldScr > 0) {
     cell->FontName = "Arial";
     int64_t s = (int64_t(cell->FontSize) * NewScr * 2 + OldScr) / (2 * int64_t(OldScr));
@@ -356,7 +381,8 @@ void TZTable::BuildHeadLevels() {
   for (int i = 0; i < FFirstDataCell; ++i)
     bottoms.insert(FCells[static_cast<size_t>(i)]->BaseRect.Bottom);
   if (bottoms.size() > static_cast<size_t>(kMaxHeadLevels))
-    ScreenError(FScreenNum, "больше " + std::to_string(kMaxHeadLevels) + " уровней шапки");
+    ScreenError(FScreenNum, ByIface("больше ", "більше ") + std::to_string(kMaxHeadLevels) +
+                                ByIface(" уровней шапки", " рівнів шапки"));
   int starts = 0, ends = 0;
   std::vector<THeadLevel> levels;
   for (int bottom : bottoms) {
@@ -372,7 +398,8 @@ void TZTable::BuildHeadLevels() {
     levels.push_back(std::move(level));
   }
   if (starts > kMaxHeadEntries || ends > kMaxHeadEntries)
-    ScreenError(FScreenNum, "больше " + std::to_string(kMaxHeadEntries) + " ячеек шапки");
+    ScreenError(FScreenNum, ByIface("больше ", "більше ") + std::to_string(kMaxHeadEntries) +
+                                ByIface(" ячеек шапки", " комірок шапки"));
   FHeadLevels = std::move(levels);
   FLayoutReady = !FHeadLevels.empty();
 }
@@ -407,21 +434,31 @@ void TZTable::PostCell(int* Bounds) {
 void TZTable::ReDefFields(const std::string& Name, int Num, TypeField Type, char Kind) {
   size_t k = static_cast<unsigned char>(Kind);
   if (k >= FKindFields.size())
-    SetError("Вид записи " + std::to_string(k) + " отсутствует в описании экрана", MsgOwnText);
+    SetError(ByIface("Вид записи ", "Вид запису ") + std::to_string(k) +
+                 ByIface(" отсутствует в описании экрана", " відсутній в описі екрана"),
+             MsgOwnText);
   TListFields& fields = FKindFields[k];
   int at = Num;
   if (!Name.empty()) {
     at = FindField(fields, Name);
-    if (at < 0) SetError("Реквизит " + Name + " отсутствует в списке описаний", MsgOwnText);
+    if (at < 0)
+      SetError(ByIface("Реквизит ", "Реквізит ") + Name +
+                   ByIface(" отсутствует в списке описаний", " відсутній у списку описів"),
+               MsgOwnText);
   } else if (Num < 1 || Num >= static_cast<int>(fields.size())) {
-    SetError("Номер реквизита " + std::to_string(Num) + " отсутствует в списке описаний",
+    SetError(ByIface("Номер реквизита ", "Номер реквізиту ") + std::to_string(Num) +
+                 ByIface(" отсутствует в списке описаний", " відсутній у списку описів"),
              MsgOwnText);
   }
   TField& f = fields[static_cast<size_t>(at)];
   if (f.FType < tfString || f.FType > tfShort81)
-    SetError("Тип реквизита не подлежит корректировке", MsgOwnText);
+    SetError(
+        ByIface("Тип реквизита не подлежит корректировке", "Тип реквізиту не підлягає коригуванню"),
+        MsgOwnText);
   if (Type < tfString || Type > tfShort81)
-    SetError("Некорректно задан тип реквизита для замены ", MsgOwnText);
+    SetError(ByIface("Некорректно задан тип реквизита для замены ",
+                     "Некоректно задано тип реквізиту для заміни "),
+             MsgOwnText);
   f.FType = Type;
 }
 

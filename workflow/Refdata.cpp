@@ -6,6 +6,7 @@
 #include "storage/Dutilfile.h"
 #include "storage/Dwfile.h"
 #include "storage/Sysio.h"
+#include "messages/Utslang.h"
 
 #include <algorithm>
 #include <sstream>
@@ -21,7 +22,10 @@ struct TLineReader {
   int LineNo = 0;
 
   [[noreturn]] void Fail(const std::string& what) const {
-    SetError("Исходный текст расчетов П145, строка " + std::to_string(LineNo) + ": " + what, 0);
+    SetError(ByIface("Исходный текст расчетов П145, строка ",
+                     "Вихідний текст розрахунків П145, рядок ") +
+                 std::to_string(LineNo) + ": " + what,
+             0);
   }
   void SkipBlanks() {
     while (Pos < Line.size() && (Line[Pos] == ' ' || Line[Pos] == '\t'))
@@ -36,15 +40,16 @@ struct TLineReader {
     size_t start = Pos;
     while (Pos < Line.size() && Line[Pos] != ' ' && Line[Pos] != '\t')
       ++Pos;
-    if (start == Pos) Fail("не хватает поля");
+    if (start == Pos) Fail(ByIface("не хватает поля", "бракує поля"));
     return Line.substr(start, Pos - start);
   }
   long Number(long low, long high) {
     std::string w = Word();
     if (w.empty() || w.size() > 6 || !std::all_of(w.begin(), w.end(), ::isdigit))
-      Fail("ожидается число: " + w);
+      Fail(ByIface("ожидается число: ", "очікується число: ") + w);
     long v = std::stol(w);
-    if (v < low || v > high) Fail("число вне допустимых границ: " + w);
+    if (v < low || v > high)
+      Fail(ByIface("число вне допустимых границ: ", "число поза допустимими межами: ") + w);
     return v;
   }
   // A quoted text; escapes \" \\ \xHH. Returns the CP1251 bytes.
@@ -54,7 +59,7 @@ struct TLineReader {
     ++Pos;
     std::string out, run;
     for (;;) {
-      if (Pos >= Line.size()) Fail("текст не закрыт кавычкой");
+      if (Pos >= Line.size()) Fail(ByIface("текст не закрыт кавычкой", "текст не закрито лапкою"));
       char c = Line[Pos++];
       if (c == '"') break;
       if (c != '\\') {
@@ -63,7 +68,9 @@ struct TLineReader {
       }
       out += Convert(run);
       run.clear();
-      if (Pos >= Line.size()) Fail("незаконченная escape-последовательность");
+      if (Pos >= Line.size())
+        Fail(
+            ByIface("незаконченная escape-последовательность", "незакінчена escape-послідовність"));
       char e = Line[Pos++];
       if (e == '"' || e == '\\') {
         out += e;
@@ -72,7 +79,7 @@ struct TLineReader {
         out += static_cast<char>(std::stoi(Line.substr(Pos, 2), nullptr, 16));
         Pos += 2;
       } else {
-        Fail("неизвестная escape-последовательность");
+        Fail(ByIface("неизвестная escape-последовательность", "невідома escape-послідовність"));
       }
     }
     return out + Convert(run);
@@ -80,18 +87,24 @@ struct TLineReader {
   std::string Convert(const std::string& utf8) const {
     std::string cp = Cp1251FromUtf8(utf8);
     if (std::count(cp.begin(), cp.end(), '?') != std::count(utf8.begin(), utf8.end(), '?'))
-      Fail("символ вне кодовой страницы 1251");
+      Fail(ByIface("символ вне кодовой страницы 1251", "символ поза кодовою сторінкою 1251"));
     return cp;
   }
 };
 
 void CheckCalc(const TRefCalc& c, const TLineReader& r) {
-  if (c.Source.empty() || c.Result.empty()) r.Fail("группа без строк исходных данных или итогов");
+  if (c.Source.empty() || c.Result.empty())
+    r.Fail(ByIface("группа без строк исходных данных или итогов",
+                   "група без рядків вихідних даних або підсумків"));
   if (c.Kind != c.Group % 4 || c.Russian != (c.Group % 8 < 4) || c.New != (c.Group >= 8))
-    r.Fail("вид, язык или версия не соответствуют номеру группы " + std::to_string(c.Group));
+    r.Fail(ByIface("вид, язык или версия не соответствуют номеру группы ",
+                   "вид, мова або версія не відповідають номеру групи ") +
+           std::to_string(c.Group));
   for (size_t i = 0; i < c.Result.size(); ++i)
     if (c.Result[i].Final != (i + 1 == c.Result.size() ? 1 : 0))
-      r.Fail("признак итоговой строки только у последней строки группы " + std::to_string(c.Group));
+      r.Fail(ByIface("признак итоговой строки только у последней строки группы ",
+                     "ознака підсумкового рядка лише в останнього рядка групи ") +
+             std::to_string(c.Group));
 }
 
 void ParseLine(TLineReader& r, std::vector<TRefCalc>& calcs) {
@@ -99,28 +112,33 @@ void ParseLine(TLineReader& r, std::vector<TRefCalc>& calcs) {
   if (key == "group") {
     if (!calcs.empty()) CheckCalc(calcs.back(), r);
     long g = r.Number(0, kRefGroups - 1);
-    if (g != static_cast<long>(calcs.size())) r.Fail("группы должны идти по порядку с 0");
+    if (g != static_cast<long>(calcs.size()))
+      r.Fail(ByIface("группы должны идти по порядку с 0", "групи мають іти по порядку з 0"));
     calcs.emplace_back().Group = static_cast<int>(g);
   } else {
-    if (calcs.empty()) r.Fail("строка вне группы");
+    if (calcs.empty()) r.Fail(ByIface("строка вне группы", "рядок поза групою"));
     TRefCalc& c = calcs.back();
     if (key == "kind") {
       c.Kind = static_cast<int>(r.Number(0, 3));
     } else if (key == "lang") {
       std::string l = r.Word();
-      if (l != "rus" && l != "ukr") r.Fail("язык rus или ukr");
+      if (l != "rus" && l != "ukr") r.Fail(ByIface("язык rus или ukr", "мова rus або ukr"));
       c.Russian = l == "rus";
     } else if (key == "version") {
       std::string v = r.Word();
-      if (v != "old" && v != "new") r.Fail("версия old или new");
+      if (v != "old" && v != "new") r.Fail(ByIface("версия old или new", "версія old або new"));
       c.New = v == "new";
     } else if (key == "src" || key == "res") {
       bool src = key == "src";
       std::vector<TRefLine>& lines = src ? c.Source : c.Result;
-      if (src && !c.Result.empty()) r.Fail("строка исходных данных после итоговых");
+      if (src && !c.Result.empty())
+        r.Fail(ByIface("строка исходных данных после итоговых",
+                       "рядок вихідних даних після підсумкових"));
       TRefLine l;
       l.Number = static_cast<uint16_t>(r.Number(1, 65535));
-      if (l.Number != lines.size() + 1) r.Fail("номера строк должны идти подряд с 1");
+      if (l.Number != lines.size() + 1)
+        r.Fail(
+            ByIface("номера строк должны идти подряд с 1", "номери рядків мають іти поспіль з 1"));
       if (src) {
         l.Code = r.Convert(r.Word());
         l.Name = r.Quoted();
@@ -131,10 +149,10 @@ void ParseLine(TLineReader& r, std::vector<TRefCalc>& calcs) {
       }
       lines.push_back(l);
     } else {
-      r.Fail("неизвестное ключевое слово " + r.Convert(key));
+      r.Fail(ByIface("неизвестное ключевое слово ", "невідоме ключове слово ") + r.Convert(key));
     }
   }
-  if (!r.AtEnd()) r.Fail("лишний текст в конце строки");
+  if (!r.AtEnd()) r.Fail(ByIface("лишний текст в конце строки", "зайвий текст у кінці рядка"));
 }
 
 void AppendU16(std::string& out, uint16_t v) {
@@ -157,7 +175,8 @@ std::vector<TRefCalc> ParseRefSource(const std::string& utf8) {
   }
   if (!calcs.empty()) CheckCalc(calcs.back(), r);
   if (calcs.size() != kRefGroups)
-    r.Fail("ожидается 16 групп, найдено " + std::to_string(calcs.size()));
+    r.Fail(ByIface("ожидается 16 групп, найдено ", "очікується 16 груп, знайдено ") +
+           std::to_string(calcs.size()));
   return calcs;
 }
 
@@ -194,7 +213,8 @@ int RefGroupOf(int kind, bool russian, bool newVersion) {
 }
 
 void BuildReferenceFile(const std::vector<TRefCalc>& calcs, const std::string& out) {
-  if (calcs.size() != kRefGroups) SetError("Нужно 16 эталонных расчетов", 0);
+  if (calcs.size() != kRefGroups)
+    SetError(ByIface("Нужно 16 эталонных расчетов", "Потрібно 16 еталонних розрахунків"), 0);
   std::vector<std::vector<TRefRecord>> groups;
   for (const TRefCalc& c : calcs)
     groups.push_back(EncodeRefCalc(c));
@@ -203,7 +223,8 @@ void BuildReferenceFile(const std::vector<TRefCalc>& calcs, const std::string& o
 
 void WriteReferenceGroups(const std::vector<std::vector<TRefRecord>>& groups,
                           const std::string& out) {
-  if (groups.size() != kRefGroups) SetError("Нужно 16 эталонных расчетов", 0);
+  if (groups.size() != kRefGroups)
+    SetError(ByIface("Нужно 16 эталонных расчетов", "Потрібно 16 еталонних розрахунків"), 0);
   if (sysio::FileExists(out)) sysio::Unlink(out);
   // An empty text in group 0 first, as the suite's tools create such files; the groups then
   // follow as old and new of each kind and language side by side.

@@ -10,6 +10,7 @@
 #include "storage/Sysio.h"
 #include "workflow/Objects.h"
 #include "workflow/P145.h"
+#include "messages/Utslang.h"
 
 #include <algorithm>
 #include <cctype>
@@ -96,11 +97,12 @@ bool ReadLine(const TRefRecord& r, TRefLine& line) {
 }
 
 std::string RecordFault(const TRefRecord& r, size_t index) {
-  std::string where = "запись " + std::to_string(index + 1);
-  if (!StartsWithCode(r.Data)) return where + " не начинается кодом Д145";
+  std::string where = ByIface("запись ", "запис ") + std::to_string(index + 1);
+  if (!StartsWithCode(r.Data))
+    return where + ByIface(" не начинается кодом Д145", " не починається кодом Д145");
   TRefLine line;
   if ((r.Prefix == 1 || r.Prefix == 3) && !ReadLine(r, line))
-    return where + ": поля не умещаются в запись";
+    return where + ByIface(": поля не умещаются в запись", ": поля не вміщуються в запис");
   return "";
 }
 
@@ -167,7 +169,8 @@ std::string LowerAscii(std::string s) {
 
 std::string CalcFormFault(const TCalcRecords& recs) {
   size_t i = 0, n = recs.size();
-  if (n == 0 || recs[0].Prefix != 0) return "нет заглавной записи";
+  if (n == 0 || recs[0].Prefix != 0)
+    return ByIface("нет заглавной записи", "немає заголовного запису");
   for (size_t k = 0; k < n; ++k) {
     std::string fault = RecordFault(recs[k], k);
     if (!fault.empty()) return fault;
@@ -175,18 +178,24 @@ std::string CalcFormFault(const TCalcRecords& recs) {
   size_t sources = 0, results = 0;
   for (i = 1; i < n && recs[i].Prefix == 1; ++i)
     ++sources;
-  if (sources == 0) return "нет строк исходных данных";
-  if (i >= n || recs[i].Prefix != 2) return "нет разделителя после строк исходных данных";
+  if (sources == 0) return ByIface("нет строк исходных данных", "немає рядків вихідних даних");
+  if (i >= n || recs[i].Prefix != 2)
+    return ByIface("нет разделителя после строк исходных данных",
+                   "немає роздільника після рядків вихідних даних");
   for (++i; i < n && recs[i].Prefix == 3; ++i) {
     ++results;
     bool last = i + 1 == n || recs[i + 1].Prefix != 3;
     bool final = recs[i].Data[kFlagAt] != 0;
     if (final != last)
-      return last ? "последняя строка итогов не отмечена как итоговая"
-                  : "признак итоговой строки не у последней строки итогов";
+      return last ? ByIface("последняя строка итогов не отмечена как итоговая",
+                            "останній рядок підсумків не позначено як підсумковий")
+                  : ByIface("признак итоговой строки не у последней строки итогов",
+                            "ознака підсумкового рядка не в останнього рядка підсумків");
   }
-  if (results == 0) return "нет строк итогов";
-  if (i < n) return "запись " + std::to_string(i + 1) + " лишняя после итоговой строки";
+  if (results == 0) return ByIface("нет строк итогов", "немає рядків підсумків");
+  if (i < n)
+    return ByIface("запись ", "запис ") + std::to_string(i + 1) +
+           ByIface(" лишняя после итоговой строки", " зайвий після підсумкового рядка");
   return "";
 }
 
@@ -255,12 +264,14 @@ void CheckReferenceFile(const std::string& path) {
   try {
     WFile f(path);
     if (f.Header.Count != static_cast<uint32_t>(kRefFileGroups))
-      fault = "групп " + std::to_string(f.Header.Count) + " вместо 17";
+      fault = ByIface("групп ", "груп ") + std::to_string(f.Header.Count) +
+              ByIface(" вместо 17", " замість 17");
     for (int g = 0; fault.empty() && g < kRefGroups; ++g) {
       std::string why = CalcFormFault(ReadGroupRecords(f, g));
-      if (!why.empty()) fault = "группа " + std::to_string(g) + ": " + why;
+      if (!why.empty()) fault = ByIface("группа ", "група ") + std::to_string(g) + ": " + why;
     }
-    if (fault.empty() && !ReadGroupRecords(f, kRefGroups).empty()) fault = "группа 16 не пуста";
+    if (fault.empty() && !ReadGroupRecords(f, kRefGroups).empty())
+      fault = ByIface("группа 16 не пуста", "група 16 не порожня");
   } catch (const ZError& e) {
     fault = creat_msg(e.Text, e.Number);
   }

@@ -16,6 +16,7 @@
 #include "paths/Zcomp_var.h"
 #include "workflow/Refdata.h"
 #include "workflow/Refstore.h"
+#include "messages/Utslang.h"
 
 WFile* TMP = nullptr;
 WFile* FileRef = nullptr;
@@ -110,18 +111,20 @@ TEmbeddedReference LocateReference(const std::string& programFile) {
     SFile program(programFile, fmRead);
     size = program.Size();
     char trailer[kTrailerSize];
-    if (size < kTrailerSize) NoReference(programFile, "нет завершающего блока");
+    if (size < kTrailerSize)
+      NoReference(programFile, ByIface("нет завершающего блока", "немає завершального блоку"));
     program.Seek(static_cast<long>(size - kTrailerSize));
     if (program.SRead(trailer, static_cast<int>(kTrailerSize)) != static_cast<int>(kTrailerSize))
-      NoReference(programFile, "нет завершающего блока");
+      NoReference(programFile, ByIface("нет завершающего блока", "немає завершального блоку"));
     at.Offset = GetLe32(trailer + kTrailerOffsetAt);
     at.Length = GetLe32(trailer + kTrailerLengthAt);
   }
   // The data must lie directly in front of the trailer and hold at least a 17-group header.
   if (at.Length < DirEntryAt(kRefFileGroups) || at.Offset > size - kTrailerSize ||
       at.Length != size - kTrailerSize - at.Offset)
-    NoReference(programFile, "смещение " + std::to_string(at.Offset) + ", длина " +
-                                 std::to_string(at.Length) + ", файл " + std::to_string(size));
+    NoReference(programFile, ByIface("смещение ", "зміщення ") + std::to_string(at.Offset) +
+                                 ByIface(", длина ", ", довжина ") + std::to_string(at.Length) +
+                                 ", файл " + std::to_string(size));
   return at;
 }
 
@@ -142,7 +145,7 @@ void ExtractReference(const std::string& programFile, const std::string& target)
   try {
     WFile check(target);
     if (check.Header.Count != static_cast<uint32_t>(kRefFileGroups) || check.Header.End != length)
-      SetError("групп " + std::to_string(check.Header.Count), 0);
+      SetError(ByIface("групп ", "груп ") + std::to_string(check.Header.Count), 0);
   } catch (const ZError& e) {
     UnlinkIfExists(target);
     NoReference(programFile, e.Message);

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <unistd.h>
 
+#include "messages/Utslang.h"
 #include "messages/Zmsg.h"
 #include "paths/Dpath.h"
 #include "paths/Rdwr_cfg.h"
@@ -114,11 +115,14 @@ TEST(GetDirCfg, MissingDirectoryIsReported) {
   TTempDir root;
   if (std::filesystem::exists("/tmp/CFG") || std::filesystem::exists("/CFG")) GTEST_SKIP();
   TChdir in(root.Path());
-  try {
-    GetDirCfg();
-    FAIL() << "no error";
-  } catch (const ZError& e) {
-    EXPECT_EQ(e.Text, "Відсутній каталог CFG"); // the interface language: Ukrainian at start
+  for (ELang lang : {elg_Ukr, elg_Rus}) { // the text follows the interface language
+    IFaceLang = lang;
+    try {
+      GetDirCfg();
+      ADD_FAILURE() << "no error";
+    } catch (const ZError& e) {
+      EXPECT_EQ(e.Text, lang == elg_Ukr ? "Відсутній каталог CFG" : "Отсутствует директория CFG");
+    }
   }
 }
 

@@ -236,10 +236,11 @@ TEST_F(Files, SimpleFilesCreateAppendAndAddress) {
 }
 
 TEST_F(Files, FailureTableMessages) {
-  struct TRussian {
-    TRussian() { IFaceLang = elg_Rus; }
-    ~TRussian() { IFaceLang = elg_Ukr; }
-  } russian;
+  struct TLang {
+    ELang Saved = IFaceLang;
+    ~TLang() { IFaceLang = Saved; }
+  } lang;
+  IFaceLang = elg_Rus;
   creat_bf(Path, 3, nullptr);
   std::string simple = Tmp / "s.tmp";
   { WFile s(simple, fmCreate); }
@@ -291,6 +292,16 @@ TEST_F(Files, FailureTableMessages) {
   ZError e = Caught([&] { f.WSeek(beyond); });
   EXPECT_EQ(e.Number, 10);
   EXPECT_EQ(e.Message, n + "|" + std::to_string(beyond));
+  // In a Ukrainian interface the same refusals read in Ukrainian.
+  IFaceLang = elg_Ukr;
+  EXPECT_EQ(text([&] { f.WOpen_file(3); }), "Для файлу " + n + " невірний номер лог. файлу 3");
+  EXPECT_EQ(text([&] { s.WOpen_file(0); }),
+            "Для файлу " + sn + " неможливе відкриття логічного файлу");
+  EXPECT_EQ(text([&] { f.WWrite(&rec); }), "Неможливий запис у неіснуючий файл TMP");
+  f.WBCreatFile(2, wbLength);
+  EXPECT_EQ(text([&] { f.WPut("x", 0); }),
+            "Для файлу " + n + " задано нульову довжину логічного запису2");
+  f.WBCloseFile();
 }
 
 TEST_F(Files, ScratchThatCannotBeMadeLeavesNoGroupUnderConstruction) {

@@ -2,6 +2,7 @@
 // lines from the owner and from the work file, write-back, closing and the refusals.
 #include <gtest/gtest.h>
 
+#include "messages/Utslang.h"
 #include "messages/Zmsg.h"
 #include "storage/Dutilfile.h"
 #include "tests/table/TableFixture.h"
@@ -157,6 +158,9 @@ TEST_F(TDataTest, SecondaryOrderAndMainPositions) {
 TEST_F(TDataTest, OpenRefusalsLeaveTheControlClosed) {
   TZTable bare(&Host);
   EXPECT_EQ(RefusalText([&] { bare.TabOpen(nullptr, 0); }), "Не задано имя п/п Инициализации");
+  IFaceLang = elg_Ukr; // the same refusal in a Ukrainian interface
+  EXPECT_EQ(RefusalText([&] { bare.TabOpen(nullptr, 0); }), "Не задано ім'я п/п Ініціалізації");
+  IFaceLang = elg_Rus;
   bare.TabInit = [](TZTable*) {};
   EXPECT_EQ(RefusalText([&] { bare.TabOpen(nullptr, 0); }), "Не задано имя п/п Чтение");
   EXPECT_FALSE(bare.IsOpen());

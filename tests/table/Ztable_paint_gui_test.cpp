@@ -2,6 +2,10 @@
 // window's line colours, and a list longer than the screen with the control's own scroll bar.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <map>
 #include <set>
 
 #include <QApplication>
@@ -9,6 +13,7 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include "base/QtText.h"
 #include "table/QtZtable.h"
 #include "tests/support_gui/Guisupport.h"
 #include "tests/workflow/WorkflowFixture.h"
@@ -164,6 +169,88 @@ TEST_F(TablePaintLongGui, SelectionInProgressAndFinished) {
   }
   EXPECT_GT(shown, 0);
   SaveShot(Widget.get(), "table_selection_finished");
+}
+
+// The table painted at a fractional scale, as QT_SCALE_FACTOR paints it: every border line of the
+// header and the columns is there, the frame's left and top included, and all lines of one width
+// are equally thick in device pixels.
+class TablePaintScaleGui : public TablePaintGui {
+protected:
+  // Thickness, in device pixels, of the run of colour c across a line whose nominal extent
+  // across is [a, b) at the pixel `along`; 0 when no pixel of the extent has that colour.
+  static int Run(const QImage& img, int a, int b, int along, bool vertical, QRgb c) {
+    auto is = [&](int i) {
+      int px = vertical ? i : along, py = vertical ? along : i;
+      if (px < 0 || py < 0 || px >= img.width() || py >= img.height()) return false;
+      return (img.pixel(px, py) & 0xFFFFFF) == (c & 0xFFFFFF);
+    };
+    int at = a;
+    while (at < b && !is(at))
+      ++at;
+    if (at == b) return 0;
+    int lo = at, hi = at;
+    while (is(lo - 1))
+      --lo;
+    while (is(hi + 1))
+      ++hi;
+    return hi - lo + 1;
+  }
+  // Checks every border of cells [from, to) on img painted at scale; widths[kind] collects the
+  // thicknesses seen for that border kind.
+  void CheckBorders(const QImage& img, double scale, QPoint off, int from, int to,
+                    std::map<int, std::set<int>>& widths) {
+    TZTable& t = Widget->Table();
+    for (int i = from; i < to; ++i) {
+      const TZCell& c = *t.Cells()[static_cast<size_t>(i)];
+      bool inner = t.AreaTop() < c.CellRect.Bottom && i != t.FirstDataCell() &&
+                   i != static_cast<int>(t.Cells().size()) - 1 && i >= t.FirstDataCell();
+      for (int side = 0; side < 4; ++side) {
+        int kind = c.Border[side];
+        if (kind == 0) continue;
+        bool vertical = side == 0 || side == 2;
+        QRgb colour = ToQColor(inner && vertical ? clBlack : t.ColorPenB()).rgb();
+        int w = PenWidthOf[std::min(kind, 3)];
+        int at = vertical ? (side == 0 ? c.CellRect.Left : c.CellRect.Right)
+                          : (side == 1 ? c.CellRect.Top : c.CellRect.Bottom);
+        at = std::min(at - w / 2, (vertical ? Widget->width() : Widget->height()) - w);
+        at += vertical ? off.x() : off.y();
+        int a = static_cast<int>(std::floor(at * scale)),
+            b = static_cast<int>(std::ceil((at + w) * scale));
+        int from0 = (vertical ? c.CellRect.Top + off.y() : c.CellRect.Left + off.x());
+        int len = vertical ? c.CellRect.Height() : c.CellRect.Width();
+        int thinnest = INT_MAX;
+        for (int q = 1; q <= 3; ++q) {
+          int along = static_cast<int>((from0 + len * q / 4.0) * scale);
+          thinnest = std::min(thinnest, Run(img, a, b, along, vertical, colour));
+        }
+        EXPECT_GT(thinnest, 0) << "scale " << scale << " cell " << i << " side " << side;
+        widths[kind].insert(thinnest);
+      }
+    }
+  }
+};
+
+TEST_F(TablePaintScaleGui, LinesAreAllThereAndEvenAtFractionalScales) {
+  Start();
+  Show(1, 0, 760, 330);
+  TZTable& t = Widget->Table();
+  for (double scale : {1.0, 1.25, 1.4, 1.5, 2.0}) {
+    // The control placed at an odd offset, as a layout places it: at 150 % its edges fall
+    // between device pixels.
+    const QPoint off(7, 5);
+    QImage img(QSize(760 + off.x(), 330 + off.y()) * scale, QImage::Format_RGB32);
+    img.setDevicePixelRatio(scale);
+    img.fill(Qt::magenta);
+    Widget->render(&img, off);
+    std::map<int, std::set<int>> widths;
+    CheckBorders(img, scale, off, 0, static_cast<int>(t.Cells().size()), widths);
+    ASSERT_FALSE(widths[1].empty());
+    for (const auto& [kind, seen] : widths)
+      EXPECT_EQ(seen.size(), 1u) << "scale " << scale << " kind " << kind << ": "
+                                 << ::testing::PrintToString(seen);
+    if (const char* dir = std::getenv("RAVINEL_SCREENSHOTS"))
+      img.save(QString("%1/table-scale-%2.png").arg(dir).arg(qRound(scale * 100)));
+  }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // killed, a second holder in the same process, unsafe lock files, the mode, refused locks.
 #include <gtest/gtest.h>
 
+#include "messages/Utslang.h"
 #include "messages/Msgcat.h"
 #include "messages/Zmsg.h"
 #include "storage/Sysio.h"
@@ -58,6 +59,7 @@ TEST(SuiteLock, SecondHolderInTheSameProcessIsRefusedAndTheFirstKeepsTheLock) {
   TSuiteLock first(dir);
   ASSERT_EQ(first.Acquire().State, TSuiteLockState::Acquired);
   {
+    IFaceLang = elg_Ukr;
     TChangeLock second(dir);
     EXPECT_FALSE(second.CanChange());
     EXPECT_EQ(second.NoticeNumber(), MsgSuiteLocked);
@@ -65,6 +67,7 @@ TEST(SuiteLock, SecondHolderInTheSameProcessIsRefusedAndTheFirstKeepsTheLock) {
               std::string::npos)
         << second.NoticeText();
     EXPECT_THROW(second.RaiseUnlessCanChange(), ZError);
+    IFaceLang = elg_Rus;
   }
   // The second opener's descriptor is gone now; the first must still hold the file.
   TLockHolder other(dir);
