@@ -4,6 +4,8 @@
 
 #include <set>
 
+#include "messages/Utslang.h"
+
 TZCell& TZLayout::AddCell(const TRect& cell, const TRect& text) {
   auto c = std::make_unique<TZCell>();
   c->CellRect = cell;
@@ -42,7 +44,8 @@ std::string TZLayout::BuildHeadLevels() {
   for (int i = 0; i < FirstDataCell; ++i)
     bottoms.insert(Cells[static_cast<size_t>(i)]->BaseRect.Bottom);
   if (bottoms.size() > static_cast<size_t>(kMaxHeadLevels))
-    return "больше " + std::to_string(kMaxHeadLevels) + " уровней шапки";
+    return ByIface("больше ", "більше ") + std::to_string(kMaxHeadLevels) +
+           ByIface(" уровней шапки", " рівнів шапки");
   int starts = 0, ends = 0;
   std::vector<TZHeadLevel> levels;
   for (int bottom : bottoms) {
@@ -58,7 +61,8 @@ std::string TZLayout::BuildHeadLevels() {
     levels.push_back(std::move(level));
   }
   if (starts > kMaxHeadEntries || ends > kMaxHeadEntries)
-    return "больше " + std::to_string(kMaxHeadEntries) + " ячеек шапки";
+    return ByIface("больше ", "більше ") + std::to_string(kMaxHeadEntries) +
+           ByIface(" ячеек шапки", " комірок шапки");
   HeadLevels = std::move(levels);
   Ready = !HeadLevels.empty();
   return "";

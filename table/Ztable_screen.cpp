@@ -9,7 +9,6 @@
 #include <cmath>
 #include <cstring>
 #include <map>
-#include <set>
 
 namespace {
 constexpr double kInchPerCm = 0.39370078740157477;
