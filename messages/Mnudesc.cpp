@@ -11,6 +11,7 @@
 #include "format/Fun_other.h"
 #include "messages/Zmsg.h"
 #include "storage/Dwfile.h"
+#include "table/Ztable.h"
 
 WFile* DopCfg = nullptr;
 unsigned char TypeSub = 0;
@@ -223,13 +224,23 @@ std::vector<std::pair<std::string, int>> ParseTextMenu(const std::string& list) 
   return out;
 }
 
+TTableState TableState(const TZTable& t) {
+  TTableState s;
+  s.Open = t.IsOpen();
+  s.Lines = t.LineCount();
+  s.Empty = t.EmptyState();
+  s.Selecting = t.Select();
+  s.Marked = t.MarkedCount();
+  return s;
+}
+
 uint32_t StandartMask(const TTableState& s) {
-  if (!s.Open) return 4096;
-  if (s.Lines == 0) return 128;
-  if (s.Empty) return 2048;
-  if (s.Selecting) return 1024;
-  if (s.Marked > 0) return 512;
-  return 256;
+  if (!s.Open) return kMaskNoList;
+  if (s.Lines == 0) return kMaskNoLines;
+  if (s.Empty) return kMaskEmptyPlace;
+  if (s.Selecting) return kMaskSelecting;
+  if (s.Marked > 0) return kMaskMarked;
+  return kMaskOrdinaryLine;
 }
 
 void SwitchItem(TItemSwitch& item, bool enable) {

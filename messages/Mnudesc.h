@@ -129,8 +129,18 @@ struct TTableState {
   bool Selecting = false; // a range selection is running
   int Marked = 0;         // marked lines
 };
-// The mask: 4096 no list, 128 no lines, 2048 on the empty place, 1024 while selecting, 512 with
-// marked lines, 256 on an ordinary line.
+// The state of a table control as StandartSetEnabled looks at it.
+class TZTable;
+TTableState TableState(const TZTable& table);
+// The masks of StandartSetEnabled, by the table's state.
+enum : uint32_t {
+  kMaskNoLines = 128,
+  kMaskOrdinaryLine = 256,
+  kMaskMarked = 512,
+  kMaskSelecting = 1024,
+  kMaskEmptyPlace = 2048,
+  kMaskNoList = 4096
+};
 uint32_t StandartMask(const TTableState& state);
 
 // A menu item's enabled state, shortcut and tag as SetEnabledMenu changes them: disabling an

@@ -22,6 +22,7 @@
 #include "paths/Dlist.h"
 #include "paths/Rdwr_cfg.h"
 #include "storage/Dwfile.h"
+#include "table/QtZtable.h"
 #include "messages/Utslang.h"
 
 QIcon* ZevIco = nullptr;
@@ -282,6 +283,11 @@ void TMnu::LoadMnu() {
     }
   }
   CloseTexts();
+}
+
+void TMnu::CreateMenu(unsigned char kind, QWidget* form, TQtZTable* table) {
+  TZTable& t = table->Table();
+  CreateMenu(kind, form, table, [&t](unsigned short code) { return t.WorkKey(code); });
 }
 
 void TMnu::MnuClick(QAction* sender) {

@@ -12,6 +12,7 @@ class QAction;
 class QIcon;
 class QMenu;
 class QWidget;
+class TQtZTable;
 
 // The window icon that CreatCaption gives every form when set.
 extern QIcon* ZevIco;
@@ -46,6 +47,8 @@ public:
   // Kind 0 main menu, 1 pop-up menu, 2 pop-up menu first and main menu second. The table widget
   // gets the pop-up menu; clicked items send their key codes to workKey.
   void CreateMenu(unsigned char kind, QWidget* form, QWidget* table, TKeySink workKey);
+  // The same for the table control: clicked items work their key codes in the control.
+  void CreateMenu(unsigned char kind, QWidget* form, TQtZTable* table);
   void LoadMnu();
   void MnuClick(QAction* sender);
   void SetTextMenu(const std::string& list);
@@ -54,6 +57,7 @@ public:
   bool IsVisEnb(int property, const std::string& key);
   void SetEnabled_Flag(uint32_t mask);
   void StandartSetEnabled(const TTableState& state);
+  void StandartSetEnabled(const TZTable& table) { StandartSetEnabled(TableState(table)); }
 
   QWidget* Menu1 = nullptr; // QMenuBar (main menu) or QMenu (pop-up menu)
   QWidget* Menu2 = nullptr;

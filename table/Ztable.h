@@ -13,6 +13,7 @@
 #include "storage/Dwfile.h"
 #include "storage/Fun_struct.h"
 #include "table/Ztable_codes.h"
+#include "table/Ztable_layout.h"
 #include "table/Ztable_select.h"
 
 class TZTable;
@@ -61,25 +62,6 @@ struct TZTabDIndex {
   TZTabIndex* Index = nullptr;
 };
 
-// One rectangle of the screen description: a header cell or a cell of the line template.
-struct TZCell {
-  double WidthCm = 0;
-  TRect BaseRect; // after the initial layout; the reference of later width changes
-  TRect CellRect; // current, in control coordinates
-  TRect TextRect; // inside the border lines
-  uint8_t Border[4] = {0, 0, 0, 0}; // left, top, right, bottom: 0 none, 1..3 width
-  uint8_t HorAlign = 0;             // 0 left, 1 centred, 2 right
-  uint8_t VerAlign = 0;             // 0 top, 1 centred, 2 bottom
-  std::string FontName;
-  int32_t FontSize = 0;
-  uint8_t CellByte = 0;
-  uint8_t FontStyle = 0;          // fsBold | fsItalic | fsUnderline | fsStrikeOut
-  std::string Caption1, Caption2; // Russian, Ukrainian
-  uint8_t Flags = 0; // 1 reached, 2 left to move, 4 right to move, 8 marked header cell
-  int32_t LeftJoin = 0;
-  int32_t TopJoin = 0;
-};
-
 // One column of a record kind.
 struct TZOutField {
   std::string Name;
@@ -91,8 +73,6 @@ using TZOutFields = std::vector<TZOutField>;
 
 // Field type used for an unmatched output field named "RNpp": the line number.
 constexpr int kTypeLineNumber = 12;
-constexpr int kMaxHeadLevels = 10;
-constexpr int kMaxHeadEntries = 100;
 constexpr int kMaxRows = 100;
 constexpr int kExpandSlots = 10;
 constexpr int kScrollBarWidth = 14;
@@ -274,6 +254,11 @@ public:
   void ChangeWidth(int* Bounds, int Cell, int Delta);
 
   const std::vector<std::unique_ptr<TZCell>>& Cells() const { return FCells; }
+  const TZLayout& Layout() const { return FLayout; }
+  // A layout built by hand (a host without a screen description, a test), with the field lists
+  // and the output fields of its record kinds.
+  void SetLayout(TZLayout Given, std::vector<TListFields> KindFields,
+                 std::vector<TZOutFields> KindOutFields);
   int FirstDataCell() const { return FFirstDataCell; }
   int DataColumns() const { return FDataColumns; }
   int AreaLeft() const { return FAreaLeft; }
@@ -416,21 +401,25 @@ protected:
   bool FVNsi = false, FCanPolzun = true, FCanOutRk = true, FTabType = false;
   bool FCanMinus = false, FCanVisible = false, FLockKey = false, FIsOpen = false;
   int FLenBaseKey = 0, FLenDopKey = 0, FPosition = 0, FNumFile = 0, FRowCount = 0;
-  int FHeightShap = 0;
 
-  // screen description
-  std::vector<std::unique_ptr<TZCell>> FCells;
+  // screen description: the layout, its fields under the names the table's code reads them by
+  TZLayout FLayout;
+  using THeadLevel = TZHeadLevel;
+  std::vector<std::unique_ptr<TZCell>>& FCells = FLayout.Cells;
+  std::vector<THeadLevel>& FHeadLevels = FLayout.HeadLevels;
+  int& FFirstDataCell = FLayout.FirstDataCell;
+  int& FDataColumns = FLayout.DataColumns;
+  int& FAreaLeft = FLayout.AreaLeft;
+  int& FAreaTop = FLayout.AreaTop;
+  int& FAreaRight = FLayout.AreaRight;
+  int& FAreaBottom = FLayout.AreaBottom;
+  int& FLineAreaHeight = FLayout.LineAreaHeight;
+  int& FHeightShap = FLayout.HeightShap;
+  int& FDesignWidth = FLayout.DesignWidth;
+  int& FSavedHeight = FLayout.SavedHeight;
+  bool& FLayoutReady = FLayout.Ready;
   std::vector<TListFields> FKindFields;
   std::vector<TZOutFields> FKindOutFields;
-  struct THeadLevel {
-    int Bottom = 0;
-    std::vector<int> Ends, Starts; // header cells ending / starting on the level
-  };
-  std::vector<THeadLevel> FHeadLevels;
-  int FFirstDataCell = 0, FDataColumns = 0;
-  int FAreaLeft = 0, FAreaTop = 0, FAreaRight = 0, FAreaBottom = 0, FLineAreaHeight = 0;
-  int FDesignWidth = 0, FSavedHeight = 0;
-  bool FLayoutReady = false;
 
   // index
   std::vector<TZTabIndex*> FIndex;

@@ -686,9 +686,5 @@ int TZTable::NextVisible(int from, int step) {
 
 // The template column under x (the first whose right edge lies right of it); -1 for none.
 int TZTable::ColumnAt(int x) const {
-  for (int c = 0; c < FDataColumns; ++c) {
-    size_t i = static_cast<size_t>(FFirstDataCell + c);
-    if (i < FCells.size() && FCells[i]->CellRect.Right > x) return c;
-  }
-  return -1;
+  return FLayout.ColumnAt(x);
 }

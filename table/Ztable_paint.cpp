@@ -510,14 +510,7 @@ void TZTable::DefClientWindow(TPoint& TopLeft, TPoint& BottomRight, TPoint& Curs
 // ---- layout adaptation -----------------------------------------------------------------------
 
 void TZTable::LineAreaFromTemplate() {
-  if (FFirstDataCell >= static_cast<int>(FCells.size())) return;
-  const TZCell& first = *FCells[static_cast<size_t>(FFirstDataCell)];
-  FAreaLeft = first.TextRect.Left;
-  FAreaTop = first.TextRect.Top;
-  FAreaBottom = first.TextRect.Bottom;
-  FAreaRight = FCells.back()->TextRect.Right;
-  FLineAreaHeight = first.TextRect.Height();
-  FHeightShap = first.CellRect.Top;
+  FLayout.AreaFromTemplate();
 }
 
 void TZTable::StretchTemplate(int cell) {

@@ -10,7 +10,6 @@
 #include <cmath>
 #include <cstring>
 #include <map>
-#include <set>
 
 namespace {
 constexpr double kInchPerCm = 0.39370078740157477;
@@ -110,8 +109,7 @@ void TZTable::SetNumFileScreen(int n) {
 }
 
 void TZTable::FreeScreen() {
-  FCells.clear();
-  FHeadLevels.clear();
+  FLayout.Clear();
   if (!FHost || !FHost->DesignMode()) {
     FKindOutFields.clear();
     FKindFields.clear();
@@ -377,31 +375,15 @@ void TZTable::FindFirstDataCell(const int*, int lastLeft, int lastBottom) {
 }
 
 void TZTable::BuildHeadLevels() {
-  std::set<int> bottoms;
-  for (int i = 0; i < FFirstDataCell; ++i)
-    bottoms.insert(FCells[static_cast<size_t>(i)]->BaseRect.Bottom);
-  if (bottoms.size() > static_cast<size_t>(kMaxHeadLevels))
-    ScreenError(FScreenNum, ByIface("больше ", "більше ") + std::to_string(kMaxHeadLevels) +
-                                ByIface(" уровней шапки", " рівнів шапки"));
-  int starts = 0, ends = 0;
-  std::vector<THeadLevel> levels;
-  for (int bottom : bottoms) {
-    THeadLevel level;
-    level.Bottom = bottom;
-    for (int i = 0; i < FFirstDataCell; ++i) {
-      const TRect& r = FCells[static_cast<size_t>(i)]->BaseRect;
-      if (r.Top == bottom) level.Starts.push_back(i);
-      if (r.Bottom == bottom) level.Ends.push_back(i);
-    }
-    starts += static_cast<int>(level.Starts.size());
-    ends += static_cast<int>(level.Ends.size());
-    levels.push_back(std::move(level));
-  }
-  if (starts > kMaxHeadEntries || ends > kMaxHeadEntries)
-    ScreenError(FScreenNum, ByIface("больше ", "більше ") + std::to_string(kMaxHeadEntries) +
-                                ByIface(" ячеек шапки", " комірок шапки"));
-  FHeadLevels = std::move(levels);
-  FLayoutReady = !FHeadLevels.empty();
+  std::string problem = FLayout.BuildHeadLevels();
+  if (!problem.empty()) ScreenError(FScreenNum, problem);
+}
+
+void TZTable::SetLayout(TZLayout Given, std::vector<TListFields> KindFields,
+                        std::vector<TZOutFields> KindOutFields) {
+  FLayout = std::move(Given);
+  FKindFields = std::move(KindFields);
+  FKindOutFields = std::move(KindOutFields);
 }
 
 // The template reaches down to the control's bottom and its columns share the control's width.

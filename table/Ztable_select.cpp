@@ -44,7 +44,7 @@ void TZSelection::MarkRange(int current, bool skipHidden) {
 
 void TZSelection::Clear() {
   for (int i = 0, n = Count(); i < n; ++i)
-    TakeMark(*At(i));
+    if (TZTabIndex* e = At(i)) TakeMark(*e);
   FMarked = 0;
 }
 
@@ -63,7 +63,7 @@ void TZSelection::Unmark(TZTabIndex& line) {
 void TZSelection::Keep(const std::function<bool(const TZTabIndex&)>& keep) {
   for (int i = 0, n = Count(); i < n; ++i) {
     TZTabIndex* e = At(i);
-    if ((e->Flags & kIdxMarked) && !keep(*e)) Unmark(*e);
+    if (e && (e->Flags & kIdxMarked) && !keep(*e)) Unmark(*e);
   }
 }
 

@@ -12,7 +12,8 @@
 
 #include "base/QtText.h"
 #include "base/Scale.h"
-#include "table/Ztable_codes.h"
+#include "table/QtZtable.h"
+#include "tests/table/TableFixture.h"
 #include "controls/Ztext.h"
 #include "messages/Utmenu.h"
 #include "tests/support/MenuSuite.h"
@@ -240,6 +241,81 @@ TEST(MenuSwitches, DisablingParksTheShortcutEnablingRestoresIt) {
   SetEnabledAllMnu(&bar, false);
   EXPECT_FALSE(a->isEnabled());
   EXPECT_FALSE(sub->menuAction()->isEnabled());
+}
+
+// The demo form "Ф118" over a real table control: the items work their keys in the control, and
+// the control's state, told through TabOnSetEnbMnu, enables them.
+TEST(TMnu, ClicksWorkTheTableControlWhoseStateEnablesTheItems) {
+  TMenuSuite suite;
+  QWidget form;
+  form.setWindowTitle(ToQString("Ф118"));
+  auto* tb = new TQtZTable(&form);
+  (new QVBoxLayout(&form))->addWidget(tb);
+  form.resize(420, 300);
+  form.show();
+  TZTable& t = tb->Table();
+  TZLayout l;
+  l.AddCell({0, 0, 200, 20}, {1, 1, 199, 19});
+  l.AddCell({0, 20, 200, 181}, {2, 21, 198, 181});
+  l.SetTemplate(1);
+  l.DesignWidth = 200;
+  t.SetLayout(std::move(l), {TListFields{}}, {TZOutFields{TZOutField{"RNpp", 0, 0, -1}}});
+  t.SetCanSelect(true);
+  t.SetCanEmpty(true);
+  TTestOwner owner(t);
+  TMnu mnu;
+  mnu.CreateMenu(kPopupMenu, &form, tb);
+  t.TabOnSetEnbMnu = [&mnu](TZTable* s) { mnu.StandartSetEnabled(*s); };
+  auto click = [&mnu](const char* name) {
+    for (QAction* a : mnu.Menu1->findChildren<QAction*>())
+      if (a->objectName() == name) a->trigger();
+  };
+  // The enabled state of mIns, mDel, mMark, mFirst and mLast.
+  auto enabled = [&mnu] {
+    std::string s;
+    for (const char* key : {"mIns", "mDel", "mMark", "mFirst", "mLast"})
+      s += mnu.IsVisEnb(0, key) ? '1' : '0';
+    return s;
+  };
+
+  mnu.StandartSetEnabled(t); // no list
+  EXPECT_EQ(enabled(), "00000");
+  EXPECT_TRUE(mnu.IsVisEnb(0, "mHelp"));
+  t.TabOpen(nullptr, 0);
+  t.WorkKey(kKeyShowAgain); // no lines
+  EXPECT_EQ(enabled(), "10000");
+  t.TabClose();
+  for (int i = 0; i < 5; ++i)
+    owner.Lines.push_back({0, "x", ""});
+  t.TabOpen(nullptr, 0);
+  t.WorkKey(kKeyShowAgain); // an ordinary line
+  EXPECT_EQ(enabled(), "11111");
+  click("mLast");
+  EXPECT_EQ(t.CurrentLine(), 4);
+  click("mFirst");
+  EXPECT_EQ(t.CurrentLine(), 0);
+  click("mIns");
+  EXPECT_TRUE(t.Select());
+  EXPECT_EQ(enabled(), "00111"); // selecting
+  click("mDel");                 // disabled: the table is not told
+  EXPECT_TRUE(t.Select());
+  click("mMark"); // abandons the selection
+  EXPECT_FALSE(t.Select());
+  click("mIns");
+  click("mLast");
+  t.WorkKey(kKeyInsert); // ends the selection: every line marked
+  EXPECT_EQ(t.MarkedCount(), 5);
+  EXPECT_EQ(enabled(), "11111"); // marked lines: no item of the demo form carries that mask
+  click("mDel");
+  EXPECT_EQ(t.MarkedCount(), 0);
+  t.WorkKey(kKeyDown); // past the last line: the empty place
+  ASSERT_TRUE(t.EmptyState());
+  EXPECT_EQ(enabled(), "00011");
+  click("mFirst");
+  EXPECT_FALSE(t.EmptyState());
+  EXPECT_EQ(t.CurrentLine(), 0);
+  t.TabOnSetEnbMnu = nullptr;
+  t.TabClose();
 }
 
 // Both languages side by side: the form with its main menu open and its pop-up menu.

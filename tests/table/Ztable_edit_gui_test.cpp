@@ -16,35 +16,28 @@
 #include "tests/table/TableFixture.h"
 
 namespace {
-// A table whose record kind 0 has the fields Name (short text), Kind (byte) and Note (text),
-// and one column showing Name.
-struct TFormTable : TZTable {
-  using TZTable::TZTable;
-  void Describe() {
-    TListFields fields(3);
-    fields[0].FName = "Name";
-    fields[0].FType = tfShort82;
-    fields[1].FName = "Kind";
-    fields[1].FType = tfByte;
-    fields[2].FName = "Note";
-    fields[2].FType = tfString;
-    FKindFields.assign(1, fields);
-    TZOutField out;
-    out.Name = "Name";
-    out.FieldIndex = 0;
-    FKindOutFields.assign(1, TZOutFields{out});
-    auto cell = std::make_unique<TZCell>();
-    cell->CellRect = {10, 20, 210, 60};
-    cell->FontName = "Arial";
-    cell->FontSize = 10;
-    FCells.clear();
-    FCells.push_back(std::move(cell));
-    FFirstDataCell = 0;
-    FDataColumns = 1;
-    FAreaTop = 20;
-    FLineAreaHeight = 200;
-  }
-};
+// Record kind 0 with the fields Name (short text), Kind (byte) and Note (text), and one column
+// showing Name.
+void Describe(TZTable& t) {
+  TListFields fields(3);
+  fields[0].FName = "Name";
+  fields[0].FType = tfShort82;
+  fields[1].FName = "Kind";
+  fields[1].FType = tfByte;
+  fields[2].FName = "Note";
+  fields[2].FType = tfString;
+  TZOutField out;
+  out.Name = "Name";
+  out.FieldIndex = 0;
+  TZLayout l;
+  TZCell& cell = l.AddCell({10, 20, 210, 60}, {});
+  cell.FontName = "Arial";
+  cell.FontSize = 10;
+  l.DataColumns = 1;
+  l.AreaTop = 20;
+  l.LineAreaHeight = 200;
+  t.SetLayout(std::move(l), {fields}, {TZOutFields{out}});
+}
 
 std::string Value(TZTable& t, const std::string& name) {
   int index = -1;
@@ -55,8 +48,8 @@ std::string Value(TZTable& t, const std::string& name) {
 
 TEST(EditFormGui, BindsByFieldNameAndStoresOnlyChanges) {
   TTestHost host;
-  TFormTable t(&host);
-  t.Describe();
+  TZTable t(&host);
+  Describe(t);
   t.KorCreat(0);
   t.StoreField(0, "Иванов");
   t.StoreField(1, "1");
@@ -113,8 +106,8 @@ TEST(EditFormGui, InCellEditWritesTheLineAndChecksStages) {
   { WFile create(dir / "tmp", fmCreate); }
   WFile tmp(dir / "tmp", fmUpdate);
   TTestHost host;
-  TFormTable t(&host);
-  t.Describe();
+  TZTable t(&host);
+  Describe(t);
   t.TmpFile = &tmp;
   t.SetTabType(true);
   TTestOwner owner(t);

@@ -201,6 +201,66 @@ TEST_F(TEditTest, MoveReordersFileAndIndexButNotKeyedLists) {
   EXPECT_EQ(OnDisk(), (Texts{"b", "a"}));
 }
 
+TEST_F(TEditTest, NewRecordAndTabEditDelete) {
+  Open({"a", "b", "c"});
+  T->SetLayout(TZLayout{}, {TListFields{{"Name", tfString, 0, 0}}}, {});
+  T->SetCurrent(1);
+  T->Mark({0});
+  EXPECT_FALSE(T->InitNewEdit(0)); // not with marked lines
+  T->SetSelectIndex(false);
+  EXPECT_FALSE(T->InitNewEdit(1)); // no such record kind
+  ASSERT_TRUE(T->InitNewEdit(0));
+  T->KorCreat(0);
+  ASSERT_TRUE(T->StoreField(0, "new"));
+  ASSERT_TRUE(T->FinishEdit());
+  const std::string added = Le16(3) + "new";
+  ASSERT_EQ(T->LineCount(), 4);
+  Texts lines = Lines();
+  EXPECT_EQ(lines[static_cast<size_t>(T->Position())], added);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), added), 1);
+  EXPECT_EQ(OnDisk(), Lines());
+
+  int line = 0;
+  const uint32_t adr = T->GetIndex(line)->Adr;
+  EXPECT_EQ(T->TabEdit(weDelete, line, nullptr, false, false), adr);
+  lines = Lines();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "a"), 0);
+  EXPECT_EQ(lines.size(), 3u);
+  EXPECT_EQ(OnDisk(), Lines());
+  line = 3;
+  EXPECT_EQ(T->TabEdit(weDelete, line, nullptr, false, false), EmptyAdr); // past the end
+}
+
+TEST_F(TEditTest, TheOwnerRefusesCopiesAndMovesWholeOrLineByLine) {
+  Open({"a", "b", "c", "d"});
+  T->Mark({0, 1});
+  T->SetCurrent(3);
+  T->TabOnCopy = [](TZTable*, TypeCM reg, TZTabIndex*, WRec* rec) {
+    return reg == cmStart ? false : std::string(rec->Data, rec->Len) != "a";
+  };
+  T->TabOnMove = [](TZTable*, TypeCM, int) { return false; };
+  EXPECT_FALSE(T->CopyRecord());
+  EXPECT_FALSE(T->MoveRecord());
+  EXPECT_EQ(T->MarkedCount(), 2); // nothing done, the marks stay
+  EXPECT_EQ(OnDisk(), (Texts{"a", "b", "c", "d"}));
+
+  T->TabOnCopy = [](TZTable*, TypeCM reg, TZTabIndex*, WRec* rec) {
+    return reg == cmStart || std::string(rec->Data, rec->Len) != "a";
+  };
+  ASSERT_TRUE(T->CopyRecord()); // "a" refused, "b" copied
+  EXPECT_EQ(Lines(), (Texts{"a", "b", "c", "b", "d"}));
+  EXPECT_EQ(OnDisk(), Lines());
+  EXPECT_EQ(T->MarkedCount(), 0);
+
+  T->Mark({0, 1});
+  T->SetCurrent(4);
+  T->TabOnMove = [](TZTable*, TypeCM reg, int) { return reg == cmStart; };
+  ASSERT_TRUE(T->MoveRecord()); // every line refused: the order stays, the marks go
+  EXPECT_EQ(Lines(), (Texts{"a", "b", "c", "b", "d"}));
+  EXPECT_EQ(OnDisk(), Lines());
+  EXPECT_EQ(T->MarkedCount(), 0);
+}
+
 TEST_F(TEditTest, UpdateRewritesInPlaceAndKeyedReplaceKeepsTheChain) {
   Open({"c1", "a1", "b1"}, 2);
   ASSERT_EQ(Lines(), (Texts{"a1", "b1", "c1"}));

@@ -1,5 +1,5 @@
 // Keys, selection, mouse and branches of the table control as key-code sequences on a list
-// served from memory; the layout is set up directly (one header cell over one column).
+// served from memory; the layout is built by hand (one header cell over one column).
 #include <gtest/gtest.h>
 
 #include "tests/table/TableFixture.h"
@@ -8,38 +8,24 @@ namespace {
 // An owner's key, and the virtual key of Shift alone.
 constexpr unsigned short kKeyA = 'A', kVkShift = 16;
 
-class TKeysTable : public TZTable {
-public:
-  using TZTable::TZTable;
-  // A header 20 px high over a line area of `area` pixels, one column 196 px wide.
-  void Layout(int area) {
-    auto head = std::make_unique<TZCell>();
-    head->CellRect = {0, 0, 200, 20};
-    head->TextRect = {1, 1, 199, 19};
-    auto cell = std::make_unique<TZCell>();
-    cell->CellRect = {0, 20, 200, 21 + area};
-    cell->TextRect = {2, 21, 198, 21 + area};
-    FCells.push_back(std::move(head));
-    FCells.push_back(std::move(cell));
-    FFirstDataCell = 1;
-    FDataColumns = 1;
-    FAreaLeft = 2;
-    FAreaTop = 21;
-    FAreaRight = 198;
-    FAreaBottom = 21 + area;
-    FLineAreaHeight = area;
-    FDesignWidth = 200;
-    FHeightShap = 20;
-    FKindFields.assign(1, TListFields{});
-    FKindOutFields.assign(1, TZOutFields{TZOutField{"A", 2, 0, -1}});
-  }
-};
+// A header 20 px high over a line area of `area` pixels, in `cols` columns sharing 200 px.
+void Layout(TZTable& t, int area, int cols) {
+  TZLayout l;
+  l.AddCell({0, 0, 200, 20}, {1, 1, 199, 19});
+  int w = 200 / cols;
+  for (int k = 0; k < cols; ++k)
+    l.AddCell({k * w, 20, (k + 1) * w, 21 + area}, {k * w + 2, 21, (k + 1) * w - 2, 21 + area});
+  l.SetTemplate(1);
+  l.DesignWidth = 200;
+  t.SetLayout(std::move(l), {TListFields{}},
+              {TZOutFields(static_cast<size_t>(cols), TZOutField{"A", 2, 0, -1})});
+}
 
 class KeysTest : public ::testing::Test {
 protected:
   // `lines` lines of 16 px each in a line area of `area` px (10 full rows by default).
-  void Open(int lines, int area = 160) {
-    T.Layout(area);
+  void Open(int lines, int area = 160, int cols = 1) {
+    Layout(T, area, cols);
     for (int i = 0; i < lines; ++i)
       Owner.Lines.push_back({0, "x", ""});
     Texts.resize(static_cast<size_t>(lines), "x");
@@ -67,7 +53,7 @@ protected:
   bool Marked(int i) { return (T.GetIndex(i)->Flags & kIdxMarked) != 0; }
 
   TTestHost Host;
-  TKeysTable T{&Host};
+  TZTable T{&Host};
   TTestOwner Owner{T};
   std::vector<std::string> Texts;
   std::vector<etpslSelect> Statuses;
@@ -158,6 +144,45 @@ TEST_F(KeysTest, PageDownStopsAboveARowThatDoesNotFit) {
   EXPECT_EQ(T.CurrentRow(), T.RowCount() - 1);
   Keys({kKeyCtrlPageUp, kKeyCtrlPageDown});
   EXPECT_EQ(Line(), 11);
+}
+
+TEST_F(KeysTest, CellModeMovesTheColumnAndHighlightsOnlyTheCurrentCell) {
+  Open(5, 160, 3);
+  Keys({kKeyDown}); // row 1: its top is not the line area's
+  ASSERT_FALSE(T.TabType());
+  Keys({kKeyEnd});
+  EXPECT_EQ(T.CurrentCol(), 2);
+  Keys({kKeyRight}); // no column after the last
+  EXPECT_EQ(T.CurrentCol(), 2);
+  Keys({kKeyHome, kKeyLeft});
+  EXPECT_EQ(T.CurrentCol(), 0);
+  // The current row: its background, then the current cell's over it.
+  auto rowFills = [this] {
+    std::vector<TDrawCall> out;
+    for (const TDrawCall& c : Host.Can.Calls)
+      if (c.What == TDrawCall::Fill && c.Y == T.AreaTop() + T.RowTop(T.CurrentRow()))
+        out.push_back(c);
+    return out;
+  };
+  ASSERT_NE(T.ColorBrushB(), T.GetTabColor(ciWorkPB));
+  Host.Can.Calls.clear();
+  Keys({kKeyRight});
+  EXPECT_EQ(T.CurrentCol(), 1);
+  std::vector<TDrawCall> fills = rowFills();
+  ASSERT_EQ(fills.size(), 2u);
+  EXPECT_EQ(fills[0].Color, T.ColorBrushB());
+  EXPECT_EQ(fills[1].Color, T.GetTabColor(ciWorkPB));
+  EXPECT_EQ(fills[1].X, T.Cells()[2]->TextRect.Left);
+
+  // Line mode: the keys leave the column, the whole row is highlighted.
+  T.SetTabType(true);
+  Keys({kKeyEnd, kKeyHome, kKeyLeft});
+  EXPECT_EQ(T.CurrentCol(), 1);
+  Host.Can.Calls.clear();
+  Keys({kKeyRedraw});
+  fills = rowFills();
+  ASSERT_EQ(fills.size(), 1u);
+  EXPECT_EQ(fills[0].Color, T.GetTabColor(ciWorkPB));
 }
 
 TEST_F(KeysTest, DownSkipsHiddenLines) {

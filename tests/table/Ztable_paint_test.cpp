@@ -9,34 +9,26 @@
 
 namespace {
 
-// A control whose cells are laid out by hand: one header cell over `cols` columns of `w` pixels.
-class TPaintTable : public TZTable {
-public:
-  using TZTable::TZTable;
-  void Layout(int cols, int w, const TListFields& fields, const TZOutFields& outs) {
-    auto cell = [](TRect r) {
-      auto c = std::make_unique<TZCell>();
-      c->CellRect = r;
-      c->TextRect = {r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};
-      for (uint8_t& b : c->Border)
-        b = 1;
-      c->FontName = "Arial";
-      c->FontSize = 8;
-      return c;
-    };
-    FCells.push_back(cell({0, 0, cols * w, 20}));
-    FCells[0]->Caption1 = "Head";
-    for (int k = 0; k < cols; ++k)
-      FCells.push_back(cell({k * w, 20, (k + 1) * w, 0}));
-    FFirstDataCell = 1;
-    FDataColumns = cols;
-    FDesignWidth = cols * w;
-    FKindFields = {fields};
-    FKindOutFields = {outs};
-    ChangeHeight();
-  }
-  TZCell& Column(int k) { return *FCells[static_cast<size_t>(1 + k)]; }
-};
+// One header cell over `cols` columns of `w` pixels, the template stretched to the control.
+void Layout(TZTable& t, int cols, int w, const TListFields& fields, const TZOutFields& outs) {
+  TZLayout l;
+  auto cell = [&l](TRect r) -> TZCell& {
+    TZCell& c = l.AddCell(r, {r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1});
+    for (uint8_t& b : c.Border)
+      b = 1;
+    c.FontName = "Arial";
+    c.FontSize = 8;
+    return c;
+  };
+  cell({0, 0, cols * w, 20}).Caption1 = "Head";
+  for (int k = 0; k < cols; ++k)
+    cell({k * w, 20, (k + 1) * w, 0});
+  l.FirstDataCell = 1;
+  l.DataColumns = cols;
+  l.DesignWidth = cols * w;
+  t.SetLayout(std::move(l), {fields}, {outs});
+  t.ChangeHeight();
+}
 
 // Records of the structure Name (text), Num (32 bits), Sum (double).
 std::string Record(const std::string& name, int32_t num, double sum) {
@@ -49,18 +41,19 @@ std::string Record(const std::string& name, int32_t num, double sum) {
 
 struct TPaintTest : ::testing::Test {
   TTestHost Host{400, 200};
-  TPaintTable T{&Host};
+  TZTable T{&Host};
   TTestOwner Owner{T};
   TListFields Fields{{"Name", tfString, 0, 0}, {"Num", tfDword, 0, 0}, {"Sum", tfDouble, 0, 0}};
 
   // Columns: Name (word wrap), Num, Sum with 2 decimals, and the line number.
   void Open(int lines, int width = 100) {
-    T.Layout(4, width, Fields,
-             {{"Name", 2, 0, 0}, {"Num", 0, 0, 1}, {"Sum", 0, 2, 2}, {"RNpp", 0, 3, -1}});
+    Layout(T, 4, width, Fields,
+           {{"Name", 2, 0, 0}, {"Num", 0, 0, 1}, {"Sum", 0, 2, 2}, {"RNpp", 0, 3, -1}});
     for (int i = 0; i < lines; ++i)
       Owner.Lines.push_back({0, Record("line" + std::to_string(i), i * 10, i + 0.5), ""});
     T.TabOpen(nullptr, 0);
   }
+  TZCell& Column(int k) { return *T.Cells()[static_cast<size_t>(1 + k)]; }
   std::vector<TDrawCall> TextsWith(const std::string& s) {
     std::vector<TDrawCall> out;
     for (const TDrawCall& c : Host.Can.Texts())
@@ -109,15 +102,15 @@ TEST_F(TPaintTest, AHugeWidthOrDecimalCountFromTheDescriptionIsHeldToOneRecord) 
 
 TEST_F(TPaintTest, TextPlacementFollowsAlignmentAndTheRowTop) {
   Open(2);
-  T.Column(1).HorAlign = 2;
-  T.Column(0).HorAlign = 1;
+  Column(1).HorAlign = 2;
+  Column(0).HorAlign = 1;
   T.SelectRecOut(0, false);
   T.OutScreenRecords();
   TDrawCall num = TextsWith("10").at(0);
-  EXPECT_EQ(num.X, T.Column(1).TextRect.Right - 20);
+  EXPECT_EQ(num.X, Column(1).TextRect.Right - 20);
   EXPECT_EQ(num.Y, T.AreaTop() + T.RowTop(1));
   TDrawCall name = TextsWith("line0").at(0);
-  EXPECT_EQ(name.X, T.Column(0).TextRect.Left + (T.Column(0).TextRect.Width() - 50) / 2);
+  EXPECT_EQ(name.X, Column(0).TextRect.Left + (Column(0).TextRect.Width() - 50) / 2);
   EXPECT_EQ(name.Y, T.AreaTop());
   EXPECT_EQ(T.RowTop(1), 16);
 }
@@ -181,9 +174,9 @@ TEST_F(TPaintTest, WideningFourEqualColumnsGivesTheRemainderToTheLast) {
   T.ChangeWidth(10);
   int expect[] = {2, 4, 6, 10};
   for (int k = 0; k < 4; ++k)
-    EXPECT_EQ(T.Column(k).CellRect.Right, (k + 1) * 100 + expect[k]) << k;
-  EXPECT_EQ(T.Column(0).CellRect.Left, 0);
-  EXPECT_EQ(T.Column(1).CellRect.Left, 102);
+    EXPECT_EQ(Column(k).CellRect.Right, (k + 1) * 100 + expect[k]) << k;
+  EXPECT_EQ(Column(0).CellRect.Left, 0);
+  EXPECT_EQ(Column(1).CellRect.Left, 102);
   EXPECT_EQ(T.Cells()[0]->CellRect.Right, 410); // the header cell ends on the last boundary
 }
 

@@ -17,25 +17,13 @@ double Now() {
 }
 
 // One column over a line area of 320 px, every line one text line of 16 px.
-class TBenchTable : public TZTable {
-public:
-  using TZTable::TZTable;
-  void Layout() {
-    auto cell = std::make_unique<TZCell>();
-    cell->CellRect = {0, 20, 400, 341};
-    cell->TextRect = {2, 21, 398, 341};
-    FCells.push_back(std::move(cell));
-    FDataColumns = 1;
-    FAreaLeft = 2;
-    FAreaTop = 21;
-    FAreaRight = 398;
-    FAreaBottom = 341;
-    FLineAreaHeight = 320;
-    FDesignWidth = 400;
-    FKindFields.assign(1, TListFields{});
-    FKindOutFields.assign(1, TZOutFields{TZOutField{"RNpp", 0, 0, -1}});
-  }
-};
+void Layout(TZTable& t) {
+  TZLayout l;
+  l.AddCell({0, 20, 400, 341}, {2, 21, 398, 341});
+  l.SetTemplate(0);
+  l.DesignWidth = 400;
+  t.SetLayout(std::move(l), {TListFields{}}, {TZOutFields{TZOutField{"RNpp", 0, 0, -1}}});
+}
 
 // The fastest of `reps` presses of code at the start (or, after `back`, at the end) of the list.
 double TimeKeys(TZTable& t, unsigned short code, unsigned short back, bool end, int reps) {
@@ -53,8 +41,8 @@ double TimeKeys(TZTable& t, unsigned short code, unsigned short back, bool end, 
 
 void PrintTableKeysBench(int lines, int reps) {
   TFixedHost host(400, 400);
-  TBenchTable t(&host);
-  t.Layout();
+  TZTable t(&host);
+  Layout(t);
   t.SetCanSelect(true);
   t.SetTabType(true);
   int next = 0;
