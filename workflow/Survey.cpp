@@ -1,6 +1,7 @@
 // The survey of a list's P145 calculations against the reference data in use.
 #include "workflow/Survey.h"
 
+#include "base/Strutil.h"
 #include "messages/Utslang.h"
 #include "paths/Dpath.h"
 #include "storage/Sysio.h"
@@ -94,9 +95,9 @@ TSurvey SurveyObjectLines(TObjectFiles& files, const TListInfo& info,
 namespace {
 
 std::string LineText(const TRefLine& l, bool result) {
-  std::string text = std::to_string(l.Number) + ". " + l.Name;
-  if (!result) return text + "  [" + l.Code + "]";
-  std::string formula = l.Formula;
+  std::string text = std::to_string(l.Number) + ". " + Trim(l.Name);
+  if (!result) return text + "  [" + Trim(l.Code) + "]";
+  std::string formula = Trim(l.Formula);
   for (size_t at = formula.find('\x01'); at != std::string::npos; at = formula.find('\x01', at))
     formula.replace(at, 1, " | ");
   return text + " = " + formula;

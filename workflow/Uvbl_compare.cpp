@@ -4,6 +4,7 @@
 
 #include <QHeaderView>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "base/QtText.h"
@@ -32,6 +33,7 @@ std::string VerdictText(const TCalcComparison& c) {
 QTableWidgetItem* Cell(const std::string& text, bool differs) {
   auto* item = new QTableWidgetItem(ToQString(text));
   item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+  item->setToolTip(item->text());
   if (differs) item->setBackground(kDiffers);
   return item;
 }
@@ -64,11 +66,21 @@ TfCompare::TfCompare(QWidget* owner, const TCalcComparison& c) : QDialog(owner) 
   Lines->horizontalHeader()->setSectionResizeMode(kColMark, QHeaderView::ResizeToContents);
   Lines->horizontalHeader()->setSectionResizeMode(kColObject, QHeaderView::Stretch);
   Lines->horizontalHeader()->setSectionResizeMode(kColReference, QHeaderView::Stretch);
-  Lines->resizeRowsToContents();
   v->addWidget(Lines, 1);
   auto* close = new QPushButton(ToQString(ByIface("Закрыть", "Закрити")), this);
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
   v->addWidget(close, 0, Qt::AlignRight);
+}
+
+// The wrapped lines take their heights from the widths the columns have once laid out.
+void TfCompare::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  QTimer::singleShot(0, Lines, [this] { Lines->resizeRowsToContents(); });
+}
+
+void TfCompare::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  QTimer::singleShot(0, Lines, [this] { Lines->resizeRowsToContents(); });
 }
 
 int TfCompare::DifferingRows() const {

@@ -16,4 +16,8 @@ public:
   QTableWidget* Lines; // marker, the object's line, the reference's line
   // The rows shown as differing.
   int DifferingRows() const;
+
+protected:
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 };

@@ -539,6 +539,7 @@ TEST_F(VblWindow, TheComparisonShowsTheDifferingLines) {
     EXPECT_NE(FromQString(view.Verdict->text()).find(cmp.Object), std::string::npos);
     if (seen[cmp.Match]++ == 0) {
       view.show();
+      QTest::qWait(50); // the rows take their heights once the columns are laid out
       SaveShot(&view, cmp.Match == TSurveyMatch::Old ? "compare-replaceable" : "compare-user");
     }
   }
