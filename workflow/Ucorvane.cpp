@@ -238,8 +238,11 @@ TZGroupBox* TfMain::BuildLanguage() {
   grid->addWidget(FlagUkr, 1, 0);
   grid->addWidget(UDLang, 1, 1);
   grid->setColumnStretch(1, 1);
-  connect(RDLang, &QRadioButton::clicked, this, [this] { LangClick(); });
-  connect(UDLang, &QRadioButton::clicked, this, [this] { LangClick(); });
+  // Any way the choice changes counts: a click, the keys, or a screen reader's toggle.
+  for (TZRadioButton* b : {RDLang, UDLang})
+    connect(b, &QRadioButton::toggled, this, [this](bool on) {
+      if (on) LangClick();
+    });
   return ZGroupBox3;
 }
 
