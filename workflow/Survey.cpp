@@ -1,6 +1,8 @@
 // The survey of a list's P145 calculations against the reference data in use.
 #include "workflow/Survey.h"
 
+#include "base/Strutil.h"
+#include "messages/Utslang.h"
 #include "paths/Dpath.h"
 #include "storage/Sysio.h"
 
@@ -88,4 +90,71 @@ TSurvey SurveyObjectLines(TObjectFiles& files, const TListInfo& info,
     return a.Kind != b.Kind ? a.Kind < b.Kind : a.Objects > b.Objects;
   });
   return s;
+}
+
+namespace {
+
+std::string LineText(const TRefLine& l, bool result) {
+  std::string text = std::to_string(l.Number) + ". " + Trim(l.Name);
+  if (!result) return text + "  [" + Trim(l.Code) + "]";
+  std::string formula = Trim(l.Formula);
+  for (size_t at = formula.find('\x01'); at != std::string::npos; at = formula.find('\x01', at))
+    formula.replace(at, 1, " | ");
+  return text + " = " + formula;
+}
+
+void AddRows(const std::vector<TRefLine>& object, const std::vector<TRefLine>& ref, bool result,
+             std::vector<TCompareRow>& rows) {
+  for (size_t i = 0; i < std::max(object.size(), ref.size()); ++i) {
+    TCompareRow r;
+    r.Result = result;
+    if (i < object.size()) r.Object = LineText(object[i], result);
+    if (i < ref.size()) r.Reference = LineText(ref[i], result);
+    r.Differs = r.Object != r.Reference;
+    rows.push_back(std::move(r));
+  }
+}
+
+const char* TakenFault(TTaken t) {
+  switch (t) {
+  case TTaken::Missing:
+    return ByIface("файл объекта отсутствует", "файл об'єкта відсутній");
+  case TTaken::Unreadable:
+    return ByIface("файл объекта не читается", "файл об'єкта не читається");
+  default:
+    return ByIface("в файле нет расчета П145", "у файлі немає розрахунку П145");
+  }
+}
+
+} // namespace
+
+TCalcComparison CompareWithNewReference(TObjectFiles& files, const TListInfo& info,
+                                        const TObjLine& line, unsigned char russian) {
+  TCalcComparison out;
+  out.Object = line.File;
+  const int kind = line.Kind >= 0 && line.Kind <= 3 ? line.Kind : 0;
+  out.RefGroup = RefGroupOf(kind, russian != 0, true);
+  TRefCalc ref = DecodeCalc(ReadGroupRecords(files.Ref, out.RefGroup));
+  TCalcRecords calc;
+  TTaken t = TakeOfLine(files, info, line, calc);
+  TRefCalc own;
+  if (t == TTaken::Calc)
+    out.Fault = CalcFormFault(calc);
+  else
+    out.Fault = TakenFault(t);
+  if (t == TTaken::Calc) {
+    TSurveyCalc c;
+    c.Kind = kind;
+    c.Russian = russian != 0;
+    c.Bytes = ComparedBytes(calc);
+    std::vector<std::string> refBytes(static_cast<size_t>(kRefGroups));
+    for (int g : {out.RefGroup - 8, out.RefGroup})
+      refBytes[static_cast<size_t>(g)] = ComparedBytes(ReadGroupRecords(files.Ref, g));
+    Classify(c, refBytes);
+    out.Match = c.Match;
+    if (out.Fault.empty()) own = DecodeCalc(calc);
+  }
+  AddRows(own.Source, ref.Source, false, out.Rows);
+  AddRows(own.Result, ref.Result, true, out.Rows);
+  return out;
 }

@@ -37,3 +37,22 @@ constexpr size_t kSurveyNumbers = 5;
 // there in turn.
 TSurvey SurveyObjectLines(TObjectFiles& files, const TListInfo& info,
                           const std::vector<TObjLine>& lines, unsigned char russian);
+
+// One row of an object's P145 calculation beside the new reference: a source line, or a result
+// line with its formula, of either side ("" where that side has no such line).
+struct TCompareRow {
+  std::string Object, Reference;
+  bool Result = false;  // a result line; else a source line
+  bool Differs = false; // the two sides differ
+};
+struct TCalcComparison {
+  std::string Object;                         // the object file's alias name
+  TSurveyMatch Match = TSurveyMatch::Neither; // by the bytes the survey compares
+  int RefGroup = -1;                          // the new reference group shown
+  std::string Fault; // why the object's calculation cannot be shown; "" when it can
+  std::vector<TCompareRow> Rows;
+};
+// The line's P145 calculation and the new reference of its kind and document language, line by
+// line, against the reference file of files, the object file opened there.
+TCalcComparison CompareWithNewReference(TObjectFiles& files, const TListInfo& info,
+                                        const TObjLine& line, unsigned char russian);

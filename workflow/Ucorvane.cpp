@@ -1,5 +1,6 @@
 // The entry of ravinel and its main window: the choice of subsystem or settings-block kind and
 // of the document language, from which the object list window is opened.
+#include "workflow/Uvbl_texts.h"
 #include "workflow/Ucorvane.h"
 
 #include <QApplication>
@@ -99,17 +100,9 @@ QString MemoText() {
 const char* const kCaption[] = {"Корректировка расчета 145", "Коригування розрахунку 145"};
 const char* const kProjectsCaption[] = {"  Стройки  ", "  Будови  "};
 const char* const kBlocksCaption[] = {"  Блоки настройки  ", "  Блоки налаштування  "};
-const char* const kProjectButtons[3][2] = {{"Сметные документы", "Кошторисні документи"},
-                                           {"Договорная цена", "Договірна ціна"},
-                                           {"Подрядчик", "Підрядник"}};
-const char* const kBlockButtons[4][2] = {
-    {"Строительно - монтажные работы, ремонтные и горные работы",
-     "Будівельно - монтажні роботи, ремонтні та гірничі роботи"},
-    {"Пусконаладочные работы", "Пусконалагоджувальні роботи"},
-    {"Ремонтные работы на предприятиях Минпромполитики Украины",
-     "Ремонтні роботи на підприємствах Мінпромполітики України"},
-    {"Ремонтные работы на предприятиях Жилкомунхоза",
-     "Ремонтні роботи на підприємствах Житлокомунгоспу"}};
+// The buttons name the lists (Uvbl_texts).
+const auto& kProjectButtons = kProjectNames;
+const auto& kBlockButtons = kBlockNames;
 
 // A flag of horizontal stripes (top to bottom) with a thin grey frame.
 QPixmap StripedFlag(std::initializer_list<QColor> stripes) {
@@ -161,6 +154,7 @@ TfMain::TfMain(TOpenListHook openList, const std::string& programFile)
     : OpenListHook(std::move(openList)) {
   BuildForm();
   Data = std::make_unique<TFormData>(programFile);
+  SuiteFolder = SuiteFolderOfCfg(GetDirCfg());
   ShowLanguage();
 }
 
@@ -244,8 +238,11 @@ TZGroupBox* TfMain::BuildLanguage() {
   grid->addWidget(FlagUkr, 1, 0);
   grid->addWidget(UDLang, 1, 1);
   grid->setColumnStretch(1, 1);
-  connect(RDLang, &QRadioButton::clicked, this, [this] { LangClick(); });
-  connect(UDLang, &QRadioButton::clicked, this, [this] { LangClick(); });
+  // Any way the choice changes counts: a click, the keys, or a screen reader's toggle.
+  for (TZRadioButton* b : {RDLang, UDLang})
+    connect(b, &QRadioButton::toggled, this, [this](bool on) {
+      if (on) LangClick();
+    });
   return ZGroupBox3;
 }
 
@@ -266,7 +263,9 @@ void TfMain::ShowLanguage() {
     g->WLang(IFaceLang);
   RDLang->WLang(IFaceLang);
   UDLang->WLang(IFaceLang);
-  Status->setText(ToQString(ReferenceSourceText(IfaceRussian())));
+  std::string status = ReferenceSourceText(IfaceRussian());
+  if (!SuiteFolder.empty()) status += "\n" + SuiteFolderText(SuiteFolder);
+  Status->setText(ToQString(status));
 }
 
 void TfMain::Choose(unsigned char typeSub, int typeBn) {

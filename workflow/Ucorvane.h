@@ -33,7 +33,8 @@ public:
   ~TfMain() override;
 
   QPlainTextEdit* Memo1;
-  QLabel* Status; // which reference data is in use, in the interface language
+  QLabel*
+      Status; // which reference data is in use and the suite's folder, in the interface language
   TZGroupBox* GroupBox1;
   TZMLButton* vSs;
   TZMLButton* vDc;
@@ -71,6 +72,7 @@ private:
   void ShowLanguage();
   TOpenListHook OpenListHook;
   std::unique_ptr<TFormData> Data;
+  std::string SuiteFolder; // the folder holding the suite's CFG
 };
 
 extern TfMain* fMain;

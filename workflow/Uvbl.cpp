@@ -9,7 +9,9 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProgressDialog>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "base/QtApp.h"
@@ -23,6 +25,8 @@
 #include "paths/Rdwr_cfg.h"
 #include "workflow/Changetext.h"
 #include "workflow/Ucommon.h"
+#include "workflow/Uvbl_compare.h"
+#include "workflow/Uvbl_texts.h"
 
 namespace {
 constexpr int kProgressDelayMs = 500, kProgressStepMs = 20;
@@ -65,6 +69,13 @@ public:
     D.setMinimumDuration(kProgressDelayMs);
     D.setAutoClose(false);
     D.setAutoReset(false);
+    Started.start();
+  }
+  // The same, the label naming the object about to be changed and the time left.
+  bool Step(size_t done, size_t total, const std::string& object) {
+    if (!Clock.isValid() || Clock.elapsed() >= kProgressStepMs)
+      D.setLabelText(ToQString(ProgressText(done, total, object, Started.elapsed())));
+    return Step(done, total);
   }
   // The dialog and the events are looked at every 20 ms: each look costs more than checking
   // an object.
@@ -82,7 +93,7 @@ public:
 
 private:
   QProgressDialog D;
-  QElapsedTimer Clock;
+  QElapsedTimer Clock, Started;
 };
 } // namespace
 
@@ -107,14 +118,20 @@ TfVbl::TfVbl(QWidget* owner, unsigned char typeSub, unsigned char typeBn, bool i
   tb = new TQtZTable(Pt);
   pl->addWidget(tb);
   v->addWidget(Pt, 1);
+  Counts = new QLabel(this);
+  v->addWidget(Counts);
   v->addLayout(BuildLegend());
   auto* h = new QHBoxLayout();
   kCh = Button(this, "Изменить", "Змінити");
+  kCmp = Button(this, "Сравнить", "Порівняти");
+  kCmp->setToolTip(
+      ToQString(ByIface("Расчет П145 текущей строки рядом с новым эталоном (F3)",
+                        "Розрахунок П145 поточного рядка поруч із новим еталоном (F3)")));
   Button1 = Button(this, "Начать/закончить выделение", "Почати/закінчити виділення");
   kCan = Button(this, "Прекратить начатое выделение", "Припинити розпочате виділення");
   kRes = Button(this, "Отказаться от выделения", "Відмовитися від виділення");
   kEx = Button(this, "Выход", "Вихід");
-  for (QPushButton* b : {kCh, Button1, kCan, kRes, kEx}) {
+  for (QPushButton* b : {kCh, kCmp, Button1, kCan, kRes, kEx}) {
     b->setAutoDefault(false);
     b->setFocusPolicy(Qt::TabFocus);
     h->addWidget(b);
@@ -122,6 +139,8 @@ TfVbl::TfVbl(QWidget* owner, unsigned char typeSub, unsigned char typeBn, bool i
   v->addLayout(h);
   kCh->setEnabled(false);
   connect(kCh, &QPushButton::clicked, this, [this] { kChClick(); });
+  connect(kCmp, &QPushButton::clicked, this, [this] { kCmpClick(); });
+  AskConfirm = [this](const std::string& text) { return AskConfirmBox(text); };
   connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
   connect(kCan, &QPushButton::clicked, this, [this] { kCanClick(); });
   connect(kRes, &QPushButton::clicked, this, [this] { kResClick(); });
@@ -133,6 +152,9 @@ TfVbl::TfVbl(QWidget* owner, unsigned char typeSub, unsigned char typeBn, bool i
   FList = std::make_unique<TVblList>(t, typeSub, typeBn, isRus);
   FList->OnClose = [this] { close(); };
   FList->OnEnableChange = [this](bool on) { kCh->setEnabled(on && !FReadOnly); };
+  // The table tells while it is still marking; the counts are read when it is done.
+  FList->OnCountsChanged = [this] { QTimer::singleShot(0, this, [this] { ShowCounts(); }); };
+  FList->OnCompare = [this] { QTimer::singleShot(0, this, [this] { kCmpClick(); }); };
   t.DocRussian = Cfg[CfgDocRussian];
 }
 
@@ -156,6 +178,7 @@ bool TfVbl::FormShow() {
     FList->FormShow([&](size_t done, size_t total) { return progress.Step(done, total); });
   }
   ShowLegend();
+  ShowCounts();
   FocusTable();
   return true;
 }
@@ -213,6 +236,10 @@ void TfVbl::ShowLegend() {
       l->setVisible(FList->Legend(i));
 }
 
+void TfVbl::ShowCounts() {
+  Counts->setText(ToQString(CountsText(FList->Counts())));
+}
+
 void TfVbl::FocusTable() {
   tb->setFocus(Qt::OtherFocusReason);
 }
@@ -232,34 +259,83 @@ void TfVbl::kResClick() {
   FocusTable();
 }
 
+bool TfVbl::AskConfirmBox(const std::string& text) {
+  for (;;) {
+    QMessageBox box(QMessageBox::Question, windowTitle(), ToQString(text), QMessageBox::NoButton,
+                    this);
+    QPushButton* change =
+        box.addButton(ToQString(ByIface("Изменить", "Змінити")), QMessageBox::AcceptRole);
+    QPushButton* list = box.addButton(ToQString(ByIface("Список объектов", "Список об'єктів")),
+                                      QMessageBox::ActionRole);
+    box.addButton(ToQString(ByIface("Отмена", "Скасувати")), QMessageBox::RejectRole);
+    box.setDefaultButton(change);
+    box.exec();
+    if (box.clickedButton() != list) return box.clickedButton() == change;
+    ShowObjects();
+  }
+}
+
+void TfVbl::ShowObjects() {
+  QDialog d(this);
+  d.setWindowTitle(
+      ToQString(ByIface("Объекты, которые будут изменены", "Об'єкти, які буде змінено")));
+  d.resize(420, 360);
+  auto* v = new QVBoxLayout(&d);
+  auto* names = new QPlainTextEdit(&d);
+  names->setReadOnly(true);
+  std::string text;
+  for (const std::string& n : FList->MarkedObjects())
+    text += n + "\n";
+  names->setPlainText(ToQString(text));
+  v->addWidget(names);
+  auto* close = new QPushButton(ToQString(ByIface("Закрыть", "Закрити")), &d);
+  connect(close, &QPushButton::clicked, &d, &QDialog::accept);
+  v->addWidget(close, 0, Qt::AlignRight);
+  d.exec();
+}
+
+void TfVbl::kCmpClick() {
+  if (FBusy) return;
+  TCalcComparison c;
+  if (!FList->CompareCurrent(c)) return;
+  TfCompare view(this, c);
+  view.exec();
+  FocusTable();
+}
+
 void TfVbl::kChClick() {
   if (FReadOnly || FBusy) return;
+  const int count = tb->Table().MarkedCount();
+  if (count > 0 && AskConfirm && !AskConfirm(ConfirmChangeText(count, FList->Info()))) {
+    FocusTable();
+    return;
+  }
   TBatchReport r;
   {
     TBusy busy(FBusy);
     TProgressShown progress(this, ByIface("Замена расчета П145", "Заміна розрахунку П145"), true);
-    r = FList->ChangeMarked([&](size_t done, size_t total) { return progress.Step(done, total); });
+    r = FList->ChangeMarked([&](size_t done, size_t total, const std::string& object) {
+      return progress.Step(done, total, object);
+    });
   }
-  std::string text =
-      ByIface("Обработка выделенных файлов закончена", "Обробку виділених файлів закінчено");
-  text += ByIface("##Изменено объектов: ", "##Змінено об'єктів: ") + std::to_string(r.Changed);
-  if (r.Warned)
-    text += ChangeText(TChangeText::WarningsCount, std::to_string(r.Warned));
-  if (r.Failed) text += ByIface(", с ошибками: ", ", з помилками: ") + std::to_string(r.Failed);
-  if (r.Stopped)
-    text += ByIface("##Обработка остановлена пользователем", "##Обробку зупинено користувачем");
-  if (!r.ProtocolError.empty())
-    text += ByIface("##Протокол ошибок не записан: ", "##Протокол помилок не записано: ") +
-            r.ProtocolError;
+  // The colours of the re-check are on the screen before the message is.
+  FList->FinishChange();
+  ShowLegend();
+  ShowCounts();
+  tb->repaint();
+  ShowFinalMessage(r);
+  FocusTable();
+}
+
+void TfVbl::ShowFinalMessage(const TBatchReport& r) {
+  std::string text = FinalChangeText(r);
   if ((r.Failed || r.Warned) && !r.Protocol.empty())
     OutWarLog(text, r.Failed ? WarBatchFailures : WarBatchWarnings, r.Protocol, "");
   else if (r.Failed || r.Warned || !r.ProtocolError.empty())
     OutWar(text, MsgOwnText);
   else
-    QMessageBox::information(this, windowTitle(), ToQString(text).replace("##", "\n"));
-  FList->FinishChange();
-  ShowLegend();
-  FocusTable();
+    QMessageBox::information(this, windowTitle(),
+                             ToQString(text).replace("##", "\n").replace("#", "\n"));
 }
 
 void TfVbl::reject() {

@@ -5,7 +5,9 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "controls/Ztext.h"
 #include "table/QtZtable.h"
@@ -22,7 +24,9 @@ public:
   TQtZTable* tb;
   QLabel* Lb[kLegendCount];     // Lb1..Lb5: the meanings of the colours
   QLabel* LbName[kLegendCount]; // the colour names before them
+  QLabel* Counts;               // objects, replaceable, marked: under the table
   QPushButton* kCh;
+  QPushButton* kCmp; // the current line beside the new reference
   QPushButton* Button1;
   QPushButton* kCan;
   QPushButton* kRes;
@@ -32,13 +36,19 @@ public:
   // The screen, the suite lock, the list and its check pass; false when the screen cannot be
   // read (reported). Errors of the list file are raised as ZError.
   bool FormShow();
+  // Asks (AskConfirm), then changes the marked objects.
   void kChClick();
+  // The current line's calculation beside the new reference, in its own window.
+  void kCmpClick();
   void Button1Click();
   void kCanClick();
   void kResClick();
   // True when another session changes the suite, or its lock file cannot be written: the list
   // is only shown.
   bool ReadOnly() const { return FReadOnly; }
+  // The question before a change, with the offer to see the objects; true: change. By default
+  // a message box in the interface language.
+  std::function<bool(const std::string& text)> AskConfirm;
 
 protected:
   void closeEvent(QCloseEvent* event) override;
@@ -49,6 +59,10 @@ private:
   void ShowReadOnly();
   QGridLayout* BuildLegend();
   void ShowLegend();
+  void ShowCounts();
+  bool AskConfirmBox(const std::string& text);
+  void ShowObjects();
+  void ShowFinalMessage(const TBatchReport& r);
   void FocusTable();
   std::unique_ptr<TVblList> FList;
   std::unique_ptr<TChangeLock> FLock;

@@ -14,6 +14,7 @@
 #include "workflow/Ucommon.h"
 
 namespace {
+constexpr unsigned short kKeyCompare = 114; // F3
 constexpr int kColKind = 1, kColSign = 5;
 constexpr int kListGroupNumber = 1;
 constexpr int kLineKeyLength = 4;
@@ -62,6 +63,7 @@ TVblList::TVblList(TZTable& table, uint8_t typeSub, uint8_t typeBn, bool isRus)
   };
   tb.TabOnKey = [this](TZTable*, unsigned short key) -> unsigned char {
     if (key == kKeyEscape && OnClose) OnClose();
+    if (key == kKeyCompare && OnCompare) OnCompare();
     return kRefNone;
   };
   tb.TabOnOutRk = [this](TZTable*, int col, int row, std::string& buffer, TypeField&, TypeOut&,
@@ -83,8 +85,10 @@ TVblList::~TVblList() {
 }
 
 std::string TVblList::Caption() const {
-  return FInfo.Projects() ? ByIface("Список строек", "Список будов")
-                          : ByIface("Список блоков настроек", "Список блоків налаштування");
+  std::string list = FInfo.Projects()
+                         ? ByIface("Список строек", "Список будов")
+                         : ByIface("Список блоков настроек", "Список блоків налаштування");
+  return list + " \x97 " + ListName(FInfo); // an em dash before the list's own name
 }
 
 std::string TVblList::Heading() const {
@@ -161,6 +165,7 @@ int TVblList::tbTabOnOutRk(int col, int row, std::string& buffer, TCanvas* can) 
 }
 
 bool TVblList::tbTabOnStartEndSelect(etpslSelect status) {
+  CountsChanged();
   if (status == etpslSelect::Cleared) {
     EnableChange(false);
     return false;
@@ -178,6 +183,39 @@ TObjectFiles TVblList::Files() {
 
 void TVblList::EnableChange(bool on) {
   if (OnEnableChange) OnEnableChange(on);
+}
+
+void TVblList::CountsChanged() {
+  if (OnCountsChanged) OnCountsChanged();
+}
+
+TListCounts TVblList::Counts() const {
+  TListCounts c;
+  c.Lines = tb.LineCount();
+  c.Marked = tb.MarkedCount();
+  const uint8_t other = stMissing | stReplaced | stUnreadable | stUserChanged;
+  for (int i = 0; i < c.Lines; ++i) {
+    uint8_t s = StateOf(i);
+    c.Replaceable += (s & stReplaceable) && !(s & other);
+  }
+  return c;
+}
+
+std::vector<std::string> TVblList::MarkedObjects() {
+  std::vector<std::string> out;
+  for (int i = 0; i < tb.LineCount(); ++i)
+    if (tb.GetIndex(i, false)->Flags & kIdxMarked) {
+      bool damaged = false;
+      out.push_back(ReadLine(i, damaged).File);
+    }
+  return out;
+}
+
+bool TVblList::CompareCurrent(TCalcComparison& out) {
+  if (tb.LineCount() == 0) return false;
+  TObjectFiles files = Files();
+  out = CompareWithNewReference(files, FInfo, LineAt(tb.CurrentLine()), DocRussianByte());
+  return true;
 }
 
 uint8_t TVblList::StateOf(int line) const {
@@ -247,9 +285,10 @@ void TVblList::CheckObjects(const TProgress& progress) {
   }
   if (FLast.empty()) FLast = std::move(lines);
   tb.WorkKey(kKeyRedraw);
+  CountsChanged();
 }
 
-TBatchReport TVblList::ChangeMarked(const TProgress& progress) {
+TBatchReport TVblList::ChangeMarked(const TObjectProgress& progress) {
   std::vector<TObjLine> lines;
   std::vector<int> lineOf;
   for (int i = 0; i < tb.LineCount(); ++i) {
@@ -262,7 +301,10 @@ TBatchReport TVblList::ChangeMarked(const TProgress& progress) {
   for (const TObjLine& l : lines)
     chosen.push_back(&l);
   TChangeHooks hooks;
-  hooks.Progress = progress;
+  if (progress)
+    hooks.Progress = [&](size_t done, size_t total) {
+      return progress(done, total, done < lines.size() ? lines[done].File : std::string());
+    };
   hooks.WriteList = [&](size_t k, WRec* rec) {
     int line = lineOf[k];
     if (tb.TabEdit(weUpdate, line, rec, false, false) == EmptyAdr)
@@ -299,4 +341,5 @@ TBatchReport TVblList::ChangeMarked(const TProgress& progress) {
 void TVblList::FinishChange() {
   CheckObjects();
   tb.WorkKey(kKeyDelete);
+  CountsChanged();
 }

@@ -8,6 +8,8 @@
 
 #include "table/Ztable.h"
 #include "workflow/Objects.h"
+#include "workflow/Survey.h"
+#include "workflow/Uvbl_texts.h"
 
 // Text colours of the line states.
 constexpr TColor kColorMissing = 0x0000FF;     // red
@@ -31,6 +33,10 @@ struct TBatchReport {
   std::vector<TChangeFailure> Failures; // and the warnings, marked
 };
 
+// Told before each object of a change: how many are done of how many, and the object file's
+// alias name of the next one; false asks to stop before it.
+using TObjectProgress = std::function<bool(size_t done, size_t total, const std::string& object)>;
+
 class TVblList {
 public:
   // Binds the events of tb: tbTabInit, tbTabRead, tbTabOnKey, tbTabOnOutRk, tbTabOnOnLoadKey,
@@ -51,7 +57,7 @@ public:
   // The check pass: adds one state bit to every line and sets the legend.
   void CheckObjects(const TProgress& progress = {});
   // The batch change over the marked lines (kChClick up to its final message).
-  TBatchReport ChangeMarked(const TProgress& progress = {});
+  TBatchReport ChangeMarked(const TObjectProgress& progress = {});
   // kChClick after its final message: the check pass again, and all marks removed.
   void FinishChange();
 
@@ -61,10 +67,19 @@ public:
   bool Legend(int i) const { return FLegend[i]; }
   uint8_t StateOf(int line) const;
   int32_t LastNum = -1;
+  // The status line's counts: objects, replaceable ones, marked ones.
+  TListCounts Counts() const;
+  // The object file names of the marked lines, in list order.
+  std::vector<std::string> MarkedObjects();
+  // The current line's calculation beside the new reference; false when the list is empty.
+  bool CompareCurrent(TCalcComparison& out);
 
-  // The window's side: Esc in the table, and kCh's enabled state.
+  // The window's side: Esc in the table, kCh's enabled state, the counts that may have changed
+  // (told while the table is still at work: read them when it is done), and the comparison key.
   std::function<void()> OnClose;
   std::function<void(bool)> OnEnableChange;
+  std::function<void()> OnCountsChanged;
+  std::function<void()> OnCompare;
 
 private:
   bool tbTabRead(TypeRead type, TZTabIndex* index, WRec* rec);
@@ -79,6 +94,7 @@ private:
   // The files of a check or change: this window's list file, the process's reference file and
   // its shared record buffer.
   TObjectFiles Files();
+  void CountsChanged();
 
   TZTable& tb;
   TListInfo FInfo;

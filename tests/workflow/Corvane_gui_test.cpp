@@ -70,8 +70,15 @@ TEST_F(Corvane, SevenChoicesAndTheLanguageReachTheListWindow) {
     fMain->Button1->click();
     fMain->Button2->click();
     fMain->Button4->click();
+    // A screen reader's toggle checks the button without a click: the choice follows as well.
+    fMain->RDLang->setChecked(true);
+    EXPECT_EQ(IFaceLang, elg_Rus);
+    fMain->UDLang->setChecked(true);
+    EXPECT_EQ(IFaceLang, elg_Ukr);
     EXPECT_EQ(fMain->Memo1->document()->blockCount(), 17);
-    EXPECT_FALSE(fMain->Status->text().isEmpty());
+    // The status line names the reference data in use and the suite's folder.
+    EXPECT_TRUE(fMain->Status->text().contains(ToQString("Тека комплексу: " + Root)))
+        << fMain->Status->text().toStdString();
     SaveShot(fMain, "main-window");
     fMain->kExit->click();
   });

@@ -2,6 +2,9 @@
 // progress and final message, the message dialog and the protocol viewer, in either language.
 #include <gtest/gtest.h>
 
+#include <QMessageBox>
+#include <functional>
+#include <memory>
 #include <QProgressDialog>
 #include <QTest>
 #include <QTimer>
@@ -32,14 +35,22 @@ protected:
   void Add(const std::vector<std::string>& more) {
     Texts.insert(Texts.end(), more.begin(), more.end());
   }
-  // The texts of the progress dialogs that the next piece of work of w puts up.
+  // The texts of the progress dialog that the next piece of work of w puts up (looked for at each
+  // turn of the event loop until it is there).
   void AddProgressOf(TfVbl& w, int& seen) {
-    QTimer::singleShot(0, [this, &w, &seen] {
-      for (QProgressDialog* d : w.findChildren<QProgressDialog*>()) {
+    auto poll = std::make_shared<std::function<void(int)>>();
+    *poll = [this, &w, &seen, poll](int left) {
+      auto dialogs = w.findChildren<QProgressDialog*>();
+      for (QProgressDialog* d : dialogs) {
         Add(WidgetTexts(d, false));
         ++seen;
       }
-    });
+      if (dialogs.isEmpty() && left > 0)
+        QTimer::singleShot(0, [poll, left] { (*poll)(left - 1); });
+      else
+        *poll = nullptr;
+    };
+    QTimer::singleShot(0, [poll] { (*poll)(1000); });
   }
   // The list window: its texts while the check runs, when shown, while the change runs, and
   // the final message the change gives.
@@ -55,8 +66,30 @@ protected:
     for (int i = 1; i < w.tb->Table().LineCount(); ++i)
       QTest::keyClick(w.tb, Qt::Key_Down);
     w.Button1->click();
+    // The comparison of the current line, and the question before the change with its list of
+    // objects, read and answered.
+    WhenModal([this](QWidget* view) {
+      Add(WidgetTexts(view));
+      static_cast<QDialog*>(view)->accept();
+    });
+    w.kCmp->click();
+    WhenModal([this, &w, &progress](QWidget* box) {
+      Add(WidgetTexts(box));
+      auto* b = static_cast<QMessageBox*>(box);
+      WhenModal([this, &w, &progress](QWidget* list) {
+        Add(WidgetTexts(list));
+        static_cast<QDialog*>(list)->accept();
+        WhenModal([this, &w, &progress](QWidget* again) {
+          AddProgressOf(w, progress);
+          auto* a = static_cast<QMessageBox*>(again);
+          for (QAbstractButton* k : a->buttons())
+            if (a->buttonRole(k) == QMessageBox::AcceptRole) k->click();
+        });
+      });
+      for (QAbstractButton* k : b->buttons())
+        if (b->buttonRole(k) == QMessageBox::ActionRole) k->click();
+    });
     Shown shown;
-    AddProgressOf(w, progress);
     w.kCh->click();
     EXPECT_EQ(progress, 2) << "both progress dialogs were looked at";
     for (const TMsgRequest& m : shown.All) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QApplication>
 #include <QMessageBox>
 #include <QTest>
 #include <cstring>
@@ -21,6 +22,7 @@
 #include "tests/support_gui/Guisupport.h"
 #include "tests/workflow/WorkflowFixture.h"
 #include "workflow/Uvbl.h"
+#include "workflow/Uvbl_compare.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -47,6 +49,8 @@ protected:
     Cfg[CfgDocRussian] = 1;
     IFaceLang = lang;
     auto w = std::make_unique<TfVbl>(nullptr, typeSub, typeBn, true);
+    DefaultAsk = w->AskConfirm;
+    w->AskConfirm = [](const std::string&) { return true; }; // the change is confirmed
     w->FormShow();
     w->show();
     return w;
@@ -124,6 +128,7 @@ protected:
     Cfg[CfgDocRussian] = 1;
     TSuiteFixture::TearDown();
   }
+  std::function<bool(const std::string&)> DefaultAsk; // the window's own question box
 };
 
 } // namespace
@@ -248,7 +253,8 @@ TEST_F(VblWindow, AProtocolThatCannotBeWrittenIsToldWithTheCountsAndTheListIsChe
 
 TEST_F(VblWindow, BlocksChangeWithoutTouchingTheListAndEscCloses) {
   std::unique_ptr<TfVbl> w = Open(5, 2);
-  EXPECT_EQ(w->windowTitle(), ToQString("Список блоков настроек"));
+  EXPECT_EQ(w->windowTitle(), ToQString("Список блоков настроек \x97 Ремонтные работы на "
+                                        "предприятиях Минпромполитики Украины"));
   EXPECT_EQ(w->ZText1->Text(1), "Выделите нужные блоки настройки и нажмите кнопку \"Изменить\"");
   EXPECT_TRUE(w->ZText1->Font(1).Style & fsBold);
   std::string list = ReadAll(Root + "/LBN/AdmBn.rus");
@@ -416,7 +422,8 @@ TEST_F(VblWindow, AStoppedChangeKeepsWhatWasDoneAndTouchesNothingAfter) {
   std::vector<std::string> before;
   for (int line : marked)
     before.push_back(ReadAll(ObjectPath(*w, line)));
-  TBatchReport r = w->List().ChangeMarked([](size_t done, size_t) { return done < 2; });
+  TBatchReport r =
+      w->List().ChangeMarked([](size_t done, size_t, const std::string&) { return done < 2; });
   EXPECT_TRUE(r.Stopped);
   EXPECT_EQ(r.Changed + r.Unchanged + r.Missing + r.Failed, 2);
   EXPECT_EQ(r.Changed, 2);
@@ -431,11 +438,11 @@ TEST_F(VblWindow, AStoppedChangeKeepsWhatWasDoneAndTouchesNothingAfter) {
 TEST_F(VblWindow, ReopensWithTheSizeAndPlaceTheUserGaveIt) {
   {
     std::unique_ptr<TfVbl> w = Open(1);
-    w->setGeometry(40, 50, 710, 455);
+    w->setGeometry(40, 50, 830, 455);
     w->close();
   }
   std::unique_ptr<TfVbl> again = Open(1);
-  EXPECT_EQ(again->size(), QSize(710, 455));
+  EXPECT_EQ(again->size(), QSize(830, 455));
   again->resize(900, 600);
   again->close();
 }
@@ -464,4 +471,97 @@ TEST_F(VblWindow, TheCurrentLineAndTheTextsAreReadableByScreenReaders) {
             w->ZText1->Text(1));
   EXPECT_EQ(FromQString(w->Lb[1]->accessibleName()),
             "Зеленый цвет - замена расчета П145 уже выполнена");
+}
+
+// The status line counts the objects, the replaceable and the marked ones as a selection goes;
+// "Изменить" asks once, naming the count and the list, and a "no" changes nothing.
+TEST_F(VblWindow, CountsFollowASelectionAndTheChangeAsksFirst) {
+  std::unique_ptr<TfVbl> w = Open(1);
+  TZTable& t = w->tb->Table();
+  const int lines = t.LineCount();
+  int old = 0;
+  for (int i = 0; i < lines; ++i)
+    old += IsOld(CaseAt(*w, i));
+  ASSERT_GT(old, 2);
+  auto counts = [&] {
+    QApplication::processEvents();
+    return FromQString(w->Counts->text());
+  };
+  EXPECT_EQ(counts(), CountsText({lines, old, 0}));
+  EXPECT_NE(counts().find("Объектов: " + std::to_string(lines)), std::string::npos) << counts();
+  Select(*w, 0, lines - 1);
+  EXPECT_EQ(counts(), CountsText({lines, old, old}));
+  TFiles before = Files();
+  std::string asked;
+  WhenModal([&](QWidget* box) {
+    auto* b = static_cast<QMessageBox*>(box);
+    asked = FromQString(b->text());
+    for (QAbstractButton* k : b->buttons())
+      if (b->buttonRole(k) == QMessageBox::RejectRole) k->click();
+  });
+  w->AskConfirm = DefaultAsk;
+  w->kCh->click();
+  EXPECT_EQ(asked, "Заменить расчет П145 у выделенных объектов (" + std::to_string(old) +
+                       ") списка \"Сметные документы\"?");
+  EXPECT_EQ(Files(), before);
+  EXPECT_EQ(t.MarkedCount(), old);
+  w->kRes->click();
+  EXPECT_EQ(counts(), CountsText({lines, old, 0}));
+}
+
+// The comparison of a replaceable and of a user-changed object with the new reference marks the
+// lines that differ; the window shows just those highlighted.
+TEST_F(VblWindow, TheComparisonShowsTheDifferingLines) {
+  std::unique_ptr<TfVbl> w = Open(1);
+  TZTable& t = w->tb->Table();
+  std::map<TSurveyMatch, int> seen;
+  QTest::keyClick(w->tb, Qt::Key_PageUp, Qt::ControlModifier);
+  for (int i = 0; i < t.LineCount(); ++i) {
+    if (i > 0) QTest::keyClick(w->tb, Qt::Key_Down);
+    ASSERT_EQ(t.CurrentLine(), i);
+    TDemoCase c = CaseAt(*w, i);
+    if (!IsOld(c) && c != TDemoCase::UserChanged) continue;
+    TCalcComparison cmp;
+    ASSERT_TRUE(w->List().CompareCurrent(cmp));
+    EXPECT_EQ(cmp.Match, IsOld(c) ? TSurveyMatch::Old : TSurveyMatch::Neither) << "line " << i;
+    EXPECT_TRUE(cmp.Fault.empty()) << cmp.Fault;
+    int differs = 0, results = 0;
+    for (const TCompareRow& r : cmp.Rows) {
+      differs += r.Differs;
+      results += r.Result;
+      EXPECT_EQ(r.Differs, r.Object != r.Reference);
+      EXPECT_FALSE(r.Reference.empty() && r.Object.empty());
+    }
+    EXPECT_GT(differs, 0) << "line " << i;
+    EXPECT_GT(results, 0);
+    TfCompare view(w.get(), cmp);
+    EXPECT_EQ(view.DifferingRows(), differs);
+    EXPECT_NE(FromQString(view.Verdict->text()).find(cmp.Object), std::string::npos);
+    if (seen[cmp.Match]++ == 0) {
+      view.show();
+      QTest::qWait(50); // the rows take their heights once the columns are laid out
+      SaveShot(&view, cmp.Match == TSurveyMatch::Old ? "compare-replaceable" : "compare-user");
+    }
+  }
+  EXPECT_GT(seen[TSurveyMatch::Old], 0);
+  EXPECT_GT(seen[TSurveyMatch::Neither], 0);
+}
+
+// The progress of a change names each object as it comes, in the order of the marked lines.
+TEST_F(VblWindow, TheProgressNamesTheObjectBeingChanged) {
+  std::unique_ptr<TfVbl> w = Open(1);
+  Select(*w, 0, w->tb->Table().LineCount() - 1);
+  const std::vector<std::string> marked = w->List().MarkedObjects();
+  ASSERT_GT(marked.size(), 2u);
+  std::vector<std::string> told;
+  w->List().ChangeMarked([&](size_t done, size_t total, const std::string& object) {
+    EXPECT_EQ(total, marked.size());
+    EXPECT_EQ(done, told.size());
+    told.push_back(ProgressText(done, total, object, 0));
+    return true;
+  });
+  ASSERT_EQ(told.size(), marked.size());
+  for (size_t k = 0; k < told.size(); ++k)
+    EXPECT_EQ(told[k], "Замена расчета П145: " + std::to_string(k + 1) + " из " +
+                           std::to_string(marked.size()) + " \x97 " + marked[k]);
 }
