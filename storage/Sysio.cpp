@@ -67,6 +67,10 @@ int TIoSys::Link(const std::string& from, const std::string& to) {
   return ::link(from.c_str(), to.c_str());
 }
 
+int TIoSys::RemoveDir(const std::string& path) {
+  return ::rmdir(path.c_str());
+}
+
 ssize_t TPosixIoSys::PRead(int fd, void* buf, size_t count, off_t offset) {
   return ::pread(fd, buf, count, offset);
 }
@@ -258,6 +262,10 @@ int Stat(const std::string& path, struct stat* st) {
 }
 int Link(const std::string& from, const std::string& to) {
   return gIo->Link(OsPath(from), OsPath(to));
+}
+
+int RemoveDir(const std::string& path) {
+  return gIo->RemoveDir(OsPath(path));
 }
 
 int Mkdir(const std::string& path, mode_t mode) {

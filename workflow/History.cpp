@@ -22,7 +22,9 @@ namespace {
 
 constexpr const char* kJournalName = "journal.jsonl";
 
-std::string UtcNow() {
+} // namespace
+
+std::string HistoryNow() {
   std::time_t t = std::time(nullptr);
   std::tm tm{};
   gmtime_r(&t, &tm);
@@ -30,6 +32,8 @@ std::string UtcNow() {
   std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%SZ", &tm);
   return buf;
 }
+
+namespace {
 
 std::string HostName() {
   char buf[256] = {};
@@ -260,7 +264,7 @@ TBatchRecorder::TBatchRecorder(const char* kind, const TListInfo& info, bool doc
   bool fresh = !sysio::DirExists(HistoryDir());
   MakeDir(HistoryDir());
   if (fresh && sysio::SyncDir(HistoryDir()) != 0) OutSystemErrorCode(HistoryDir(), errno);
-  std::string stamp = UtcNow(); // 2026-12-11T01:23:45Z
+  std::string stamp = HistoryNow(); // 2026-12-11T01:23:45Z
   std::string base = stamp.substr(0, 4) + stamp.substr(5, 2) + stamp.substr(8, 2) + "T" +
                      stamp.substr(11, 2) + stamp.substr(14, 2) + stamp.substr(17, 2) + "Z-" +
                      std::to_string(getpid());
@@ -323,7 +327,48 @@ void TBatchRecorder::Outcome(size_t n, const std::string& result, const std::str
 
 void TBatchRecorder::Finish() {
   TJsonLine l;
-  l.Put("rec", "end").Put("ended", UtcNow());
+  l.Put("rec", "end").Put("ended", HistoryNow());
   Journal->Add(l);
   Journal->Flush();
+}
+
+namespace {
+
+// Seconds since the epoch of a journal time; -1 when it is none.
+long long TimeOf(const std::string& stamp) {
+  std::tm tm{};
+  if (stamp.size() != 20 || !strptime(stamp.c_str(), "%Y-%m-%dT%H:%M:%SZ", &tm)) return -1;
+  return static_cast<long long>(timegm(&tm));
+}
+
+// The journal first, so that a prune cut short leaves no batch that lacks its kept files.
+void RemoveBatch(const std::string& id) {
+  std::string dir = BatchDir(id);
+  if (sysio::UnlinkExact(dir + kJournalName) != 0 && errno != ENOENT)
+    OutSystemErrorCode(dir + kJournalName, errno);
+  std::vector<std::string> names;
+  if (sysio::ListDir(dir, names) != 0) OutSystemErrorCode(dir, errno);
+  for (const std::string& n : names)
+    if (sysio::UnlinkExact(dir + n) != 0 && errno != ENOENT) OutSystemErrorCode(dir + n, errno);
+  if (sysio::RemoveDir(dir) != 0) OutSystemErrorCode(dir, errno);
+}
+
+} // namespace
+
+std::vector<std::string> PruneBatches(long keep, long olderThanDays) {
+  std::vector<std::string> removed;
+  std::vector<std::string> ids = ListBatches();
+  long long limit = static_cast<long long>(std::time(nullptr)) - olderThanDays * 86400LL;
+  for (size_t i = 0; i < ids.size(); ++i) {
+    TBatchInfo b = ReadBatch(ids[i]);
+    if (!b.Finished) continue;
+    bool old = olderThanDays >= 0 ? TimeOf(b.Started) >= 0 && TimeOf(b.Started) < limit
+                                  : static_cast<long>(i) >= keep;
+    if (!old) continue;
+    RemoveBatch(ids[i]);
+    removed.push_back(ids[i]);
+  }
+  if (!removed.empty() && sysio::SyncDir(HistoryDir() + removed[0]) != 0)
+    OutSystemErrorCode(HistoryDir(), errno);
+  return removed;
 }

@@ -58,6 +58,8 @@ void CheckBatchId(const std::string& id);
 std::vector<std::string> ListBatches();
 // Reads and checks a batch's journal; raises MsgNoBatch, MsgBadJournal or MsgOutsideSuite.
 TBatchInfo ReadBatch(const std::string& id);
+// The time now as the journal writes it: "2026-12-11T01:23:45Z" (UTC).
+std::string HistoryNow();
 // The SHA-256 of a file's bytes (CP1251 path); raises a system error.
 std::string FileSha256(const std::string& path);
 
@@ -108,7 +110,7 @@ struct TUndoResult {
   std::string Batch; // the undo's own batch ("" when nothing was to undo)
   std::vector<TUndoItem> Items;
 };
-TUndoResult UndoBatch(const TBatchInfo& batch, const std::vector<uint32_t>& numbers, bool russian);
+TUndoResult UndoBatch(const TBatchInfo& batch, const std::vector<uint32_t>& numbers);
 
 // Completes the journals a crash left unfinished, from the files as they are: each object
 // without an outcome is found changed or not by its digest, its list record's flags are made to

@@ -26,6 +26,7 @@ struct TCommand {
 void AddStorageCommands(std::vector<TCommand>& table);
 void AddCorrectionCommands(std::vector<TCommand>& table);
 void AddReferenceCommands(std::vector<TCommand>& table);
+void AddHistoryCommands(std::vector<TCommand>& table);
 
 // Helpers.
 std::string ArgPath(const std::string& utf8); // a command-line path as a CP1251 name
