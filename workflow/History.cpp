@@ -212,6 +212,24 @@ std::vector<std::string> ListBatches() {
   return out;
 }
 
+bool JournalEnded(const std::string& id) {
+  int fd = sysio::Open(JournalPath(id), O_RDONLY | O_NOFOLLOW);
+  if (fd < 0) return false;
+  struct stat st;
+  char tail[4096];
+  ssize_t n = -1;
+  if (IoSys().FileStat(fd, &st) == 0) {
+    off_t from = std::max<off_t>(0, st.st_size - static_cast<off_t>(sizeof tail));
+    n = sysio::PReadFull(fd, tail, static_cast<size_t>(st.st_size - from), from);
+  }
+  IoSys().Close(fd);
+  if (n < 2 || tail[n - 1] != '\n') return false;
+  std::string text(tail, static_cast<size_t>(n) - 1);
+  size_t start = text.find_last_of('\n');
+  std::string last = start == std::string::npos ? text : text.substr(start + 1);
+  return last.rfind("{\"rec\":\"end\"", 0) == 0;
+}
+
 TBatchInfo ReadBatch(const std::string& id) {
   std::string path = JournalPath(id);
   if (!sysio::FileExistsExact(path)) SetError(id, MsgNoBatch);

@@ -56,6 +56,9 @@ std::string JournalPath(const std::string& id);
 void CheckBatchId(const std::string& id);
 // The batches of the history, newest first (folders with a journal).
 std::vector<std::string> ListBatches();
+// True when the journal's last whole line is its end (read from the tail alone); false tells
+// nothing (ReadBatch knows).
+bool JournalEnded(const std::string& id);
 // Reads and checks a batch's journal; raises MsgNoBatch, MsgBadJournal or MsgOutsideSuite.
 TBatchInfo ReadBatch(const std::string& id);
 // The time now as the journal writes it: "2026-12-11T01:23:45Z" (UTC).

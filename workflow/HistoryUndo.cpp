@@ -257,7 +257,7 @@ void RecoverBatch(const std::string& id) {
 std::vector<std::string> RecoverBatches() {
   std::vector<std::string> done;
   for (const std::string& id : ListBatches()) {
-    if (ReadBatch(id).Finished) continue;
+    if (JournalEnded(id) || ReadBatch(id).Finished) continue;
     RecoverBatch(id);
     done.push_back(id);
   }
