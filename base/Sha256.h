@@ -21,3 +21,7 @@ private:
 };
 
 std::string Sha256Hex(const std::string& data);
+// True when the rounds run in the processor's SHA extensions.
+bool Sha256UsesCpu();
+// Forces the portable rounds (true) or lets the processor's be used again (false), for tests.
+void Sha256Portable(bool portable);

@@ -313,7 +313,7 @@ size_t TBatchRecorder::Keep(TBatchEntry e, const std::string& real) {
   struct stat st;
   if (sysio::Stat(Dir + e.Backup, &st) != 0) OutSystemErrorCode(Dir + e.Backup, errno);
   e.Size = st.st_size;
-  e.ShaBefore = FileSha256(Dir + e.Backup);
+  if (e.ShaBefore.empty()) e.ShaBefore = FileSha256(Dir + e.Backup);
   Journal->Add(IntentLine(e));
   Objects.push_back(std::move(e));
   return Objects.size() - 1;
@@ -325,12 +325,14 @@ void TBatchRecorder::Commit() {
 }
 
 void TBatchRecorder::Outcome(size_t n, const std::string& result, const std::string& message,
-                             const std::string& real) {
+                             const std::string& real, const std::string& sha) {
   TBatchEntry& e = Objects.at(n);
   e.Done = true;
   e.Result = result;
   e.Message = message;
-  if (result == kResChanged || result == kResWarning) {
+  if (!sha.empty()) {
+    e.ShaAfter = sha;
+  } else if (result == kResChanged || result == kResWarning) {
     try {
       e.ShaAfter = FileSha256(real);
     } catch (const ZError&) {

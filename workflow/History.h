@@ -76,12 +76,14 @@ public:
                  const std::string& listName, const std::string& undoes = "");
   const std::string& Id() const { return Batch; }
   // Keeps the object's file real and journals the intent; returns the entry's number. A file
-  // that cannot be kept raises: nothing is replaced before Commit.
+  // that cannot be kept raises: nothing is replaced before Commit. A ShaBefore given is taken
+  // as the digest of real.
   size_t Keep(TBatchEntry entry, const std::string& real);
   void Commit();
-  // Journals the outcome of entry n; for a changed object the digest of real as it now is.
+  // Journals the outcome of entry n; for a changed object the digest of real as it now is
+  // (sha when the caller knows it).
   void Outcome(size_t n, const std::string& result, const std::string& message,
-               const std::string& real);
+               const std::string& real, const std::string& sha = "");
   void Flush() { Journal->Flush(); }
   void Finish();
   const std::vector<TBatchEntry>& Entries() const { return Objects; }

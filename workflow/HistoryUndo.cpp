@@ -175,6 +175,7 @@ TUndoResult UndoBatch(const TBatchInfo& b, const std::vector<uint32_t>& numbers)
     mine.FlagsBefore = CurrentFlags(list.File(), mine);
     mine.State = "changed";
     mine.Restores = b.Id;
+    mine.ShaBefore = out.Items[i].Entry.ShaAfter; // the current bytes, as the refusal check found
     entryOf[i] = rec.Keep(mine, GetRealName(mine.File));
   }
   rec.Commit();
@@ -187,7 +188,7 @@ TUndoResult UndoBatch(const TBatchInfo& b, const std::vector<uint32_t>& numbers)
       PutBack(BatchDir(b.Id) + it.Entry.Backup, real);
       touched.insert(real);
       SetListFlags(list.File(), it.Entry, false, it.Entry.FlagsBefore);
-      rec.Outcome(entryOf[i], kResChanged, "", real);
+      rec.Outcome(entryOf[i], kResChanged, "", real, it.Entry.ShaBefore);
     } catch (const std::exception& x) {
       it.Result = "failed";
       it.Reason = ErrorLine(x);

@@ -1,9 +1,18 @@
-// SHA-256 against the standard test vectors, whole and fed in uneven pieces.
+// SHA-256 against the standard test vectors, whole and fed in uneven pieces, in the portable
+// rounds and in the processor's.
 #include <gtest/gtest.h>
 
 #include "base/Sha256.h"
 
-TEST(Sha256, StandardVectors) {
+// Both the portable rounds and, where the processor has them, its SHA extensions.
+class TSha256Test : public ::testing::TestWithParam<bool> {
+protected:
+  void SetUp() override { Sha256Portable(GetParam()); }
+  void TearDown() override { Sha256Portable(false); }
+};
+INSTANTIATE_TEST_SUITE_P(Rounds, TSha256Test, ::testing::Values(true, false));
+
+TEST_P(TSha256Test, StandardVectors) {
   EXPECT_EQ(Sha256Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
   EXPECT_EQ(Sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
   EXPECT_EQ(Sha256Hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
@@ -20,7 +29,7 @@ TEST(Sha256, StandardVectors) {
   EXPECT_EQ(s.HexDigest(), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
 }
 
-TEST(Sha256, PaddingEdges) {
+TEST_P(TSha256Test, PaddingEdges) {
   // 55, 56 and 64 bytes put the length into the same or the next block.
   EXPECT_EQ(Sha256Hex(std::string(56, 'a')),
             "b35439a4ac6f0948b6d6f9e3c6af0f5f590ce20f1bde7090ef7970686ec6738a");
