@@ -319,9 +319,20 @@ size_t TBatchRecorder::Keep(TBatchEntry e, const std::string& real) {
   return Objects.size() - 1;
 }
 
+TBatchRecorder::~TBatchRecorder() {
+  if (Committed || Batch.empty()) return;
+  Journal.reset();
+  try {
+    RemoveBatch(Batch); // nothing was replaced under it
+  } catch (const std::exception&) {
+    // Left for the next start, which removes a batch without a journal line.
+  }
+}
+
 void TBatchRecorder::Commit() {
   Journal->Flush();
   if (sysio::SyncDir(Dir + kJournalName) != 0) OutSystemErrorCode(Dir, errno);
+  Committed = true;
 }
 
 void TBatchRecorder::Outcome(size_t n, const std::string& result, const std::string& message,
@@ -361,6 +372,8 @@ long long TimeOf(const std::string& stamp) {
   return static_cast<long long>(timegm(&tm));
 }
 
+} // namespace
+
 // The journal first, so that a prune cut short leaves no batch that lacks its kept files.
 void RemoveBatch(const std::string& id) {
   std::string dir = BatchDir(id);
@@ -372,8 +385,6 @@ void RemoveBatch(const std::string& id) {
     if (sysio::UnlinkExact(dir + n) != 0 && errno != ENOENT) OutSystemErrorCode(dir + n, errno);
   if (sysio::RemoveDir(dir) != 0) OutSystemErrorCode(dir, errno);
 }
-
-} // namespace
 
 std::vector<std::string> PruneBatches(long keep, long olderThanDays) {
   std::vector<std::string> removed;

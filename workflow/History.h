@@ -74,6 +74,10 @@ public:
   // Creates the batch folder and journals the batch's line. undoes: the batch an undo reverses.
   TBatchRecorder(const char* kind, const TListInfo& info, bool docRussian,
                  const std::string& listName, const std::string& undoes = "");
+  // A batch given up before Commit (its kept files taken, nothing replaced) is removed.
+  ~TBatchRecorder();
+  TBatchRecorder(const TBatchRecorder&) = delete;
+  TBatchRecorder& operator=(const TBatchRecorder&) = delete;
   const std::string& Id() const { return Batch; }
   // Keeps the object's file real and journals the intent; returns the entry's number. A file
   // that cannot be kept raises: nothing is replaced before Commit. A ShaBefore given is taken
@@ -92,7 +96,11 @@ private:
   std::string Batch, Dir;
   std::unique_ptr<TJournalWriter> Journal;
   std::vector<TBatchEntry> Objects;
+  bool Committed = false;
 };
+
+// Removes a batch's folder, its journal first. The caller holds the suite lock.
+void RemoveBatch(const std::string& id);
 
 // The name a batch keeps entry n's file under.
 std::string BackupName(int64_t n, const std::string& file);

@@ -1,11 +1,13 @@
 // The history's part of the batch change: kept files and intents first, outcomes at the end.
 #include "workflow/HistoryChange.h"
 
+#include "messages/Zmsg.h"
 #include "paths/Dpath.h"
 #include "storage/Dwfile.h"
 #include "storage/Sysio.h"
 #include "workflow/Ucommon.h"
 
+#include <cerrno>
 #include <map>
 
 namespace {
@@ -59,7 +61,11 @@ TChangeHistory::TChangeHistory(const TListInfo& info, const std::vector<const TO
   for (const TObjLine* l : chosen) {
     if (l->File.empty()) continue;
     std::string real = GetRealName(l->File);
-    if (!sysio::FileExists(real)) continue;
+    struct stat st;
+    if (sysio::Stat(real, &st) != 0) {
+      if (errno == ENOENT) continue; // missing: the change reports it so
+      OutSystemErrorCode(real, errno);
+    }
     EntryOf.emplace_back(l, Recorder->Keep(EntryOfLine(info, *l), real));
   }
   Recorder->Commit();

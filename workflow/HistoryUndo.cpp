@@ -98,7 +98,11 @@ std::string ErrorLine(const std::exception& e) {
   return e.what();
 }
 
-// Why an object of the batch cannot be put back; "" when it can.
+// The refusal of an object that holds its old bytes already (an undo before, cut short or not):
+// only its list flags may be left to put back.
+const char* const kAlreadyBack = "=";
+
+// Why an object of the batch cannot be put back; "" when it can, kAlreadyBack when it is.
 std::string RefusalOf(const TBatchInfo& b, const TBatchEntry& e) {
   if (e.Result != kResChanged && e.Result != kResWarning)
     return ByIface("пакет не изменял объект", "пакет не змінював об'єкт");
@@ -108,7 +112,9 @@ std::string RefusalOf(const TBatchInfo& b, const TBatchEntry& e) {
                    "збережену копію видалено або пошкоджено");
   std::string real = GetRealName(e.File);
   if (!sysio::FileExists(real)) return ByIface("файл объекта удален", "файл об'єкта видалено");
-  if (e.ShaAfter.empty() || FileSha256(real) != e.ShaAfter)
+  std::string now = FileSha256(real);
+  if (now == e.ShaBefore) return kAlreadyBack;
+  if (e.ShaAfter.empty() || now != e.ShaAfter)
     return ByIface("файл изменен после пакета", "файл змінено після пакета");
   return "";
 }
@@ -126,7 +132,7 @@ std::vector<TUndoItem> UndoCandidates(const TBatchInfo& b, const std::vector<uin
     } catch (const std::exception& x) {
       it.Reason = ErrorLine(x);
     }
-    it.Result = it.Reason.empty() ? "restored" : "refused";
+    it.Result = it.Reason.empty() || it.Reason == kAlreadyBack ? "restored" : "refused";
     items.push_back(std::move(it));
   }
   for (uint32_t n : wanted)
@@ -156,21 +162,39 @@ void FlushDirsOf(const std::set<std::string>& files) {
       OutSystemErrorCode(f, errno);
 }
 
+// Objects back already: their list flags, and the reason that tells it.
+void FlagsOfThoseBack(const TBatchInfo& b, std::vector<TUndoItem>& items, bool& any) {
+  TBatchList list(b);
+  for (TUndoItem& it : items) {
+    if (it.Reason != kAlreadyBack) {
+      any |= it.Result == "restored";
+      continue;
+    }
+    it.Reason = ByIface("уже восстановлен", "вже відновлено");
+    try {
+      SetListFlags(list.File(), it.Entry, false, it.Entry.FlagsBefore);
+    } catch (const std::exception& x) {
+      it.Result = "failed";
+      it.Reason = ErrorLine(x);
+    }
+  }
+  list.Flush();
+}
+
 } // namespace
 
 TUndoResult UndoBatch(const TBatchInfo& b, const std::vector<uint32_t>& numbers) {
   TUndoResult out;
   out.Items = UndoCandidates(b, numbers);
   bool any = false;
-  for (const TUndoItem& it : out.Items)
-    any |= it.Result == "restored";
+  FlagsOfThoseBack(b, out.Items, any);
   if (!any) return out;
   TBatchList list(b);
   TBatchRecorder rec("undo", b.ListInfo(), b.DocRussian(), b.List, b.Id);
   out.Batch = rec.Id();
   std::vector<size_t> entryOf(out.Items.size(), SIZE_MAX);
   for (size_t i = 0; i < out.Items.size(); ++i) {
-    if (out.Items[i].Result != "restored") continue;
+    if (out.Items[i].Result != "restored" || !out.Items[i].Reason.empty()) continue;
     TBatchEntry mine = out.Items[i].Entry;
     mine.FlagsBefore = CurrentFlags(list.File(), mine);
     mine.State = "changed";
@@ -258,7 +282,12 @@ void RecoverBatch(const std::string& id) {
 std::vector<std::string> RecoverBatches() {
   std::vector<std::string> done;
   for (const std::string& id : ListBatches()) {
-    if (JournalEnded(id) || ReadBatch(id).Finished) continue;
+    if (JournalEnded(id)) continue;
+    if (ReadJournalFile(JournalPath(id)).Lines.empty()) { // cut short before any intent
+      RemoveBatch(id);
+      continue;
+    }
+    if (ReadBatch(id).Finished) continue;
     RecoverBatch(id);
     done.push_back(id);
   }

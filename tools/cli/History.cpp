@@ -70,9 +70,16 @@ int HistoryList(TCliContext& o) {
                                 "пакет                    вид    почато               користувач   "
                                 "комп'ютер    список         об'є зм.  пом.       байт"))
                           .c_str());
-  for (const std::string& id : ids)
-    PrintBatchLine(ReadBatch(id));
-  return 0;
+  int rc = 0;
+  for (const std::string& id : ids) {
+    try {
+      PrintBatchLine(ReadBatch(id));
+    } catch (const ZError& e) { // a damaged batch is named; the others are still listed
+      std::printf("%-24s %s\n", id.c_str(), U(MessageLine(e.Text, e.Number)).c_str());
+      rc = 1;
+    }
+  }
+  return rc;
 }
 
 int HistoryShow(TCliContext& o, const std::string& id) {
