@@ -8,7 +8,7 @@
 #include "tests/support/LockHolder.h"
 #include "tests/support/Tempdir.h"
 #include "tests/workflow/WorkflowFixture.h"
-#include "workflow/Demosuite.h"
+#include "tools/demosuite/Demosuite.h"
 #include "workflow/Instance.h"
 #include "workflow/Objects.h"
 #include "workflow/Refdata.h"

@@ -20,7 +20,7 @@
 #include "paths/Dpath.h"
 #include "paths/Rdwr_cfg.h"
 #include "storage/Sysio.h"
-#include "workflow/Demosuite.h"
+#include "tools/demosuite/Demosuite.h"
 #include "workflow/Objects.h"
 #include "workflow/Readahead.h"
 #include "workflow/Ucommon.h"

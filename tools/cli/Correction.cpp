@@ -8,7 +8,7 @@
 #include "paths/Dpath.h"
 #include "paths/Rdwr_cfg.h"
 #include "storage/Sysio.h"
-#include "workflow/Demosuite.h"
+#include "tools/demosuite/Demosuite.h"
 #include "workflow/Instance.h"
 #include "workflow/Objects.h"
 #include "workflow/Suitelock.h"
