@@ -352,19 +352,23 @@ const std::vector<TDemoItem>& DemoMenuItems() {
   return items;
 }
 
+// The structures of the menu texts and of the menu items.
+const std::vector<TFieldDef>& MenuTextStruct() {
+  static const std::vector<TFieldDef> d = {{"KeyTxt", 1}, {"TxtRus", 1}, {"TxtUkr", 1}};
+  return d;
+}
+
+const std::vector<TFieldDef>& MenuItemStruct() {
+  static const std::vector<TFieldDef> d = {{"FlagMnu", 7}, {"FormKey", 1}, {"LevelMnu", 5},
+                                           {"KeyMnu", 1},  {"IdTxt1", 1},  {"ShortCut", 1},
+                                           {"HelpCtx", 1}, {"IdTxt2", 1},  {"IdTxt3", 1}};
+  return d;
+}
+
 void WriteMenuStructures(const std::string& boib) {
   TSuiteFile f(boib);
-  WriteStructure(f, kTextStruct, {{"KeyTxt", 1}, {"TxtRus", 1}, {"TxtUkr", 1}});
-  WriteStructure(f, kItemStruct,
-                 {{"FlagMnu", 7},
-                  {"FormKey", 1},
-                  {"LevelMnu", 5},
-                  {"KeyMnu", 1},
-                  {"IdTxt1", 1},
-                  {"ShortCut", 1},
-                  {"HelpCtx", 1},
-                  {"IdTxt2", 1},
-                  {"IdTxt3", 1}});
+  WriteStructure(f, kTextStruct, MenuTextStruct());
+  WriteStructure(f, kItemStruct, MenuItemStruct());
   f.Done();
 }
 
@@ -383,22 +387,33 @@ TRecs DemoMenuTexts() {
       {"TOne", "Пункт один", "Пункт один"},
       {"N0001", "Пункт два", "Пункт два"},
   };
+  const TListFields list = FieldList(MenuTextStruct());
   TRecs recs;
-  for (const auto& t : texts)
-    recs.push_back({0, PackText(t[0]) + PackText(t[1]) + PackText(t[2])});
+  for (const auto& t : texts) {
+    TValues v;
+    v["KeyTxt"].Text = t[0];
+    v["TxtRus"].Text = t[1];
+    v["TxtUkr"].Text = t[2];
+    recs.push_back({0, PackFields(list, v)});
+  }
   return recs;
 }
 
 TRecs DemoMenuRecords() {
+  const TListFields list = FieldList(MenuItemStruct());
   TRecs recs;
   for (const TDemoItem& i : DemoMenuItems()) {
-    std::string r;
-    AppendLe32(r, i.Flags);
-    r += PackText(i.Form);
-    r += static_cast<char>(i.Level);
-    r += PackText(i.Key) + PackText(i.Text1) + PackText(i.Shortcut) + PackText(i.Help);
-    r += PackText(i.Text2) + PackText(i.Text3);
-    recs.push_back({0, r});
+    TValues v;
+    v["FlagMnu"].Num = i.Flags;
+    v["FormKey"].Text = i.Form;
+    v["LevelMnu"].Num = i.Level;
+    v["KeyMnu"].Text = i.Key;
+    v["IdTxt1"].Text = i.Text1;
+    v["ShortCut"].Text = i.Shortcut;
+    v["HelpCtx"].Text = i.Help;
+    v["IdTxt2"].Text = i.Text2;
+    v["IdTxt3"].Text = i.Text3;
+    recs.push_back({0, PackFields(list, v)});
   }
   return recs;
 }
@@ -462,13 +477,16 @@ TRecs OtherCalc(const char* code, const char* name, int lines, TRng& rng) {
     r.push_back({1, d});
   }
   r.push_back({2, Code(code)});
+  static const TListFields resultLine = FieldList(Struct169());
   for (int i = 1; i <= 2; ++i) {
-    std::string d = Code(code);
-    AppendLe16(d, static_cast<uint16_t>(i));
-    d += static_cast<char>(i == 2 ? 1 : 0);
-    d += PackText("Итог " + std::to_string(i)) + "\x03\x20" + PackText("п1.1хп1.2");
-    d += std::string(16, '\0');
-    r.push_back({3, d});
+    TValues v;
+    v["CodeRs"].Text = code;
+    v["NumStr"].Num = i;
+    v["FinStr"].Num = i == 2 ? 1 : 0;
+    v["NameStr"].Text = "Итог " + std::to_string(i);
+    v["FmtStr"].Num = 0x2003;
+    v["Formula"].Text = "п1.1хп1.2";
+    r.push_back({3, PackFields(resultLine, v)});
   }
   return r;
 }
