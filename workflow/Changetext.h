@@ -1,5 +1,5 @@
 // The texts of the batch change and of a file replaced by a new one, in Russian and Ukrainian
-// (in the message catalogue), chosen by the interface language of the caller.
+// (in the message catalogue), in the interface language.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -18,9 +18,10 @@ enum class TChangeText : uint16_t {
   WarningsHeading = MsgWarningsHeading,   // a protocol of warnings alone: list file
 };
 
-// The text with its "$" placeholders filled, in order, from the "|"-separated params.
-std::string ChangeText(TChangeText id, bool russian, const std::string& params = "");
+// The text in the interface language, with its "$" placeholders filled, in order, from the
+// "|"-separated params.
+std::string ChangeText(TChangeText id, const std::string& params = "");
 // The warning for an owner a replacement could not keep; "" when it was kept.
-std::string OwnerWarning(const TOwnerChange& change, const std::string& file, bool russian);
+std::string OwnerWarning(const TOwnerChange& change, const std::string& file);
 // Two warnings as one text.
 std::string JoinWarnings(const std::string& a, const std::string& b);

@@ -281,7 +281,8 @@ TBatchRecorder::TBatchRecorder(const char* kind, const TListInfo& info, bool doc
                                const std::string& listName, const std::string& undoes) {
   bool fresh = !sysio::DirExists(HistoryDir());
   MakeDir(HistoryDir());
-  if (fresh && sysio::SyncDir(HistoryDir()) != 0) OutSystemErrorCode(HistoryDir(), errno);
+  if (fresh && sysio::SyncDir(GetDirCfg() + "ravinel-history") != 0)
+    OutSystemErrorCode(HistoryDir(), errno);
   std::string stamp = HistoryNow(); // 2026-12-11T01:23:45Z
   std::string base = stamp.substr(0, 4) + stamp.substr(5, 2) + stamp.substr(8, 2) + "T" +
                      stamp.substr(11, 2) + stamp.substr(14, 2) + stamp.substr(17, 2) + "Z-" +

@@ -113,7 +113,8 @@ std::vector<std::string> PruneBatches(long keep, long olderThanDays);
 
 // Puts back what a batch changed (numbers: only those objects; empty: all). An object whose
 // bytes are no longer what the batch wrote is refused with its reason. The undo is a batch of
-// its own. FileList must be the batch's list, open, and the caller holds the suite lock.
+// its own. list: the batch's list file when the caller has it open (else it is opened here);
+// the caller holds the suite lock and the workflow's start-up is done.
 struct TUndoItem {
   TBatchEntry Entry;  // of the batch undone
   std::string Result; // "restored", "refused", "failed"
@@ -123,10 +124,11 @@ struct TUndoResult {
   std::string Batch; // the undo's own batch ("" when nothing was to undo)
   std::vector<TUndoItem> Items;
 };
-TUndoResult UndoBatch(const TBatchInfo& batch, const std::vector<uint32_t>& numbers);
+TUndoResult UndoBatch(const TBatchInfo& batch, const std::vector<uint32_t>& numbers,
+                      WFile* list = nullptr);
 
 // Completes the journals a crash left unfinished, from the files as they are: each object
 // without an outcome is found changed or not by its digest, its list record's flags are made to
 // match, and the journal is ended as recovered. Returns the batches completed. The caller holds
-// the suite lock; the start-up of the workflow is done.
-std::vector<std::string> RecoverBatches();
+// the suite lock; the start-up of the workflow is done; open: a list file the caller has open.
+std::vector<std::string> RecoverBatches(WFile* open = nullptr);

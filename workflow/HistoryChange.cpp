@@ -5,7 +5,7 @@
 #include "paths/Dpath.h"
 #include "storage/Dwfile.h"
 #include "storage/Sysio.h"
-#include "workflow/Ucommon.h"
+#include "workflow/Fieldlists.h"
 
 #include <cerrno>
 #include <map>
@@ -19,7 +19,7 @@ const char* StateText(uint8_t bits) {
   return "unchecked";
 }
 
-TBatchEntry EntryOfLine(const TListInfo& info, const TObjLine& l) {
+TBatchEntry EntryOfLine(WFile& list, const TListInfo& info, const TObjLine& l) {
   TBatchEntry e;
   e.Number = l.Number;
   e.Variant = l.Variant;
@@ -28,7 +28,7 @@ TBatchEntry EntryOfLine(const TListInfo& info, const TObjLine& l) {
   e.State = StateText(l.State);
   if (info.Projects()) {
     WRec rec;
-    FileList->WRead(l.Adr, &rec);
+    list.WRead(l.Adr, &rec);
     TRecImage image;
     image.Resize(ImageSize(*ListFields147));
     RecStruct(ListFields147, &rec, image);
@@ -51,11 +51,12 @@ const char* ResultOf(const TChangeOutcome& out) {
 
 } // namespace
 
-TChangeHistory::TChangeHistory(const TListInfo& info, const std::vector<const TObjLine*>& chosen,
-                               unsigned char russian) {
-  Recovered = RecoverBatches();
-  ListDurable = FileList->Durable;
-  FileList->Durable = false;
+TChangeHistory::TChangeHistory(WFile& list, const TListInfo& info,
+                               const std::vector<const TObjLine*>& chosen, unsigned char russian)
+    : List(list) {
+  Recovered = RecoverBatches(&list);
+  ListDurable = List.Durable;
+  List.Durable = false;
   Recorder = std::make_unique<TBatchRecorder>("change", info, russian != 0,
                                               ListAliasName(info, russian != 0));
   for (const TObjLine* l : chosen) {
@@ -66,19 +67,19 @@ TChangeHistory::TChangeHistory(const TListInfo& info, const std::vector<const TO
       if (errno == ENOENT) continue; // missing: the change reports it so
       OutSystemErrorCode(real, errno);
     }
-    EntryOf.emplace_back(l, Recorder->Keep(EntryOfLine(info, *l), real));
+    EntryOf.emplace_back(l, Recorder->Keep(EntryOfLine(List, info, *l), real));
   }
   Recorder->Commit();
 }
 
 TChangeHistory::~TChangeHistory() {
-  if (FileList) FileList->Durable = ListDurable;
+  List.Durable = ListDurable;
 }
 
 void TChangeHistory::End(const std::vector<TChangeItem>& results) {
   if (Ended) return;
   Ended = true;
-  FileList->File->Sync();
+  List.File->Sync();
   std::map<const TObjLine*, const TChangeOutcome*> outcomes;
   for (const TChangeItem& r : results)
     outcomes[r.Line] = &r.Outcome;

@@ -13,8 +13,8 @@ public:
   // Completes the journals a crash left unfinished, then keeps the file of every chosen line
   // whose object exists and journals its intent, made durable with one journal flush and one
   // folder flush. Raises when a file cannot be kept (a full disk): then nothing is replaced.
-  // FileList's writes are left unflushed until End.
-  TChangeHistory(const TListInfo& info, const std::vector<const TObjLine*>& chosen,
+  // The list file's writes are left unflushed until End.
+  TChangeHistory(WFile& list, const TListInfo& info, const std::vector<const TObjLine*>& chosen,
                  unsigned char russian);
   ~TChangeHistory();
   TChangeHistory(const TChangeHistory&) = delete;
@@ -27,6 +27,7 @@ public:
   std::vector<std::string> Recovered;
 
 private:
+  WFile& List;
   std::unique_ptr<TBatchRecorder> Recorder;
   std::vector<std::pair<const TObjLine*, size_t>> EntryOf; // line -> entry
   bool ListDurable = true;

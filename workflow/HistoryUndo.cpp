@@ -10,7 +10,7 @@
 #include "storage/Dwfile.h"
 #include "storage/Filekeep.h"
 #include "storage/Sysio.h"
-#include "workflow/Ucommon.h"
+#include "workflow/Fieldlists.h"
 
 #include <cerrno>
 #include <memory>
@@ -44,10 +44,10 @@ void SetListFlags(WFile& list, const TBatchEntry& e, bool set, int64_t bitsFrom)
 // The list file of a batch: FileList when it is that file, else one opened here.
 class TBatchList {
 public:
-  explicit TBatchList(const TBatchInfo& b) {
+  TBatchList(const TBatchInfo& b, WFile* open) {
     std::string path = GetRealName(b.List);
-    if (FileList && FileList->Name == path) {
-      List = FileList;
+    if (open && open->Name == path) {
+      List = open;
     } else {
       Own = std::make_unique<WFile>(path);
       List = Own.get();
@@ -163,8 +163,8 @@ void FlushDirsOf(const std::set<std::string>& files) {
 }
 
 // Objects back already: their list flags, and the reason that tells it.
-void FlagsOfThoseBack(const TBatchInfo& b, std::vector<TUndoItem>& items, bool& any) {
-  TBatchList list(b);
+void FlagsOfThoseBack(const TBatchInfo& b, std::vector<TUndoItem>& items, bool& any, WFile* open) {
+  TBatchList list(b, open);
   for (TUndoItem& it : items) {
     if (it.Reason != kAlreadyBack) {
       any |= it.Result == "restored";
@@ -183,13 +183,13 @@ void FlagsOfThoseBack(const TBatchInfo& b, std::vector<TUndoItem>& items, bool& 
 
 } // namespace
 
-TUndoResult UndoBatch(const TBatchInfo& b, const std::vector<uint32_t>& numbers) {
+TUndoResult UndoBatch(const TBatchInfo& b, const std::vector<uint32_t>& numbers, WFile* open) {
   TUndoResult out;
   out.Items = UndoCandidates(b, numbers);
   bool any = false;
-  FlagsOfThoseBack(b, out.Items, any);
+  FlagsOfThoseBack(b, out.Items, any, open);
   if (!any) return out;
-  TBatchList list(b);
+  TBatchList list(b, open);
   TBatchRecorder rec("undo", b.ListInfo(), b.DocRussian(), b.List, b.Id);
   out.Batch = rec.Id();
   std::vector<size_t> entryOf(out.Items.size(), SIZE_MAX);
@@ -257,10 +257,10 @@ void RecoverEntry(const TBatchInfo& b, TBatchEntry& e, WFile& list) {
   }
 }
 
-void RecoverBatch(const std::string& id) {
+void RecoverBatch(const std::string& id, WFile* open) {
   TBatchInfo b = ReadBatch(id);
   TJournalText text = ReadJournalFile(JournalPath(id));
-  TBatchList list(b);
+  TBatchList list(b, open);
   TJournalWriter journal(JournalPath(id), true, text.GoodSize);
   for (TBatchEntry& e : b.Objects) {
     if (e.Done) continue;
@@ -279,7 +279,7 @@ void RecoverBatch(const std::string& id) {
 
 } // namespace
 
-std::vector<std::string> RecoverBatches() {
+std::vector<std::string> RecoverBatches(WFile* open) {
   std::vector<std::string> done;
   for (const std::string& id : ListBatches()) {
     if (JournalEnded(id)) continue;
@@ -288,7 +288,7 @@ std::vector<std::string> RecoverBatches() {
       continue;
     }
     if (ReadBatch(id).Finished) continue;
-    RecoverBatch(id);
+    RecoverBatch(id, open);
     done.push_back(id);
   }
   return done;

@@ -13,9 +13,11 @@
 #include "storage/Sysio.h"
 #include "storage/Filekeep.h"
 #include "workflow/Changetext.h"
+#include "workflow/HistoryChange.h"
 #include "workflow/Readahead.h"
+#include "workflow/Fieldlists.h"
+#include "workflow/P145.h"
 #include "workflow/Refdata.h"
-#include "workflow/Ucommon.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -28,14 +30,6 @@
 #include <vector>
 
 namespace {
-
-void CloseObject() noexcept {
-  try {
-    delete FileObj;
-  } catch (...) {
-  }
-  FileObj = nullptr;
-}
 
 bool KnownKind(int8_t kind) {
   return kind >= 0 && kind <= 3;
@@ -72,7 +66,7 @@ std::string ErrorText(const std::exception& e) {
 
 // Flushes the directory of real now, or records it in pending for the caller to flush; the
 // file is in place already, so a failure is a warning.
-std::string FlushDir(const std::string& real, TPendingDirs* pending, bool russian) {
+std::string FlushDir(const std::string& real, TPendingDirs* pending) {
   if (pending) {
     pending->emplace(real.substr(0, real.find_last_of('/') + 1), real);
     return "";
@@ -82,16 +76,16 @@ std::string FlushDir(const std::string& real, TPendingDirs* pending, bool russia
   try {
     OutSystemErrorCode("", code);
   } catch (const ZError& e) {
-    return ChangeText(TChangeText::DirNotFlushed, russian, real + "|" + ErrorText(e));
+    return ChangeText(TChangeText::DirNotFlushed, real + "|" + ErrorText(e));
   }
 }
 
 // The length of the record that the information record was refused for.
-std::string FoundInfoLength() {
-  unsigned long size = FileObj->WOpen_file(kInfoGroup);
+std::string FoundInfoLength(WFile& obj) {
+  unsigned long size = obj.WOpen_file(kInfoGroup);
   WRec rec;
   try {
-    FileObj->WRead(FileObj->LastAdr, &rec);
+    obj.WRead(obj.LastAdr, &rec);
     return std::to_string(rec.Len);
   } catch (const ZError&) { // too long for a buffer: the group holds it alone
     return std::to_string(size - kRecHeadSize - LenEof);
@@ -101,17 +95,16 @@ std::string FoundInfoLength() {
 // Writes the list record's previous bytes back after the failure cause; when that fails too,
 // the error raised names both files.
 void RestoreListRecord(const TListWriter& writeList, const WRec& listRec, const ZError& cause,
-                       const std::string& object, bool russian) {
+                       const std::string& list, const std::string& object) {
   WRec old;
   old.Prefix = listRec.Prefix;
   old.Adr = listRec.Adr;
   old.Len = listRec.Len;
   std::memcpy(old.Data, listRec.Data, listRec.Len);
-  std::string list = FileList ? FileList->Name : "";
   try {
     writeList(&old);
   } catch (const std::exception& e) {
-    SetError(ChangeText(TChangeText::ListNotRestored, russian,
+    SetError(ChangeText(TChangeText::ListNotRestored,
                         ErrorText(cause) + "|" + list + "|" + ErrorText(e) + "|" + object),
              MsgOwnText);
   }
@@ -208,16 +201,18 @@ TObjLine ObjectLineOf(const TListInfo& info, const TListFields& fields, const WR
   return l;
 }
 
-std::vector<TObjLine> LoadObjectLines(const TListInfo& info, unsigned char russian) {
+std::vector<TObjLine> LoadObjectLines(TObjectFiles& files, const TListInfo& info,
+                                      unsigned char russian) {
   TListFields fields = ListLineFields(info);
   std::vector<TObjLine> read;
   std::vector<uint32_t> numbers;
   int64_t lastNum = -1;
-  WRec* rec = &RecWork;
-  FileList->WOpen_file(static_cast<unsigned long>(info.Group));
-  while (FileList->WRead(rec)) {
+  WRec* rec = &files.Scratch;
+  WFile& list = files.List;
+  list.WOpen_file(static_cast<unsigned long>(info.Group));
+  while (list.WRead(rec)) {
     TObjLine l = ObjectLineOf(info, fields, rec, russian);
-    l.Adr = FileList->LastAdr;
+    l.Adr = list.LastAdr;
     if (info.Contractor()) {
       if (l.Number == lastNum)
         l.Hidden = true;
@@ -235,26 +230,28 @@ std::vector<TObjLine> LoadObjectLines(const TListInfo& info, unsigned char russi
   return lines;
 }
 
-uint8_t CheckObject(const TListInfo& info, const TObjLine& line, unsigned char russian) {
+uint8_t CheckObject(TObjectFiles& files, const TListInfo& info, const TObjLine& line,
+                    unsigned char russian) {
   if (line.File.empty() || !KnownKind(line.Kind)) return stUnreadable;
   try {
-    FileObj = nullptr;
+    WFile* obj = nullptr;
     try {
-      FileObj = new WFile(line.File);
+      obj = &files.OpenObject(line.File);
     } catch (const std::exception&) {
       // Only a file that cannot be opened is looked up: an existing one costs no extra call.
       if (!sysio::FileExists(GetRealName(line.File))) return stMissing;
       throw;
     }
-    FileObj->KeepCache = true; // both comparisons read the same group
+    obj->KeepCache = true; // both comparisons read the same group
     int old = RefGroupOf(line.Kind, russian != 0, false);
-    uint8_t state = CompareP145(info.CalcGroup, old)       ? stReplaceable
-                    : CompareP145(info.CalcGroup, old + 8) ? stReplaced
-                                                           : stUserChanged;
-    CloseObject();
+    int group = info.CalcGroup;
+    uint8_t state = CompareP145(*obj, group, files.Ref, old)       ? stReplaceable
+                    : CompareP145(*obj, group, files.Ref, old + 8) ? stReplaced
+                                                                   : stUserChanged;
+    files.CloseObject();
     return state;
   } catch (const std::exception&) {
-    CloseObject();
+    files.CloseObject();
     return stUnreadable;
   }
 }
@@ -285,8 +282,8 @@ bool ReadAheadWanted(size_t lineCount) {
 
 } // namespace
 
-void CheckObjectLines(const TListInfo& info, std::vector<TObjLine>& lines, unsigned char russian,
-                      const TProgress& progress) {
+void CheckObjectLines(TObjectFiles& files, const TListInfo& info, std::vector<TObjLine>& lines,
+                      unsigned char russian, const TProgress& progress) {
   std::unique_ptr<TReadAhead> ahead;
   if (ReadAheadWanted(lines.size())) {
     std::vector<std::string> paths = ReadAheadPaths(lines);
@@ -296,7 +293,7 @@ void CheckObjectLines(const TListInfo& info, std::vector<TObjLine>& lines, unsig
   for (size_t i = 0; i < lines.size(); ++i) {
     if (progress && !progress(i, lines.size())) return;
     if (ahead) ahead->Reached(i);
-    lines[i].State |= CheckObject(info, lines[i], russian);
+    lines[i].State |= CheckObject(files, info, lines[i], russian);
   }
 }
 
@@ -316,28 +313,28 @@ const char* ChangeResultName(TChangeResult r) {
   return "";
 }
 
-void UpdateObjectInfo(const TRecImage& boib147) {
-  unsigned long size = FileObj->WOpen_file(kInfoGroup);
-  StructRec(ListFields147, boib147, &RecWork, 0);
-  if (RecWork.Len > kInfoRecLen)
+void UpdateObjectInfo(WFile& obj, const TRecImage& boib147, WRec& scratch) {
+  unsigned long size = obj.WOpen_file(kInfoGroup);
+  StructRec(ListFields147, boib147, &scratch, 0);
+  if (scratch.Len > kInfoRecLen)
     SetError(ByIface("Информационная запись длиннее ", "Інформаційний запис довший за ") +
                  std::to_string(kInfoRecLen),
              0);
-  std::memset(RecWork.Data + RecWork.Len, 0, kInfoRecLen - RecWork.Len);
-  RecWork.Len = kInfoRecLen;
-  RecWork.Adr = EmptyAdr;
+  std::memset(scratch.Data + scratch.Len, 0, kInfoRecLen - scratch.Len);
+  scratch.Len = kInfoRecLen;
+  scratch.Adr = EmptyAdr;
   if (size == LenEof) {
-    FileObj->WCreat_file(kInfoGroup);
-    FileObj->WWrite(&RecWork);
-    FileObj->WClose_file(kInfoGroup);
+    obj.WCreat_file(kInfoGroup);
+    obj.WWrite(&scratch);
+    obj.WClose_file(kInfoGroup);
   } else {
-    FileObj->WUpdate(FileObj->LastAdr, &RecWork);
+    obj.WUpdate(obj.LastAdr, &scratch);
   }
 }
 
-TChangeOutcome ChangeObject(const TListInfo& info, const TObjLine& line, const WRec& listRec,
-                            unsigned char russian, const TListWriter& writeList,
-                            TPendingDirs* pendingDirs, bool textRussian) {
+TChangeOutcome ChangeObject(TObjectFiles& files, const TListInfo& info, const TObjLine& line,
+                            const WRec& listRec, unsigned char russian,
+                            const TListWriter& writeList, TPendingDirs* pendingDirs) {
   if (line.File.empty())
     return {TChangeResult::UnsafeName,
             creat_msg(std::to_string(line.Number) + "|" + line.Variant, MsgUnsafeObjectName)};
@@ -352,12 +349,11 @@ TChangeOutcome ChangeObject(const TListInfo& info, const TObjLine& line, const W
     if (!KnownKind(line.Kind))
       SetError(ByIface("Неверный вид стройки ", "Невірний вид будови ") + std::to_string(line.Kind),
                0);
-    FileObj = nullptr;
-    FileObj = new WFile(line.File);
-    FileObj->KeepCache = true;
+    WFile& obj = files.OpenObject(line.File);
+    obj.KeepCache = true;
     int old = RefGroupOf(line.Kind, russian != 0, false);
-    if (!CompareP145(info.CalcGroup, old)) {
-      CloseObject();
+    if (!CompareP145(obj, info.CalcGroup, files.Ref, old)) {
+      files.CloseObject();
       return {TChangeResult::Unchanged, ""};
     }
     // The object is changed on a private working copy, compressed into "NAME$" and put in
@@ -369,62 +365,62 @@ TChangeOutcome ChangeObject(const TListInfo& info, const TObjLine& line, const W
     // when the information record has another length: then the calculation and list record are
     // new, nothing is compressed and the change carries a warning.
     std::string work = real + "$w", done = real + "$";
-    TFileKeep keep = TakeFileKeep(FileObj->File->Handle, real);
+    TFileKeep keep = TakeFileKeep(obj.File->Handle, real);
     bool listWritten = false, infoKept = false;
     TChangeOutcome out{TChangeResult::Changed, "", ""};
     try {
-      CopyToWork(*FileObj->File, work, keep.Mode & 0777);
-      CloseObject();
+      CopyToWork(*obj.File, work, keep.Mode & 0777);
+      files.CloseObject();
       if (info.Projects()) {
         image.Set<uint32_t>(kImgFlags, image.Get<uint32_t>(kImgFlags) | kChangedFlags);
-        StructRec(ListFields147, image, &RecWork, 0);
+        StructRec(ListFields147, image, &files.Scratch, 0);
         listWritten = true;
-        writeList(&RecWork);
+        writeList(&files.Scratch);
       }
-      FileObj = new WFile(work);
-      FileObj->Durable = false;
-      FileObj->KeepCache = true;
+      WFile& copy = files.OpenWork(work);
+      copy.Durable = false;
+      copy.KeepCache = true;
       if (info.Projects()) {
         try {
-          UpdateObjectInfo(image);
+          UpdateObjectInfo(copy, image, files.Scratch);
         } catch (const ZError& e) {
           if (e.Number != MsgRecordLength) throw; // only a record of another length stays
-          out.Warning = ChangeText(TChangeText::InfoRecordLength, textRussian, FoundInfoLength());
+          out.Warning = ChangeText(TChangeText::InfoRecordLength, FoundInfoLength(copy));
           infoKept = true;
         }
       }
-      ReplaceP145(info.CalcGroup, old + 8);
+      ReplaceP145(copy, info.CalcGroup, files.Ref, old + 8, files.Scratch);
       TOwnerChange owner;
       std::string from = done;
       if (infoKept) {
-        owner = GiveFileKeep(keep, FileObj->File->Handle, real);
-        if (IoSys().FullSync(FileObj->File->Handle) != 0) OutSystemErrorCode(work, errno);
-        CloseObject();
+        owner = GiveFileKeep(keep, copy.File->Handle, real);
+        if (IoSys().FullSync(copy.File->Handle) != 0) OutSystemErrorCode(work, errno);
+        files.CloseWork();
         from = work;
       } else {
-        owner = compress_to(*FileObj, done, keep, real);
-        WFile* f = FileObj;
-        FileObj = nullptr;
-        delete f;
+        owner = compress_to(copy, done, keep, real);
+        files.FinishWork();
         // Removed before the rename, so that a copy left behind always belongs to an object
         // still to change, whose next change replaces it.
         if (sysio::UnlinkExact(work) != 0 && errno != ENOENT) OutSystemErrorCode(work, errno);
       }
       if (sysio::Rename(from, real) != 0) OutSystemErrorCode(real, errno);
-      out.Warning = JoinWarnings(out.Warning, OwnerWarning(owner, real, textRussian));
+      out.Warning = JoinWarnings(out.Warning, OwnerWarning(owner, real));
     } catch (const std::exception& e) {
-      CloseObject();
+      files.CloseWork();
+      files.CloseObject();
       sysio::UnlinkExact(work);
       sysio::UnlinkExact(done);
       auto z = dynamic_cast<const ZError*>(&e);
       ZError told = z ? AboutFile(*z, work, real) : ZError(e.what(), MsgOwnText);
-      if (listWritten) RestoreListRecord(writeList, listRec, told, real, textRussian);
+      if (listWritten) RestoreListRecord(writeList, listRec, told, files.List.Name, real);
       throw told;
     }
-    out.Warning = JoinWarnings(out.Warning, FlushDir(real, pendingDirs, textRussian));
+    out.Warning = JoinWarnings(out.Warning, FlushDir(real, pendingDirs));
     return out;
   } catch (const std::exception& e) {
-    CloseObject();
+    files.CloseWork();
+    files.CloseObject();
     return {TChangeResult::Failed, ErrorText(e), ""};
   }
 }
@@ -433,9 +429,9 @@ namespace {
 // Flushes the directories the batch changed; the objects changed in a directory whose flush
 // failed are in place but may not survive a power loss: their results carry a warning.
 void FlushDirs(const TPendingDirs& pending, const std::vector<std::string>& dirOf,
-               std::vector<TChangeItem>& results, bool russian) {
+               std::vector<TChangeItem>& results) {
   for (const auto& [dir, file] : pending) {
-    std::string warning = FlushDir(file, nullptr, russian);
+    std::string warning = FlushDir(file, nullptr);
     if (warning.empty()) continue;
     for (size_t i = 0; i < results.size(); ++i) {
       TChangeOutcome& out = results[i].Outcome;
@@ -444,9 +440,8 @@ void FlushDirs(const TPendingDirs& pending, const std::vector<std::string>& dirO
   }
 }
 
-void AddWarnings(const std::vector<TChangeItem>& results, std::vector<TChangeFailure>& failures,
-                 bool russian) {
-  std::string label = ChangeText(TChangeText::WarningLabel, russian) + ": ";
+void AddWarnings(const std::vector<TChangeItem>& results, std::vector<TChangeFailure>& failures) {
+  std::string label = ChangeText(TChangeText::WarningLabel) + ": ";
   for (const TChangeItem& r : results)
     if (!r.Outcome.Warning.empty())
       failures.push_back(
@@ -454,7 +449,7 @@ void AddWarnings(const std::vector<TChangeItem>& results, std::vector<TChangeFai
 }
 } // namespace
 
-std::vector<TChangeItem> ChangeObjects(const TListInfo& info,
+std::vector<TChangeItem> ChangeObjects(TObjectFiles& files, const TListInfo& info,
                                        const std::vector<const TObjLine*>& chosen,
                                        unsigned char russian, std::vector<TChangeFailure>& failures,
                                        const TChangeHooks& hooks) {
@@ -462,16 +457,18 @@ std::vector<TChangeItem> ChangeObjects(const TListInfo& info,
   std::vector<std::string> dirOf; // per result: the directory its rename left unflushed
   TPendingDirs pending;
   WRec listRec;
+  TChangeHistory history(files.List, info, chosen, russian);
+  if (hooks.Batch) *hooks.Batch = history.Batch();
   for (size_t k = 0; k < chosen.size(); ++k) {
     if (hooks.Progress && !hooks.Progress(k, chosen.size())) break;
     const TObjLine* l = chosen[k];
     TChangeOutcome out;
     TPendingDirs mine;
-    TListWriter write = [&](WRec* rec) { FileList->WUpdate(l->Adr, rec); };
+    TListWriter write = [&](WRec* rec) { files.List.WUpdate(l->Adr, rec); };
     if (hooks.WriteList) write = [&](WRec* rec) { hooks.WriteList(k, rec); };
     try {
-      FileList->WRead(l->Adr, &listRec);
-      out = ChangeObject(info, *l, listRec, russian, write, &mine, hooks.Russian);
+      files.List.WRead(l->Adr, &listRec);
+      out = ChangeObject(files, info, *l, listRec, russian, write, &mine);
     } catch (const std::exception& e) { // the list record could not be read
       out = {TChangeResult::Failed, ErrorText(e)};
     }
@@ -481,8 +478,9 @@ std::vector<TChangeItem> ChangeObjects(const TListInfo& info,
     dirOf.push_back(mine.empty() ? "" : mine.begin()->first);
     pending.insert(mine.begin(), mine.end());
   }
-  FlushDirs(pending, dirOf, results, hooks.Russian);
-  AddWarnings(results, failures, hooks.Russian);
+  FlushDirs(pending, dirOf, results);
+  history.End(results);
+  AddWarnings(results, failures);
   return results;
 }
 
@@ -492,7 +490,7 @@ size_t FailedCount(const std::vector<TChangeFailure>& failures) {
 }
 
 std::string WriteChangeProtocol(const std::string& listName,
-                                const std::vector<TChangeFailure>& failures, bool russian) {
+                                const std::vector<TChangeFailure>& failures) {
   if (failures.empty()) return "";
   try {
     GetAliasPath("LOG");
@@ -505,7 +503,7 @@ std::string WriteChangeProtocol(const std::string& listName,
   out.SWrite(FailedCount(failures) ? ByIface("Ошибки замены расчета П145, список ",
                                              "Помилки заміни розрахунку П145, список ") +
                                          listName
-                                   : ChangeText(TChangeText::WarningsHeading, russian, listName));
+                                   : ChangeText(TChangeText::WarningsHeading, listName));
   for (const TChangeFailure& f : failures) {
     std::string object = std::to_string(f.Number) + (f.Variant.empty() ? "" : " " + f.Variant);
     out.SWrite(ByIface("Объект ", "Об'єкт ") + object + ByIface(", файл ", ", файл ") + f.File +
@@ -516,10 +514,9 @@ std::string WriteChangeProtocol(const std::string& listName,
 }
 
 std::string WriteChangeProtocol(const std::string& listName,
-                                const std::vector<TChangeFailure>& failures, std::string& error,
-                                bool russian) {
+                                const std::vector<TChangeFailure>& failures, std::string& error) {
   try {
-    return WriteChangeProtocol(listName, failures, russian);
+    return WriteChangeProtocol(listName, failures);
   } catch (const std::exception& e) {
     error = ErrorText(e);
     return "";

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "storage/Fun_struct.h"
+#include "workflow/Objectfiles.h"
 
 // State bits of a line after a check.
 enum : uint8_t {
@@ -74,17 +75,20 @@ TListFields ListLineFields(const TListInfo& info);
 TObjLine ObjectLineOf(const TListInfo& info, const TListFields& fields, const WRec* rec,
                       unsigned char russian);
 
-// Reads the list group of FileList into lines in table order (big-endian number key, an
+// Reads the list group of the list file into lines in table order (big-endian number key, an
 // equal key placed ahead of the one the search met), hiding repeated contractor numbers.
-std::vector<TObjLine> LoadObjectLines(const TListInfo& info, unsigned char russian);
+std::vector<TObjLine> LoadObjectLines(TObjectFiles& files, const TListInfo& info,
+                                      unsigned char russian);
 
-// Checks one object and returns the state bit it earns (CheckObjects, one line).
-uint8_t CheckObject(const TListInfo& info, const TObjLine& line, unsigned char russian);
+// Checks one object against the reference file and returns the state bit it earns
+// (CheckObjects, one line).
+uint8_t CheckObject(TObjectFiles& files, const TListInfo& info, const TObjLine& line,
+                    unsigned char russian);
 // Told how many lines are done of how many; false asks to stop before the next line.
 using TProgress = std::function<bool(size_t done, size_t total)>;
 // Adds the check result to every line. A stop leaves the remaining lines without a new bit.
-void CheckObjectLines(const TListInfo& info, std::vector<TObjLine>& lines, unsigned char russian,
-                      const TProgress& progress = {});
+void CheckObjectLines(TObjectFiles& files, const TListInfo& info, std::vector<TObjLine>& lines,
+                      unsigned char russian, const TProgress& progress = {});
 
 enum class TChangeResult { Changed, Unchanged, Missing, UnsafeName, Failed };
 // Changed, changed with a warning (the change went through, with a deviation the user is told),
@@ -96,19 +100,19 @@ struct TChangeOutcome {
 };
 const char* ChangeResultName(TChangeResult r);
 
-// Writes the packed list record (in RecWork) over the line's record in the list file.
+// Writes the packed list record (in the scratch record) over the line's record in the list file.
 using TListWriter = std::function<void(WRec* rec)>;
 // Directories whose entries a batch has changed but not yet flushed: directory -> a file in it.
 using TPendingDirs = std::map<std::string, std::string>;
 // Changes one object (the batch change for one line). listRec: the line's list record.
 // Errors of the object's file are caught and returned as Failed, after the list record's old
 // bytes are written back. With pendingDirs the flush of the object's directory is left to the
-// caller, who must do it before reporting success. textRussian: the language of the warnings.
-TChangeOutcome ChangeObject(const TListInfo& info, const TObjLine& line, const WRec& listRec,
-                            unsigned char russian, const TListWriter& writeList,
-                            TPendingDirs* pendingDirs = nullptr, bool textRussian = true);
-// Writes the project's information record into group 149 of FileObj.
-void UpdateObjectInfo(const TRecImage& boib147);
+// caller, who must do it before reporting success. The warnings are in the interface language.
+TChangeOutcome ChangeObject(TObjectFiles& files, const TListInfo& info, const TObjLine& line,
+                            const WRec& listRec, unsigned char russian,
+                            const TListWriter& writeList, TPendingDirs* pendingDirs = nullptr);
+// Writes the project's information record into group 149 of obj, packed in scratch.
+void UpdateObjectInfo(WFile& obj, const TRecImage& boib147, WRec& scratch);
 
 // One failed object of a batch change, or (Warning set) one changed with a warning.
 struct TChangeFailure {
@@ -122,32 +126,35 @@ struct TChangeItem {
   TChangeOutcome Outcome;
 };
 // How a caller takes part in a batch change. WriteList writes the packed list record of the
-// k-th chosen line (default: in place in FileList at the line's address); Progress is asked
-// before each object and may stop the batch between two objects, never inside one.
+// k-th chosen line (default: in place in the list file at the line's address); Progress is
+// asked before each object and may stop the batch between two objects, never inside one.
 struct TChangeHooks {
   std::function<void(size_t k, WRec* rec)> WriteList;
   TProgress Progress;
-  bool Russian = true; // the language of the warnings
+  std::string* Batch = nullptr; // receives the name of the batch in the suite's history
 };
-// The batch change over the chosen lines of FileList: each line's list record is read and its
+// The batch change over the chosen lines of the list file: each line's list record is read and its
 // object changed; a failure of one line (its list record included) is reported in its outcome
 // and in failures, and the change goes on with the next line; a change with a warning is in
 // failures too, marked as a warning. The directories are flushed once at the end; the objects
 // of a directory that cannot be flushed are in place and carry a warning that they may not
 // survive a power loss. After a stop the result holds the lines done so far.
-std::vector<TChangeItem> ChangeObjects(const TListInfo& info,
+// The warnings are in the interface language. The batch is kept in the suite's history (see
+// workflow/HistoryChange.h): before anything is replaced, every chosen object's file is kept
+// and the intents are made durable; the list records and the outcomes are made durable once at
+// the end. A file that cannot be kept raises, and then nothing is changed.
+std::vector<TChangeItem> ChangeObjects(TObjectFiles& files, const TListInfo& info,
                                        const std::vector<const TObjLine*>& chosen,
                                        unsigned char russian, std::vector<TChangeFailure>& failures,
                                        const TChangeHooks& hooks = {});
 // Writes the failures and warnings to a unique error protocol under the alias "LOG" named after
-// the list file; returns its name, or "" when there is no LOG alias or nothing to tell. russian:
-// the language of a heading over warnings alone.
+// the list file, in the interface language; returns its name, or "" when there is no LOG alias
+// or nothing to tell.
 std::string WriteChangeProtocol(const std::string& listName,
-                                const std::vector<TChangeFailure>& failures, bool russian = true);
+                                const std::vector<TChangeFailure>& failures);
 // The same after a batch whose changes are made: a protocol that cannot be written must not hide
 // them, so its error comes back in `error` instead of being raised.
 std::string WriteChangeProtocol(const std::string& listName,
-                                const std::vector<TChangeFailure>& failures, std::string& error,
-                                bool russian = true);
+                                const std::vector<TChangeFailure>& failures, std::string& error);
 // The objects that failed (warnings left out).
 size_t FailedCount(const std::vector<TChangeFailure>& failures);

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <sstream>
 
+const char* const kRefFileName = "oldnew145.bn";
 const char* const kP145Code = "Д145";
 
 namespace {

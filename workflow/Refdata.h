@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+// The reference file's name in the current directory.
+extern const char* const kRefFileName; // "oldnew145.bn"
 // The code of the P145 calculation, as every one of its records starts with it.
 extern const char* const kP145Code; // "Д145"
 // Number of reference groups (0..15) and of groups in the reference file (16 is empty).

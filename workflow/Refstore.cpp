@@ -9,7 +9,7 @@
 #include "storage/Dsfile.h"
 #include "storage/Sysio.h"
 #include "workflow/Objects.h"
-#include "workflow/Ucommon.h"
+#include "workflow/P145.h"
 
 #include <algorithm>
 #include <cctype>
@@ -344,11 +344,12 @@ TCalcRecords LearnFrom(const std::string& object) {
 
 } // namespace
 
-TOwnerChange LearnReference(const std::vector<TLearnPick>& picks, const std::string& out) {
+TOwnerChange LearnReference(WFile& ref, const std::vector<TLearnPick>& picks,
+                            const std::string& out) {
   if (sysio::DirExists(out)) SetError(out, MsgOutIsDirectory);
   // The working copy of the reference (this process's, or the suite's of the windows) is deleted
   // at close-down: a file learned into it would be reported written and then be gone.
-  if (SameFile(out, RefFileName) || SamePlace(out, kRefFileName)) SetError(out, MsgOutIsWorkFile);
+  if (SameFile(out, ref.Name) || SamePlace(out, kRefFileName)) SetError(out, MsgOutIsWorkFile);
   std::set<int> seen;
   for (const TLearnPick& p : picks) {
     if (p.first < 0 || p.first >= kRefGroups) SetError(std::to_string(p.first), MsgRefGroupRange);
@@ -356,7 +357,7 @@ TOwnerChange LearnReference(const std::vector<TLearnPick>& picks, const std::str
   }
   std::vector<TCalcRecords> groups;
   for (int g = 0; g < kRefGroups; ++g)
-    groups.push_back(ReadGroupRecords(*FileRef, g));
+    groups.push_back(ReadGroupRecords(ref, g));
   for (const TLearnPick& p : picks)
     groups[static_cast<size_t>(p.first)] = LearnFrom(p.second);
   return WriteReferenceFileSafely(groups, out);

@@ -57,6 +57,8 @@ int CalcGroupOfFile(const std::string& name);
 
 // One reference group to learn: the group number and the object file (path or alias name).
 using TLearnPick = std::pair<int, std::string>;
-// Writes out: the reference data in use (FileRef) with each picked group replaced by the P145
-// calculation of its object. Every pick is checked before anything is written.
-TOwnerChange LearnReference(const std::vector<TLearnPick>& picks, const std::string& out);
+// Writes out: the reference data in use (the open reference file ref, which out must not be)
+// with each picked group replaced by the P145 calculation of its object. Every pick is checked
+// before anything is written.
+TOwnerChange LearnReference(WFile& ref, const std::vector<TLearnPick>& picks,
+                            const std::string& out);

@@ -3,33 +3,29 @@
 
 #include "paths/Dpath.h"
 #include "storage/Sysio.h"
-#include "workflow/Ucommon.h"
 
 #include <algorithm>
 #include <exception>
-#include <memory>
 
 namespace {
 
 enum class TTaken { Calc, Missing, Unreadable, None };
 
 // The P145 calculation of one line's object file.
-TTaken TakeOfLine(const TListInfo& info, const TObjLine& line, TCalcRecords& calc) {
+TTaken TakeOfLine(TObjectFiles& files, const TListInfo& info, const TObjLine& line,
+                  TCalcRecords& calc) {
   if (line.File.empty() || line.Kind < 0 || line.Kind > 3) return TTaken::Unreadable;
-  std::unique_ptr<WFile> file;
+  WFile* file = nullptr;
   try {
-    file = std::make_unique<WFile>(line.File);
+    file = &files.OpenObject(line.File);
   } catch (const std::exception&) {
     return sysio::FileExists(GetRealName(line.File)) ? TTaken::Unreadable : TTaken::Missing;
   }
   try {
     calc = TakeP145(*file, info.CalcGroup);
-    file.reset();
+    files.CloseObject();
   } catch (const std::exception&) {
-    try {
-      file.reset();
-    } catch (...) {
-    }
+    files.CloseObject();
     return TTaken::Unreadable;
   }
   return calc.empty() ? TTaken::None : TTaken::Calc;
@@ -60,15 +56,15 @@ const char* SurveyMatchName(TSurveyMatch m) {
   return "";
 }
 
-TSurvey SurveyObjectLines(const TListInfo& info, const std::vector<TObjLine>& lines,
-                          unsigned char russian) {
+TSurvey SurveyObjectLines(TObjectFiles& files, const TListInfo& info,
+                          const std::vector<TObjLine>& lines, unsigned char russian) {
   std::vector<std::string> refBytes;
   for (int g = 0; g < kRefGroups; ++g)
-    refBytes.push_back(ComparedBytes(ReadGroupRecords(*FileRef, g)));
+    refBytes.push_back(ComparedBytes(ReadGroupRecords(files.Ref, g)));
   TSurvey s;
   for (const TObjLine& line : lines) {
     TCalcRecords calc;
-    TTaken t = TakeOfLine(info, line, calc);
+    TTaken t = TakeOfLine(files, info, line, calc);
     s.Missing += t == TTaken::Missing;
     s.Unreadable += t == TTaken::Unreadable;
     s.WithoutP145 += t == TTaken::None;

@@ -33,6 +33,7 @@ struct TSurvey {
 // Most object numbers a distinct calculation lists.
 constexpr size_t kSurveyNumbers = 5;
 
-// Surveys the lines of a list against the open reference data (FileRef).
-TSurvey SurveyObjectLines(const TListInfo& info, const std::vector<TObjLine>& lines,
-                          unsigned char russian);
+// Surveys the lines of a list against the reference file of files, opening each object file
+// there in turn.
+TSurvey SurveyObjectLines(TObjectFiles& files, const TListInfo& info,
+                          const std::vector<TObjLine>& lines, unsigned char russian);

@@ -1,4 +1,5 @@
-// Process-wide files and buffers, and the reference P145 data of the correction workflow.
+// Process-wide files and buffers, and the reference P145 data of the correction workflow: their
+// start-up and close-down.
 #include "workflow/Ucommon.h"
 
 #include <unistd.h>
@@ -16,20 +17,11 @@
 #include "workflow/Refdata.h"
 #include "workflow/Refstore.h"
 
-#include <cstring>
-#include <vector>
-
 WFile* TMP = nullptr;
 WFile* FileRef = nullptr;
 WFile* FileList = nullptr;
 WFile* FileObj = nullptr;
 WRec RecWork;
-TListFields* ListFields147 = nullptr;
-TListFields* ListFields150 = nullptr;
-TListFields* ListFields166 = nullptr;
-TListFields* ListFields169 = nullptr;
-
-const char* const kRefFileName = "oldnew145.bn";
 const char* const kProgramSelf = "/proc/self/exe";
 const char* const kWorkFileName = "RAB#Temp";
 const char* const kLeftoverName = "$TMP";
@@ -61,37 +53,6 @@ template <class T> void Destroy(T*& p) noexcept {
 
 void UnlinkIfExists(const std::string& cpPath) {
   if (sysio::FileExists(cpPath)) sysio::Unlink(cpPath);
-}
-
-// A record buffer from the pool for the length of one operation.
-class TPoolBuf {
-public:
-  TPoolBuf() : Rec(GetBuf()) {}
-  ~TPoolBuf() { FreeBuf(Rec); }
-  TPoolBuf(const TPoolBuf&) = delete;
-  TPoolBuf& operator=(const TPoolBuf&) = delete;
-  WRec* operator->() { return Rec; }
-  WRec* Get() { return Rec; }
-
-private:
-  WRec* Rec;
-};
-
-// Offset in the unpacked image of field index of a structure.
-int ImageOffsetOf(const TListFields& list, size_t index) {
-  int off = 0;
-  for (size_t i = 0; i < index && i < list.size(); ++i)
-    off += ImageFieldSize(list[i].FType);
-  return off;
-}
-
-struct TStoredRec {
-  int8_t Prefix;
-  std::string Data;
-};
-
-TStoredRec Keep(const WRec* rec) {
-  return {rec->Prefix, std::string(rec->Data, rec->Len)};
 }
 
 [[noreturn]] void NoReference(const std::string& program, const std::string& why) {
@@ -250,84 +211,6 @@ void ReleaseReference() noexcept {
     UnlinkIfExists(RefFileName);
   } catch (...) {
   }
-}
-
-// A title record (prefix 0) whose code, unpacked with structure 166, is "Д145".
-bool IsP145Title(const WRec* rec) {
-  if (rec->Prefix != 0) return false;
-  // The code is the first field; a text not starting with the two-language marker unpacks to
-  // its own bytes, so it is compared in place. Other forms take the full unpacking.
-  TypeField first = ListFields166->empty() ? TypeField(0) : (*ListFields166)[0].FType;
-  if (first >= tfString && first <= tfShort81 && rec->Len >= 2) {
-    unsigned char b0 = static_cast<unsigned char>(rec->Data[0]);
-    unsigned char b1 = static_cast<unsigned char>(rec->Data[1]);
-    size_t len = b1 == 0x81 || b1 == 0x82 ? b0 : b0 | (b1 << 8);
-    if (2 + len <= rec->Len && (len == 0 || rec->Data[2] != WDelim4))
-      return len == std::strlen(kP145Code) && std::memcmp(rec->Data + 2, kP145Code, len) == 0;
-  }
-  TRecImage image(ImageSize(*ListFields166));
-  RecStruct(ListFields166, rec, image);
-  return image.GetText(0) == kP145Code;
-}
-
-// A result line (prefix 3) whose final-line flag, unpacked with structure 169, is non-zero.
-bool IsFinalLine(const WRec* rec) {
-  if (rec->Prefix != 3) return false;
-  TRecImage image(ImageSize(*ListFields169));
-  RecStruct(ListFields169, rec, image);
-  return image.Get<uint8_t>(ImageOffsetOf(*ListFields169, 2)) != 0;
-}
-
-bool CompareP145(int group, int refGroup) {
-  TPoolBuf r, d;
-  FileRef->WOpen_file(static_cast<unsigned long>(refGroup));
-  FileRef->WRead(r.Get()); // the title record, not compared
-  FileObj->WOpen_file(static_cast<unsigned long>(group));
-  for (;;) {
-    if (!FileObj->WRead(d.Get())) return false;
-    if (IsP145Title(d.Get())) break;
-  }
-  for (;;) {
-    bool gotR = FileRef->WRead(r.Get());
-    bool gotD = FileObj->WRead(d.Get());
-    if (gotR != gotD || !gotR) return false;
-    if (r->Len != d->Len || r->Prefix != d->Prefix) return false;
-    if (std::memcmp(r->Data, d->Data, r->Len) != 0) return false;
-    if (r->Prefix == 3) return true;
-  }
-}
-
-void ReplaceP145(int group, int refGroup) {
-  // The new content is gathered first, so that a read failure cannot leave a half-written
-  // group behind: the group under construction is started only when every record is known.
-  std::vector<TStoredRec> content;
-  WRec* w = &RecWork;
-  FileObj->WOpen_file(static_cast<unsigned long>(group));
-  bool more = true;
-  while ((more = FileObj->WRead(w)) && !IsP145Title(w))
-    content.push_back(Keep(w));
-  if (more)
-    while ((more = FileObj->WRead(w)) && !IsFinalLine(w)) {
-    }
-  FileRef->WOpen_file(static_cast<unsigned long>(refGroup));
-  while (FileRef->WRead(w))
-    content.push_back(Keep(w));
-  if (more)
-    while (FileObj->WRead(w))
-      content.push_back(Keep(w));
-
-  FileObj->WCreat_file(static_cast<unsigned long>(group));
-  for (const TStoredRec& rec : content)
-    FileObj->WWrite(static_cast<char>(rec.Prefix), static_cast<unsigned short>(rec.Data.size()),
-                    rec.Data.data());
-  FileObj->WClose_file(static_cast<unsigned long>(group));
-}
-
-bool ChangeP145(int group, int8_t kind, unsigned char russian) {
-  int old = RefGroupOf(kind, russian != 0, false);
-  if (!CompareP145(group, old)) return true;
-  ReplaceP145(group, old + 8);
-  return false;
 }
 
 TProcessSession::TProcessSession() {

@@ -1,5 +1,6 @@
 // Process-wide files and buffers of the correction workflow, their start-up and close-down
-// steps, and the reference P145 data: extraction, comparison and replacement.
+// steps, and the reference P145 data's extraction and release. Only the windows and the command
+// line read the file globals: they hand them on as a TObjectFiles.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -7,20 +8,19 @@
 #include "storage/Drec.h"
 #include "storage/Dwfile.h"
 #include "storage/Fun_struct.h"
+#include "workflow/Fieldlists.h"
+#include "workflow/Refdata.h"
 
 // Boib, the screen description file, is declared with the record structures (Fun_struct).
-extern WFile* TMP;     // "RAB#Temp", the table control's work file
-extern WFile* FileRef; // "oldnew145.bn", the reference file
-extern WFile* FileList;
+extern WFile* TMP;      // "RAB#Temp", the table control's work file
+extern WFile* FileRef;  // "oldnew145.bn", the reference file
+extern WFile* FileList; // the list file while the list window or a list command has it open
+// The object file under work of the original design: the check and the change hold their object
+// file in a TObjectFiles, so it stays null.
 extern WFile* FileObj;
-extern WRec RecWork;
-extern TListFields* ListFields147;
-extern TListFields* ListFields150;
-extern TListFields* ListFields166;
-extern TListFields* ListFields169;
+extern WRec RecWork; // the shared record buffer, handed on as the scratch record
 
 // The reference file in the current directory, and where the program finds its own file.
-extern const char* const kRefFileName;  // "oldnew145.bn"
 extern const char* const kProgramSelf;  // "/proc/self/exe"
 extern const char* const kWorkFileName; // "RAB#Temp"
 extern const char* const kLeftoverName; // "$TMP"
@@ -81,20 +81,6 @@ std::string ReferenceSourceText(unsigned char russian);
 // (the installed file or the program file; "" while none is open).
 bool ReferenceFromSuite();
 std::string ReferenceSourcePath();
-
-// A title record (prefix 0) whose code, unpacked with structure 166, is "Д145".
-bool IsP145Title(const WRec* rec);
-// A result line (prefix 3) whose final-line flag, unpacked with structure 169, is non-zero.
-bool IsFinalLine(const WRec* rec);
-
-// True when the P145 calculation in group of FileObj equals reference group refGroup (title
-// records are not compared; the comparison ends with the first result line).
-bool CompareP145(int group, int refGroup);
-// Replaces the P145 calculation in group of FileObj by reference group refGroup.
-void ReplaceP145(int group, int refGroup);
-// Replaces an old calculation by the new one; returns false when it did, true when nothing
-// was changed (the calculation did not equal the old reference).
-bool ChangeP145(int group, int8_t kind, unsigned char russian);
 
 // The entry's part of the start-up: StartProcess, InitPath, OpenProcessFiles. The destructor
 // performs the matching close-down steps, also after a start-up that failed half-way.

@@ -245,7 +245,7 @@ void TfVbl::kChClick() {
       ByIface("Обработка выделенных файлов закончена", "Обробку виділених файлів закінчено");
   text += ByIface("##Изменено объектов: ", "##Змінено об'єктів: ") + std::to_string(r.Changed);
   if (r.Warned)
-    text += ChangeText(TChangeText::WarningsCount, IfaceRussian(), std::to_string(r.Warned));
+    text += ChangeText(TChangeText::WarningsCount, std::to_string(r.Warned));
   if (r.Failed) text += ByIface(", с ошибками: ", ", з помилками: ") + std::to_string(r.Failed);
   if (r.Stopped)
     text += ByIface("##Обработка остановлена пользователем", "##Обробку зупинено користувачем");

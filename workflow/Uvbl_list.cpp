@@ -126,7 +126,6 @@ void TVblList::FormClose() noexcept {
     } catch (...) {
     }
   }
-  // Only the list file this window opened: FileList may be another's by now.
   if (!FOwnList) return;
   if (FileList == FOwnList) FileList = nullptr;
   delete FOwnList;
@@ -183,6 +182,11 @@ bool TVblList::tbTabOnStartEndSelect(etpslSelect status) {
   tb.WorkKey(kKeyRedraw);
   if (tb.MarkedCount() != 0) EnableChange(true);
   return true;
+}
+
+TObjectFiles TVblList::Files() {
+  if (!FOwnList || !FileRef) SetError(ByIface("Список не открыт", "Список не відкрито"), 0);
+  return TObjectFiles(*FOwnList, *FileRef, RecWork);
 }
 
 void TVblList::EnableChange(bool on) {
@@ -242,7 +246,8 @@ void TVblList::CheckObjects(const TProgress& progress) {
   FKind.clear();
   for (const TObjLine& l : lines)
     FKind.push_back(l.Kind);
-  CheckObjectLines(FInfo, lines, DocRussianByte(), progress);
+  TObjectFiles files = Files();
+  CheckObjectLines(files, FInfo, lines, DocRussianByte(), progress);
   // Lb1..Lb5 by state bit: replaceable, replaced, user-changed, unreadable, missing.
   const uint8_t legendBit[kLegendCount] = {stReplaceable, stReplaced, stUserChanged, stUnreadable,
                                            stMissing};
@@ -271,7 +276,6 @@ TBatchReport TVblList::ChangeMarked(const TProgress& progress) {
     chosen.push_back(&l);
   TChangeHooks hooks;
   hooks.Progress = progress;
-  hooks.Russian = tb.IFaceLang == 0;
   hooks.WriteList = [&](size_t k, WRec* rec) {
     int line = lineOf[k];
     if (tb.TabEdit(weUpdate, line, rec, false, false) == EmptyAdr)
@@ -280,8 +284,9 @@ TBatchReport TVblList::ChangeMarked(const TProgress& progress) {
                MsgTabText);
   };
   TBatchReport report;
+  TObjectFiles files = Files();
   std::vector<TChangeItem> items =
-      ChangeObjects(FInfo, chosen, DocRussianByte(), report.Failures, hooks);
+      ChangeObjects(files, FInfo, chosen, DocRussianByte(), report.Failures, hooks);
   report.Stopped = items.size() < chosen.size();
   for (const TChangeItem& it : items) {
     switch (it.Outcome.Result) {
@@ -299,8 +304,8 @@ TBatchReport TVblList::ChangeMarked(const TProgress& progress) {
       ++report.Failed;
     }
   }
-  report.Protocol = WriteChangeProtocol(ListAliasName(FInfo, FIsRus), report.Failures,
-                                        report.ProtocolError, hooks.Russian);
+  report.Protocol =
+      WriteChangeProtocol(ListAliasName(FInfo, FIsRus), report.Failures, report.ProtocolError);
   return report;
 }
 

@@ -76,6 +76,9 @@ private:
   // The line numbers ordered by their records' addresses in the list file.
   std::vector<int> LinesInFileOrder();
   void EnableChange(bool on);
+  // The files of a check or change: this window's list file, the process's reference file and
+  // its shared record buffer.
+  TObjectFiles Files();
 
   TZTable& tb;
   TListInfo FInfo;

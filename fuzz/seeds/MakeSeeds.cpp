@@ -11,7 +11,7 @@
 #include "storage/Fun_struct.h"
 #include "tests/support/RecBytes.h"
 #include "tests/support/Tempdir.h"
-#include "workflow/Demosuite.h"
+#include "tools/demosuite/Demosuite.h"
 #include "workflow/History.h"
 #include "workflow/Objects.h"
 #include "workflow/Refdata.h"

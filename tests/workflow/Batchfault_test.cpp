@@ -11,7 +11,6 @@
 #include "storage/Sysio.h"
 #include "tests/support/FaultIo.h"
 #include "workflow/History.h"
-#include "workflow/HistoryChange.h"
 #include "workflow/Objects.h"
 
 #include <cstdlib>
@@ -55,16 +54,6 @@ struct TRunReport {
   std::vector<std::vector<TObjLine>> Lines;
 };
 
-// The batch change with its history.
-std::vector<TChangeItem> ChangeWithHistory(const TListInfo& info,
-                                           const std::vector<const TObjLine*>& chosen, bool russian,
-                                           std::vector<TChangeFailure>& failures) {
-  TChangeHistory history(info, chosen, russian);
-  std::vector<TChangeItem> items = ChangeObjects(info, chosen, russian, failures);
-  history.End(items);
-  return items;
-}
-
 // The batch change as ravinel-cli change --all runs it, list after list.
 TRunReport RunBatch(const std::string& prog) {
   TRunReport report;
@@ -77,14 +66,15 @@ TRunReport RunBatch(const std::string& prog) {
       Cfg[CfgDocRussian] = l.Russian;
       try {
         FileList = new WFile(ListAliasName(info, l.Russian));
-        report.Lines.push_back(LoadObjectLines(info, l.Russian));
+        TObjectFiles files(*FileList, *FileRef, RecWork);
+        report.Lines.push_back(LoadObjectLines(files, info, l.Russian));
         std::vector<TObjLine>& lines = report.Lines.back();
-        CheckObjectLines(info, lines, l.Russian);
+        CheckObjectLines(files, info, lines, l.Russian);
         std::vector<const TObjLine*> chosen;
         for (const TObjLine& line : lines)
           if (line.State & stReplaceable) chosen.push_back(&line);
         std::vector<TChangeFailure> failures;
-        for (TChangeItem& item : ChangeWithHistory(info, chosen, l.Russian, failures)) {
+        for (TChangeItem& item : ChangeObjects(files, info, chosen, l.Russian, failures)) {
           report.Items.push_back(item);
           report.Files.push_back(FilesOf(item));
         }
@@ -426,7 +416,7 @@ TRunReport RunUndo(const std::string& prog) {
       Cfg[CfgDocRussian] = b.DocRussian();
       try {
         FileList = new WFile(b.List);
-        UndoBatch(b, {});
+        UndoBatch(b, {}, FileList);
       } catch (const ZError&) {
         report.Started = false;
       }

@@ -10,6 +10,7 @@
 #include "paths/Rdwr_cfg.h"
 #include "workflow/HistoryChange.h"
 #include "workflow/Historyreport.h"
+#include "workflow/Objectfiles.h"
 #include "workflow/Objects.h"
 #include "base/Sha256.h"
 
@@ -27,6 +28,7 @@ protected:
     Lines = Load();
   }
   void TearDown() override {
+    Files.reset();
     delete FileList;
     FileList = nullptr;
     TSuiteFixture::TearDown();
@@ -34,10 +36,12 @@ protected:
   std::vector<TObjLine> Load() {
     Info = ListInfoOf(1, 0);
     Cfg[CfgDocRussian] = 0;
+    Files.reset();
     delete FileList;
     FileList = new WFile(ListAliasName(Info, false));
-    std::vector<TObjLine> lines = LoadObjectLines(Info, false);
-    CheckObjectLines(Info, lines, false);
+    Files = std::make_unique<TObjectFiles>(*FileList, *FileRef, RecWork);
+    std::vector<TObjLine> lines = LoadObjectLines(*Files, Info, false);
+    CheckObjectLines(*Files, Info, lines, false);
     return lines;
   }
   std::vector<const TObjLine*> Replaceable() {
@@ -49,13 +53,15 @@ protected:
   // The batch change over every replaceable line; returns its batch.
   std::string ChangeAll() {
     std::vector<TChangeFailure> failures;
-    TChangeHistory history(Info, Replaceable(), 0);
-    history.End(ChangeObjects(Info, Replaceable(), 0, failures));
+    TChangeHooks hooks;
+    std::string batch;
+    hooks.Batch = &batch;
+    ChangeObjects(*Files, Info, Replaceable(), 0, failures, hooks);
     EXPECT_EQ(FailedCount(failures), 0u);
-    return history.Batch();
+    return batch;
   }
   std::string Os(const std::string& alias) { return sysio::OsPath(GetRealName(alias)); }
-  std::map<std::string, std::string> Files() {
+  std::map<std::string, std::string> Bytes() {
     std::map<std::string, std::string> out;
     for (const TObjLine& l : Lines)
       if (!l.File.empty() && fs::exists(Os(l.File))) out[l.File] = ReadAll(Os(l.File));
@@ -65,6 +71,7 @@ protected:
 
   TListInfo Info{};
   std::vector<TObjLine> Lines;
+  std::unique_ptr<TObjectFiles> Files;
 };
 
 } // namespace
@@ -100,9 +107,9 @@ TEST(Journal, LinesRoundTripAndDamageIsNamed) {
 }
 
 TEST_F(THistoryTest, ChangeThenUndoGivesBackEveryByteAndTheUndoCanBeUndone) {
-  std::map<std::string, std::string> before = Files();
+  std::map<std::string, std::string> before = Bytes();
   std::string id = ChangeAll();
-  std::map<std::string, std::string> changed = Files();
+  std::map<std::string, std::string> changed = Bytes();
   TBatchInfo b = ReadBatch(id);
   ASSERT_TRUE(b.Finished);
   EXPECT_EQ(b.Kind, "change");
@@ -117,21 +124,21 @@ TEST_F(THistoryTest, ChangeThenUndoGivesBackEveryByteAndTheUndoCanBeUndone) {
   EXPECT_NE(before.at("list"), changed.at("list"));
   EXPECT_EQ(ListBatches(), std::vector<std::string>{id});
 
-  TUndoResult undo = UndoBatch(b, {});
+  TUndoResult undo = UndoBatch(b, {}, FileList);
   for (const TUndoItem& it : undo.Items)
     EXPECT_EQ(it.Result, "restored") << it.Entry.Number << " " << it.Reason;
-  EXPECT_EQ(Files(), before);
+  EXPECT_EQ(Bytes(), before);
   TBatchInfo u = ReadBatch(undo.Batch);
   EXPECT_EQ(u.Kind, "undo");
   EXPECT_EQ(u.Undoes, id);
   // The undo is a batch too: undoing it brings the change back.
-  UndoBatch(u, {});
-  EXPECT_EQ(Files(), changed);
+  UndoBatch(u, {}, FileList);
+  EXPECT_EQ(Bytes(), changed);
   EXPECT_EQ(ListBatches().size(), 3u);
 }
 
 TEST_F(THistoryTest, AnObjectChangedSinceOrWhoseKeptFileIsGoneIsRefusedAndKept) {
-  std::map<std::string, std::string> before = Files();
+  std::map<std::string, std::string> before = Bytes();
   std::string id = ChangeAll();
   TBatchInfo b = ReadBatch(id);
   ASSERT_GE(b.Objects.size(), 3u);
@@ -140,7 +147,7 @@ TEST_F(THistoryTest, AnObjectChangedSinceOrWhoseKeptFileIsGoneIsRefusedAndKept) 
   WriteAll(Os(edited.File), editedBytes);
   fs::remove(sysio::OsPath(BatchDir(id) + unkept.Backup));
   IFaceLang = elg_Ukr;
-  TUndoResult r = UndoBatch(b, {edited.Number, unkept.Number, other.Number, 999999});
+  TUndoResult r = UndoBatch(b, {edited.Number, unkept.Number, other.Number, 999999}, FileList);
   std::map<uint32_t, TUndoItem> by;
   for (const TUndoItem& it : r.Items)
     by[it.Entry.Number] = it;
@@ -188,12 +195,20 @@ TEST_F(THistoryTest, AJournalCutShortIsCompletedFromTheFilesWithTheListFlags) {
   std::string listBefore = ReadAll(sysio::OsPath(FileList->Name));
   {
     std::vector<TChangeFailure> failures;
-    TChangeHistory history(Info, Replaceable(), 0);
+    TChangeHistory history(*FileList, Info, Replaceable(), 0);
     id = history.Batch();
-    results = ChangeObjects(Info, Replaceable(), 0, failures);
+    for (const TObjLine* l : Replaceable()) { // the change of each object, as the batch's
+      WRec listRec;
+      FileList->WRead(l->Adr, &listRec);
+      TChangeOutcome out = ChangeObject(
+          *Files, Info, *l, listRec, 0, [&](WRec* rec) { FileList->WUpdate(l->Adr, rec); },
+          nullptr);
+      results.push_back({l, out});
+    }
     // A crash here: the outcomes and the list records never reached the disk.
   }
   std::string listChanged = ReadAll(sysio::OsPath(FileList->Name));
+  Files.reset();
   delete FileList;
   FileList = nullptr;
   WriteAll(sysio::OsPath(GetRealName(ListAliasName(Info, false))), listBefore);
@@ -218,7 +233,7 @@ public:
 } // namespace
 
 TEST_F(THistoryTest, WhereLinksAreRefusedTheKeptFileIsACopyAndUndoStillWorks) {
-  std::map<std::string, std::string> before = Files();
+  std::map<std::string, std::string> before = Bytes();
   TNoLinkIo io;
   TIoSys* old = SetIoSys(&io);
   std::string id = ChangeAll();
@@ -229,15 +244,15 @@ TEST_F(THistoryTest, WhereLinksAreRefusedTheKeptFileIsACopyAndUndoStillWorks) {
     EXPECT_EQ(st.st_nlink, 1u);
   }
   EXPECT_GT(b.Bytes, 0u);
-  UndoBatch(b, {});
+  UndoBatch(b, {}, FileList);
   SetIoSys(old);
-  EXPECT_EQ(Files(), before);
+  EXPECT_EQ(Bytes(), before);
 }
 
 TEST_F(THistoryTest, PruneKeepsTheNewestAndTheReportNamesEveryObject) {
   std::string first = ChangeAll();
   TBatchInfo b = ReadBatch(first);
-  std::string undo = UndoBatch(b, {}).Batch;
+  std::string undo = UndoBatch(b, {}, FileList).Batch;
   IFaceLang = elg_Rus;
   std::vector<TReportLine> lines = ReportLines(b);
   ASSERT_EQ(lines.size(), b.Objects.size());

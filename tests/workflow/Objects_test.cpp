@@ -9,7 +9,9 @@
 #include "storage/Filekeep.h"
 #include "storage/Sysio.h"
 #include "tests/support/FaultIo.h"
+#include "messages/Utslang.h"
 #include "workflow/Objects.h"
+#include "workflow/P145.h"
 #include "workflow/Refdata.h"
 #include "workflow/Ucommon.h"
 
@@ -52,22 +54,28 @@ protected:
   void SetUp() override {
     TSuiteFixture::SetUp();
     Start();
+    IFaceLang = elg_Rus; // the texts the tests look for
   }
   std::vector<TObjLine> Load(uint8_t sub, uint8_t bn, bool russian) {
     Info = ListInfoOf(sub, bn);
     Cfg[CfgDocRussian] = russian;
+    Files.reset();
     delete FileList;
     FileList = new WFile(ListAliasName(Info, russian));
-    std::vector<TObjLine> lines = LoadObjectLines(Info, russian);
-    CheckObjectLines(Info, lines, russian);
+    Files = std::make_unique<TObjectFiles>(*FileList, *FileRef, RecWork);
+    std::vector<TObjLine> lines = LoadObjectLines(*Files, Info, russian);
+    CheckObjectLines(*Files, Info, lines, russian);
     return lines;
   }
   void TearDown() override {
+    IFaceLang = elg_Ukr;
+    Files.reset();
     delete FileList;
     FileList = nullptr;
     TSuiteFixture::TearDown();
   }
   TListInfo Info{};
+  std::unique_ptr<TObjectFiles> Files;
 };
 
 TEST_F(TObjectsTest, ContractorLinesInKeyOrderWithHiddenRepeat) {
@@ -151,36 +159,35 @@ TEST_F(TObjectsTest, InformationRecordNewInPlaceOrRefused) {
   image.Set<uint32_t>(0, 4242);
   image.SetText(kImgVariant, "V");
 
-  FileObj = new WFile(line(TDemoCase::Old149Empty).File);
-  UpdateObjectInfo(image);
+  WFile* obj = new WFile(line(TDemoCase::Old149Empty).File);
+  UpdateObjectInfo(*obj, image, RecWork);
   WRec rec;
-  EXPECT_EQ(FileObj->WOpen_file(kInfoGroup), 7u + kInfoRecLen + 8);
-  ASSERT_TRUE(FileObj->WRead(&rec));
+  EXPECT_EQ(obj->WOpen_file(kInfoGroup), 7u + kInfoRecLen + 8);
+  ASSERT_TRUE(obj->WRead(&rec));
   EXPECT_EQ(rec.Len, kInfoRecLen);
   EXPECT_EQ(rec.Prefix, 0);
   EXPECT_EQ(*reinterpret_cast<uint32_t*>(rec.Data), 4242u);
-  delete FileObj;
+  delete obj;
 
-  FileObj = new WFile(line(TDemoCase::Old).File);
-  uint32_t end = FileObj->Header.End, first = FileObj->Dir[kInfoGroup].Offset;
-  UpdateObjectInfo(image);
-  EXPECT_EQ(FileObj->Header.End, end); // in place
-  FileObj->WOpen_file(kInfoGroup);
-  ASSERT_TRUE(FileObj->WRead(&rec));
-  EXPECT_EQ(FileObj->LastAdr, first);
+  obj = new WFile(line(TDemoCase::Old).File);
+  uint32_t end = obj->Header.End, first = obj->Dir[kInfoGroup].Offset;
+  UpdateObjectInfo(*obj, image, RecWork);
+  EXPECT_EQ(obj->Header.End, end); // in place
+  obj->WOpen_file(kInfoGroup);
+  ASSERT_TRUE(obj->WRead(&rec));
+  EXPECT_EQ(obj->LastAdr, first);
   EXPECT_EQ(*reinterpret_cast<uint32_t*>(rec.Data), 4242u);
   EXPECT_EQ(std::string(rec.Data + 19000, 500), std::string(500, '\0'));
-  delete FileObj;
+  delete obj;
 
-  FileObj = new WFile(line(TDemoCase::Old149Other).File);
+  obj = new WFile(line(TDemoCase::Old149Other).File);
   try {
-    UpdateObjectInfo(image);
+    UpdateObjectInfo(*obj, image, RecWork);
     ADD_FAILURE();
   } catch (const ZError& e) {
     EXPECT_EQ(e.Number, 16);
   }
-  delete FileObj;
-  FileObj = nullptr;
+  delete obj;
 }
 
 TEST_F(TObjectsTest, ChangeOfOneProject) {
@@ -197,7 +204,7 @@ TEST_F(TObjectsTest, ChangeOfOneProject) {
     ++writes;
     FileList->WUpdate(l.Adr, r);
   };
-  TChangeOutcome out = ChangeObject(Info, l, listRec, 1, writer);
+  TChangeOutcome out = ChangeObject(*Files, Info, l, listRec, 1, writer);
   EXPECT_EQ(out.Result, TChangeResult::Changed) << out.Error;
   EXPECT_EQ(writes, 1);
   FileList->WRead(l.Adr, &listRec);
@@ -205,18 +212,18 @@ TEST_F(TObjectsTest, ChangeOfOneProject) {
   std::memcpy(&flags, listRec.Data + 5, 4);
   EXPECT_EQ(flags, oldFlags | kChangedFlags);
   EXPECT_EQ(def_unused(GetRealName(l.File)), 0);
-  EXPECT_EQ(CheckObject(Info, l, 1), stReplaced);
+  EXPECT_EQ(CheckObject(*Files, Info, l, 1), stReplaced);
   // A second change finds nothing to do and writes nothing.
-  EXPECT_EQ(ChangeObject(Info, l, listRec, 1, writer).Result, TChangeResult::Unchanged);
+  EXPECT_EQ(ChangeObject(*Files, Info, l, listRec, 1, writer).Result, TChangeResult::Unchanged);
   EXPECT_EQ(writes, 1);
   // Settings blocks: the list file is never written.
   auto blocks = Load(5, 2, true);
   const TObjLine& b =
       *std::find_if(blocks.begin(), blocks.end(), [](auto& x) { return x.State == stReplaceable; });
   FileList->WRead(b.Adr, &listRec);
-  EXPECT_EQ(ChangeObject(Info, b, listRec, 1, writer).Result, TChangeResult::Changed);
+  EXPECT_EQ(ChangeObject(*Files, Info, b, listRec, 1, writer).Result, TChangeResult::Changed);
   EXPECT_EQ(writes, 1);
-  EXPECT_EQ(CheckObject(Info, b, 1), stReplaced);
+  EXPECT_EQ(CheckObject(*Files, Info, b, 1), stReplaced);
 }
 
 namespace {
@@ -240,7 +247,7 @@ TEST_F(TObjectsTest, AFailureAnywhereLeavesTheOldOrTheNewCalculation) {
   WRec listRec;
   auto noWrite = [](WRec*) {};
   std::vector<std::string> oldCalc = GroupRecords(path, 33);
-  ASSERT_EQ(ChangeObject(Info, b, listRec, 1, noWrite).Result, TChangeResult::Changed);
+  ASSERT_EQ(ChangeObject(*Files, Info, b, listRec, 1, noWrite).Result, TChangeResult::Changed);
   std::vector<std::string> newCalc = GroupRecords(path, 33);
   ASSERT_NE(oldCalc, newCalc);
   int failures = 0;
@@ -251,7 +258,7 @@ TEST_F(TObjectsTest, AFailureAnywhereLeavesTheOldOrTheNewCalculation) {
     {
       TFaultScope scope;
       scope.Io.Arm(TFaultIo::TKind::FailOnce, k);
-      out = ChangeObject(Info, b, listRec, 1, noWrite);
+      out = ChangeObject(*Files, Info, b, listRec, 1, noWrite);
       fired = scope.Io.Fired();
     }
     if (!fired) break;
@@ -272,7 +279,7 @@ TEST_F(TObjectsTest, AChangedObjectKeepsItsMode) {
   ASSERT_EQ(::chmod(os.c_str(), 0600), 0);
   WRec listRec;
   const mode_t umaskWas = ::umask(022); // a file made with the default mode would get 0644
-  TChangeResult result = ChangeObject(Info, b, listRec, 1, [](WRec*) {}).Result;
+  TChangeResult result = ChangeObject(*Files, Info, b, listRec, 1, [](WRec*) {}).Result;
   ::umask(umaskWas);
   ASSERT_EQ(result, TChangeResult::Changed);
   unsigned mode = static_cast<unsigned>(fs::status(os).permissions());
@@ -284,31 +291,32 @@ namespace {
 void ChangeInPlace(const TListInfo& info, const TObjLine& l, const WRec& listRec,
                    const std::string& path) {
   TRecImage image;
-  FileObj = new WFile(path);
+  WFile* obj = new WFile(path);
   bool infoError = false;
   if (info.Projects()) {
     image.Resize(ImageSize(*ListFields147));
     RecStruct(ListFields147, &listRec, image);
     image.Set<uint32_t>(kImgFlags, image.Get<uint32_t>(kImgFlags) | kChangedFlags);
     try {
-      UpdateObjectInfo(image);
+      UpdateObjectInfo(*obj, image, RecWork);
     } catch (const ZError& e) {
       ASSERT_EQ(e.Number, 16);
       infoError = true;
     }
   }
-  ReplaceP145(info.CalcGroup, RefGroupOf(l.Kind, true, false) + 8);
-  delete FileObj;
-  FileObj = nullptr;
+  ReplaceP145(*obj, info.CalcGroup, *FileRef, RefGroupOf(l.Kind, true, false) + 8, RecWork);
+  delete obj;
   if (!infoError) compress_bf(path, 0);
 }
 
-// Fails (or only counts) the flushes of directories.
+// Fails (or only counts) the flushes of the objects' directories; the history's own, in the
+// configuration directory, are flushed apart.
 class TDirSyncIo : public TFaultIo {
 public:
   int Open(const std::string& path, int flags, mode_t mode) override {
     int fd = TFaultIo::Open(path, flags, mode);
-    if (fd >= 0 && (flags & O_DIRECTORY))
+    bool history = path.find("/CFG") != std::string::npos;
+    if (fd >= 0 && (flags & O_DIRECTORY) && !history)
       Dirs.insert(fd);
     else
       Dirs.erase(fd);
@@ -340,7 +348,7 @@ TEST_F(TObjectsTest, TheChangeEndsWithTheBytesOfAnInPlaceChange) {
       WRec listRec;
       FileList->WRead(l.Adr, &listRec);
       ChangeInPlace(Info, l, listRec, path + ".old");
-      TChangeOutcome out = ChangeObject(Info, l, listRec, 1, [](WRec*) {});
+      TChangeOutcome out = ChangeObject(*Files, Info, l, listRec, 1, [](WRec*) {});
       EXPECT_NE(out.Result, TChangeResult::Unchanged) << l.File;
       EXPECT_EQ(ReadAll(os), ReadAll(os + ".old")) << l.File << ": " << out.Error;
       EXPECT_FALSE(fs::exists(os + "$w") || fs::exists(os + "$")) << l.File;
@@ -362,7 +370,7 @@ TEST_F(TObjectsTest, ABatchFlushesEachDirectoryOnceBeforeReportingSuccess) {
       TDirSyncIo io;
       io.Fail = fail;
       TIoSys* previous = SetIoSys(&io);
-      items = ChangeObjects(Info, chosen, 1, failures);
+      items = ChangeObjects(*Files, Info, chosen, 1, failures);
       SetIoSys(previous);
       dirSyncs = io.DirSyncs;
     }
@@ -394,9 +402,9 @@ TEST_F(TObjectsTest, ALinkPlantedAtTheWorkingCopyIsNeverFollowed) {
   fs::create_symlink(victim, os + "$w");
   WRec listRec;
   FileList->WRead(b.Adr, &listRec);
-  TChangeOutcome out = ChangeObject(Info, b, listRec, 1, [](WRec*) {});
+  TChangeOutcome out = ChangeObject(*Files, Info, b, listRec, 1, [](WRec*) {});
   EXPECT_FALSE(fs::exists(victim)) << ChangeResultName(out.Result);
-  uint8_t state = CheckObject(Info, b, 1);
+  uint8_t state = CheckObject(*Files, Info, b, 1);
   // The working copy cannot be made safely: reported failed, the object left as it was.
   EXPECT_EQ(out.Result, TChangeResult::Failed);
   EXPECT_FALSE(out.Error.empty());
@@ -436,10 +444,10 @@ TEST_F(TObjectsTest, AnOwnerNotKeptWarnsAndAGroupNotKeptFails) {
   TNoChownIo io;
   TIoSys* previous = SetIoSys(&io);
   io.RefuseGroup = true;
-  TChangeOutcome failed = ChangeObject(Info, l, listRec, 1, writer);
+  TChangeOutcome failed = ChangeObject(*Files, Info, l, listRec, 1, writer);
   io.RefuseGroup = false;
   std::string afterFail = ReadAll(os);
-  TChangeOutcome warned = ChangeObject(Info, l, listRec, 1, writer);
+  TChangeOutcome warned = ChangeObject(*Files, Info, l, listRec, 1, writer);
   SetIoSys(previous);
 
   EXPECT_EQ(failed.Result, TChangeResult::Failed);
@@ -454,5 +462,5 @@ TEST_F(TObjectsTest, AnOwnerNotKeptWarnsAndAGroupNotKeptFails) {
   ASSERT_EQ(::stat(os.c_str(), &st), 0);
   EXPECT_EQ(st.st_uid, 0u);
   EXPECT_EQ(st.st_gid, 5678u);
-  EXPECT_EQ(CheckObject(Info, l, 1), stReplaced);
+  EXPECT_EQ(CheckObject(*Files, Info, l, 1), stReplaced);
 }

@@ -169,9 +169,10 @@ protected:
     Cfg[CfgDocRussian] = 1;
     delete FileList;
     FileList = new WFile(ListAliasName(info, true));
-    std::vector<TObjLine> lines = LoadObjectLines(info, 1);
+    TObjectFiles files(*FileList, *FileRef, RecWork);
+    std::vector<TObjLine> lines = LoadObjectLines(files, info, 1);
     SetReadAheadWorkers(workers);
-    CheckObjectLines(info, lines, 1);
+    CheckObjectLines(files, info, lines, 1);
     std::vector<uint8_t> states;
     for (const TObjLine& l : lines)
       states.push_back(l.State);
@@ -235,8 +236,9 @@ TEST_F(TReadAheadTest, WarmsRecordFilesOnlyAndStopsOnMissingOrVanishingFiles) {
 TEST_F(TReadAheadTest, ReadsAheadOnlyTheFilesTheCheckOpens) {
   TListInfo info = ListInfoOf(1, 0);
   FileList = new WFile(ListAliasName(info, true));
+  TObjectFiles files(*FileList, *FileRef, RecWork);
   std::vector<TObjLine> lines;
-  for (TObjLine& l : LoadObjectLines(info, 1))
+  for (TObjLine& l : LoadObjectLines(files, info, 1))
     if (lines.size() < 3 && sysio::FileExists(GetRealName(l.File))) lines.push_back(l);
   ASSERT_EQ(lines.size(), 3u);
   lines[1].Kind = 7;
@@ -246,7 +248,7 @@ TEST_F(TReadAheadTest, ReadsAheadOnlyTheFilesTheCheckOpens) {
   SetReadAheadWorkers(1);
   const size_t threads = ThreadCount();
   std::set<int> opened;
-  CheckObjectLines(info, lines, 1, [&](size_t i, size_t) {
+  CheckObjectLines(files, info, lines, 1, [&](size_t i, size_t) {
     // Before the check opens anything, the worker has read ahead all it was to read.
     if (i == 0) {
       EXPECT_TRUE(WaitForThreads(threads));

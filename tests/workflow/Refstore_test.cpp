@@ -97,7 +97,7 @@ TEST_F(RefstoreTest, LearnRefusesBadPicksAndWritesNothing) {
       {{{0, good}}, Dir / "adir", MsgOutIsDirectory},
   };
   for (const auto& c : cases) {
-    int n = Refused([&] { LearnReference(c.Picks, c.Out); });
+    int n = Refused([&] { LearnReference(*FileRef, c.Picks, c.Out); });
     if (c.Number) {
       EXPECT_EQ(n, c.Number) << c.Picks[0].second;
     }
@@ -105,7 +105,7 @@ TEST_F(RefstoreTest, LearnRefusesBadPicksAndWritesNothing) {
   }
   EXPECT_EQ(Names(Dir.Path()), before) << "a scratch file was left";
   WriteAll(out + ".new", "the user's own file"); // a plausible name is never a scratch file
-  LearnReference({{0, good}}, out);
+  LearnReference(*FileRef, {{0, good}}, out);
   CheckReferenceFile(out);
   EXPECT_EQ(ReadAll(out + ".new"), "the user's own file");
 }

@@ -20,7 +20,7 @@
 #include "paths/Dpath.h"
 #include "paths/Rdwr_cfg.h"
 #include "storage/Sysio.h"
-#include "workflow/Demosuite.h"
+#include "tools/demosuite/Demosuite.h"
 #include "workflow/History.h"
 #include "workflow/Objects.h"
 #include "workflow/Readahead.h"
@@ -286,15 +286,15 @@ struct TResults {
   std::vector<std::string> Notes;
 };
 
-void MeasureCheck(const TBenchOptions& o, const TListInfo& info, const std::vector<TObjLine>& lines,
-                  TResults& res) {
+void MeasureCheck(const TBenchOptions& o, TObjectFiles& files, const TListInfo& info,
+                  const std::vector<TObjLine>& lines, TResults& res) {
   std::vector<std::string> paths;
   for (const TObjLine& l : lines)
     if (sysio::FileExists(GetRealName(l.File))) paths.push_back(sysio::OsPath(GetRealName(l.File)));
   std::vector<char> buf(1 << 20);
   std::vector<TObjLine> work = lines;
   ReadAll(paths, buf); // warm the page cache and the code
-  CheckObjectLines(info, work, 1);
+  CheckObjectLines(files, info, work, 1);
   TRow read{"read-all (baseline)", {}, static_cast<double>(paths.size())};
   TRow check{"check", {}, static_cast<double>(lines.size())};
   uint64_t bytes = 0;
@@ -304,7 +304,7 @@ void MeasureCheck(const TBenchOptions& o, const TListInfo& info, const std::vect
     read.Times.push_back(Now() - t0);
     work = lines;
     t0 = Now();
-    CheckObjectLines(info, work, 1);
+    CheckObjectLines(files, info, work, 1);
     check.Times.push_back(Now() - t0);
   }
   res.Rows.push_back(read);
@@ -322,7 +322,7 @@ void MeasureCheck(const TBenchOptions& o, const TListInfo& info, const std::vect
   res.Notes.push_back(note);
   work = lines;
   TCountScope count;
-  CheckObjectLines(info, work, 1);
+  CheckObjectLines(files, info, work, 1);
   double per = static_cast<double>(std::max<size_t>(1, lines.size()));
   res.CheckCalls = static_cast<long>(count.Io.Total() / per + 0.5);
   res.Notes.push_back("io calls per checked object: " + Breakdown(count.Io, per));
@@ -370,20 +370,20 @@ void ParallelHeads(const std::vector<std::string>& paths, int readers) {
     t.join();
 }
 
-std::vector<TObjLine> ColdCheck(const TListInfo& info, const std::vector<TObjLine>& lines,
-                                int workers, TRow& row) {
+std::vector<TObjLine> ColdCheck(TObjectFiles& files, const TListInfo& info,
+                                const std::vector<TObjLine>& lines, int workers, TRow& row) {
   std::vector<TObjLine> work = lines;
   SetReadAheadWorkers(workers);
   DropCaches();
   double t0 = Now();
-  CheckObjectLines(info, work, 1);
+  CheckObjectLines(files, info, work, 1);
   row.Times.push_back(Now() - t0);
   return work;
 }
 
 // The check on a cold page cache, with and without read-ahead, against parallel readers.
-void MeasureCold(const TBenchOptions& o, const TListInfo& info, const std::vector<TObjLine>& lines,
-                 TResults& res) {
+void MeasureCold(const TBenchOptions& o, TObjectFiles& files, const TListInfo& info,
+                 const std::vector<TObjLine>& lines, TResults& res) {
   if (!DropCaches()) {
     res.Notes.push_back("--cold: this process may not drop the page cache (root needed); "
                         "measured warm only");
@@ -393,7 +393,7 @@ void MeasureCold(const TBenchOptions& o, const TListInfo& info, const std::vecto
   for (const TObjLine& l : lines)
     if (sysio::FileExists(GetRealName(l.File))) paths.push_back(sysio::OsPath(GetRealName(l.File)));
   std::vector<TObjLine> warm = lines;
-  CheckObjectLines(info, warm, 1);
+  CheckObjectLines(files, info, warm, 1);
   int workers = ReadAheadWorkers();
   TRow base{"read-ahead baseline (cold)", {}, static_cast<double>(paths.size())};
   TRow with{"check (cold)", {}, static_cast<double>(lines.size())};
@@ -403,8 +403,8 @@ void MeasureCold(const TBenchOptions& o, const TListInfo& info, const std::vecto
     double t0 = Now();
     ParallelHeads(paths, 16);
     base.Times.push_back(Now() - t0);
-    std::vector<TObjLine> a = ColdCheck(info, lines, workers, with);
-    std::vector<TObjLine> b = ColdCheck(info, lines, 0, without);
+    std::vector<TObjLine> a = ColdCheck(files, info, lines, workers, with);
+    std::vector<TObjLine> b = ColdCheck(files, info, lines, 0, without);
     for (size_t i = 0; i < lines.size(); ++i)
       if (a[i].State != warm[i].State || b[i].State != warm[i].State)
         throw std::runtime_error("a cold check found other states than the warm one");
@@ -418,17 +418,19 @@ void MeasureCold(const TBenchOptions& o, const TListInfo& info, const std::vecto
   res.Notes.push_back("cold rows: " + std::to_string(workers) + " read-ahead workers");
 }
 
-void MeasureList(const TBenchOptions& o, const TListInfo& info, TResults& res) {
+void MeasureList(const TBenchOptions& o, TObjectFiles& files, const TListInfo& info,
+                 TResults& res) {
   std::string path = GetRealName(std::string(info.Prefix) + "#" + kLargeListName);
   TRow row{"list read and order", {}, static_cast<double>(o.ListRecords)};
-  WFile* kept = FileList;
   size_t got = 0;
   for (int r = 0; r < o.Reps + 1; ++r) {
     double t0 = Now();
-    FileList = new WFile(path);
-    std::vector<TObjLine> lines = LoadObjectLines(info, 1);
-    delete FileList;
-    FileList = kept;
+    std::vector<TObjLine> lines;
+    {
+      WFile list(path);
+      TObjectFiles large(list, files.Ref, files.Scratch);
+      lines = LoadObjectLines(large, info, 1);
+    }
     if (r > 0) row.Times.push_back(Now() - t0); // the first pass warms the cache
     got = lines.size();
     for (size_t i = 1; i < lines.size(); ++i)
@@ -443,10 +445,10 @@ void MeasureList(const TBenchOptions& o, const TListInfo& info, TResults& res) {
                         " records; the closing list figure is scaled linearly to 100k");
 }
 
-void MeasureChange(const TBenchOptions& o, const TListInfo& info,
+void MeasureChange(const TBenchOptions& o, TObjectFiles& files, const TListInfo& info,
                    const std::vector<TObjLine>& lines, const std::string& dir, TResults& res) {
   std::vector<TObjLine> work = lines;
-  CheckObjectLines(info, work, 1);
+  CheckObjectLines(files, info, work, 1);
   std::vector<const TObjLine*> chosen;
   for (const TObjLine& l : work)
     if ((l.State & stReplaceable) && chosen.size() < static_cast<size_t>(o.Changes))
@@ -470,7 +472,7 @@ void MeasureChange(const TBenchOptions& o, const TListInfo& info,
     if (r == o.ChangeReps - 1) count = std::make_unique<TCountScope>(); // the warmest pass
     double t0 = Now();
     std::vector<TChangeFailure> failures;
-    for (const TChangeItem& item : ChangeObjects(info, chosen, 1, failures))
+    for (const TChangeItem& item : ChangeObjects(files, info, chosen, 1, failures))
       failed += item.Outcome.Result != TChangeResult::Changed;
     change.Times.push_back(Now() - t0);
     if (count) {
@@ -482,7 +484,7 @@ void MeasureChange(const TBenchOptions& o, const TListInfo& info,
     std::vector<std::string> batches = ListBatches(); // the newest is the change's
     if (!batches.empty()) {
       t0 = Now();
-      UndoBatch(ReadBatch(batches.front()), {});
+      UndoBatch(ReadBatch(batches.front()), {}, FileList);
       undo.Times.push_back(Now() - t0);
       ::sync();
     }
@@ -558,22 +560,15 @@ int RunBench(const TBenchOptions& o) {
     TWorkflowSession session;
     Cfg[CfgDocRussian] = 1;
     TListInfo info = ListInfoOf(1, 0);
-    FileList = new WFile(GetRealName(ListAliasName(info, true)));
-    try {
-      std::vector<TObjLine> lines = LoadObjectLines(info, 1);
-      MeasureCheck(o, info, lines, res);
-      MeasureWindow(o, res);
-      if (o.Cold) MeasureCold(o, info, lines, res);
-      if (o.ListRecords > 0) MeasureList(o, info, res);
-      if (o.ListRecords > 0) table = MeasureTableList(info, o.ListRecords, o.Reps);
-      if (o.Changes > 0) MeasureChange(o, info, lines, dir, res);
-    } catch (...) {
-      delete FileList;
-      FileList = nullptr;
-      throw;
-    }
-    delete FileList;
-    FileList = nullptr;
+    WFile list(GetRealName(ListAliasName(info, true)));
+    TObjectFiles files(list, *FileRef, RecWork);
+    std::vector<TObjLine> lines = LoadObjectLines(files, info, 1);
+    MeasureCheck(o, files, info, lines, res);
+    MeasureWindow(o, res);
+    if (o.Cold) MeasureCold(o, files, info, lines, res);
+    if (o.ListRecords > 0) MeasureList(o, files, info, res);
+    if (o.ListRecords > 0) table = MeasureTableList(files, info, o.ListRecords, o.Reps);
+    if (o.Changes > 0) MeasureChange(o, files, info, lines, dir, res);
   }
   fs::current_path(home);
   if (!o.Keep) fs::remove_all(dir);

@@ -35,11 +35,13 @@ TWindowOpenTimes MeasureWindowOpen(int reps);
 // a page repaint at its start and near its end, and the index's heap bytes per line. Prints its
 // detail lines at once; PrintTableFigures prints the closing lines.
 struct TListInfo;
+class TObjectFiles;
 struct TTableFigures {
   double OpenSeconds = 0; // scaled to 100,000 lines; 0: not measured
   double OpenRatio = 0;   // against LoadObjectLines
   double PageRatio = 0;   // end / start
   double IndexBytes = 0;
 };
-TTableFigures MeasureTableList(const TListInfo& info, int records, int reps);
+// files: the reference file and the scratch record of the baseline.
+TTableFigures MeasureTableList(TObjectFiles& files, const TListInfo& info, int records, int reps);
 void PrintTableFigures(const TTableFigures& f);

@@ -16,9 +16,8 @@
 #include "table/Ztable.h"
 #include "table/Fixedhost.h"
 #include "tools/bench/Bench.h"
-#include "workflow/Demosuite.h"
+#include "tools/demosuite/Demosuite.h"
 #include "workflow/Objects.h"
-#include "workflow/Ucommon.h"
 
 namespace {
 double Now() {
@@ -39,14 +38,15 @@ size_t HeapInUse() {
 }
 
 // The list window's way of serving the list: the file's records in order, each keyed by its
-// object number (4 bytes, most significant first).
+// object number (4 bytes, most significant first). It reads the list file of Open, which must
+// stay open while the table is.
 class TListOwner {
 public:
   TListOwner(TZTable& table, const TListInfo& info) : T(table), Info(info) {
     Fields = ListLineFields(info);
-    T.TabInit = [this](TZTable*) { FileList->WOpen_file(static_cast<unsigned long>(Info.Group)); };
-    T.TabRead = [](TZTable*, TypeRead type, TZTabIndex* index, WRec* rec) {
-      return ::TabRead(FileList, type, index, rec);
+    T.TabInit = [this](TZTable*) { List->WOpen_file(static_cast<unsigned long>(Info.Group)); };
+    T.TabRead = [this](TZTable*, TypeRead type, TZTabIndex* index, WRec* rec) {
+      return ::TabRead(List, type, index, rec);
     };
     T.TabOnOnLoadKey = [this](TZTable*, char* key, WRec* rec, TZTabIndex*) {
       TRecImage image;
@@ -55,50 +55,42 @@ public:
       return true;
     };
   }
+  // Opens the table on list.
+  void Open(WFile& list) {
+    List = &list;
+    T.TabOpen(List, 1);
+  }
   TZTable& T;
   TListInfo Info;
   TListFields Fields;
+  WFile* List = nullptr;
 };
 
 struct TOpenTimes {
   std::vector<double> Open, Baseline;
 };
 
-// The list file the owner reads, as FileList for the lifetime of the object.
-class TListFile {
-public:
-  explicit TListFile(const std::string& path)
-      : File(std::make_unique<WFile>(path)), Kept(FileList) {
-    FileList = File.get();
-  }
-  ~TListFile() { FileList = Kept; }
-  TListFile(const TListFile&) = delete;
-  TListFile& operator=(const TListFile&) = delete;
-
-private:
-  std::unique_ptr<WFile> File;
-  WFile* Kept;
-};
-
 // Opens the list reps + 1 times, alternating with the baseline; the first pass of each warms
 // the cache and is not counted.
-TOpenTimes TimeOpen(TZTable& t, const TListInfo& info, const std::string& path, int reps) {
+TOpenTimes TimeOpen(TListOwner& owner, TObjectFiles& files, const std::string& path, int reps) {
+  TZTable& t = owner.T;
   TOpenTimes times;
-  std::unique_ptr<TListFile> open; // the table's list file, kept while it is open
+  std::unique_ptr<WFile> open; // the table's list file, kept while it is open
   for (int r = 0; r <= reps; ++r) {
     size_t got;
     double baseTime;
     {
       double t0 = Now();
-      TListFile base(path);
-      got = LoadObjectLines(info, 1).size();
+      WFile base(path);
+      TObjectFiles list(base, files.Ref, files.Scratch);
+      got = LoadObjectLines(list, owner.Info, 1).size();
       baseTime = Now() - t0;
     }
     t.TabClose();
     open.reset();
     double t0 = Now();
-    open = std::make_unique<TListFile>(path);
-    t.TabOpen(FileList, 1);
+    open = std::make_unique<WFile>(path);
+    owner.Open(*open);
     double openTime = Now() - t0;
     if (static_cast<size_t>(t.LineCount()) != got)
       throw std::runtime_error("the table holds " + std::to_string(t.LineCount()) + " of " +
@@ -137,13 +129,14 @@ double TimePage(TZTable& t, TFixedHost& host, int line, int reps) {
 
 // Heap bytes the open index takes per line besides its keys: the heap growth of the open list
 // less what as many separately allocated keys take.
-double IndexBytes(TZTable& t, const std::string& path) {
+double IndexBytes(TListOwner& owner, const std::string& path) {
+  TZTable& t = owner.T;
   size_t before, open;
   int lines;
   {
-    TListFile list(path);
+    WFile list(path);
     before = HeapInUse();
-    t.TabOpen(FileList, 1);
+    owner.Open(list);
     open = HeapInUse() - before;
     lines = t.LineCount();
     t.TabClose();
@@ -158,7 +151,7 @@ double IndexBytes(TZTable& t, const std::string& path) {
 }
 } // namespace
 
-TTableFigures MeasureTableList(const TListInfo& info, int records, int reps) {
+TTableFigures MeasureTableList(TObjectFiles& files, const TListInfo& info, int records, int reps) {
   std::string path = GetRealName(std::string(info.Prefix) + "#" + kLargeListName);
   TFixedHost host(800, 600);
   TZTable t(&host);
@@ -168,15 +161,15 @@ TTableFigures MeasureTableList(const TListInfo& info, int records, int reps) {
   t.SetCanVisible(true);
   t.SetTabType(true);
   TListOwner owner(t, info);
-  TOpenTimes times = TimeOpen(t, info, path, std::max(reps, 1));
+  TOpenTimes times = TimeOpen(owner, files, path, std::max(reps, 1));
   TTableFigures f;
   double open = Median(times.Open), base = Median(times.Baseline);
   f.OpenSeconds = open * 100000.0 / records;
   f.OpenRatio = base > 0 ? open / base : 0;
-  f.IndexBytes = IndexBytes(t, path);
+  f.IndexBytes = IndexBytes(owner, path);
 
-  TListFile list(path);
-  t.TabOpen(FileList, 1);
+  WFile list(path);
+  owner.Open(list);
   CheckOrder(t);
   const int kPageReps = 20;
   double start = TimePage(t, host, 0, kPageReps);

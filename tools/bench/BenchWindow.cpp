@@ -23,18 +23,15 @@ double Now() {
 
 // The check of the list without windows: the list read in table order, every object checked.
 size_t CheckWithoutWindow(const TListInfo& info) {
-  WFile* kept = FileList;
-  FileList = new WFile(ListAliasName(info, true));
-  std::vector<TObjLine> lines = LoadObjectLines(info, 1);
-  CheckObjectLines(info, lines, 1);
-  delete FileList;
-  FileList = kept;
+  WFile list(ListAliasName(info, true));
+  TObjectFiles files(list, *FileRef, RecWork);
+  std::vector<TObjLine> lines = LoadObjectLines(files, info, 1);
+  CheckObjectLines(files, info, lines, 1);
   return lines.size();
 }
 
 // The window from its construction to its first paint, every line checked; then closed.
 size_t OpenWindow(const TListInfo& info, double& seconds) {
-  WFile* kept = FileList;
   double t0 = Now();
   auto w = std::make_unique<TfVbl>(nullptr, info.TypeSub, info.TypeBn, true);
   if (!w->FormShow()) throw std::runtime_error("the list window did not open");
@@ -47,7 +44,6 @@ size_t OpenWindow(const TListInfo& info, double& seconds) {
       throw std::runtime_error("the list window left a line unchecked");
   w->close();
   w.reset();
-  FileList = kept;
   return lines;
 }
 } // namespace

@@ -179,8 +179,7 @@ int Compress(TCliContext& ctx, const std::vector<std::string>& args) {
   int before = def_unused(name);
   TOwnerChange owner;
   compress_bf(name, static_cast<int>(std::min(threshold, 1000L)), &owner);
-  if (owner.Changed)
-    std::cerr << "warning: " << Utf8FromCp1251(OwnerWarning(owner, name, ctx.Russian)) << "\n";
+  if (owner.Changed) std::cerr << "warning: " << Utf8FromCp1251(OwnerWarning(owner, name)) << "\n";
   int after = def_unused(name);
   bool done = before >= threshold;
   if (ctx.Json)

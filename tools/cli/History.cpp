@@ -137,7 +137,9 @@ int CmdHistory(TCliContext& o, const std::vector<std::string>& args) {
   throw TUsageError("history [show BATCH | prune --keep N | --older-than DAYS]");
 }
 
-void PrintRecovered(const std::vector<std::string>& ids) {
+} // namespace
+
+void PrintRecoveredBatches(const std::vector<std::string>& ids) {
   for (const std::string& id : ids)
     std::fprintf(stderr, "%s %s\n",
                  U(ByIface("пакет, прерванный сбоем, завершен по файлам:",
@@ -145,6 +147,8 @@ void PrintRecovered(const std::vector<std::string>& ids) {
                      .c_str(),
                  id.c_str());
 }
+
+namespace {
 
 int CmdUndo(TCliContext& o, const std::vector<std::string>& args) {
   if (args.empty()) throw TUsageError("undo BATCH [NUMBER...]");
@@ -156,13 +160,13 @@ int CmdUndo(TCliContext& o, const std::vector<std::string>& args) {
   TBatchInfo head;
   {
     TCliSession probe(true);
-    PrintRecovered(RecoverBatches());
+    PrintRecoveredBatches(RecoverBatches());
     head = ReadBatch(args[0]);
   }
   TCliContext docs = o;
   docs.Russian = head.DocRussian();
   TListSession s(docs, head.ListInfo(), true);
-  TUndoResult r = UndoBatch(ReadBatch(args[0]), numbers);
+  TUndoResult r = UndoBatch(ReadBatch(args[0]), numbers, FileList);
   size_t restored = 0, refused = 0;
   for (const TUndoItem& it : r.Items) {
     restored += it.Result == "restored";

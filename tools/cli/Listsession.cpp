@@ -71,9 +71,14 @@ TListSession::~TListSession() {
   FileList = nullptr;
 }
 
+TObjectFiles TListSession::Files() {
+  return TObjectFiles(*FileList, *FileRef, RecWork);
+}
+
 std::vector<TObjLine> TListSession::Check() {
-  std::vector<TObjLine> lines = LoadObjectLines(Info, Russian);
-  CheckObjectLines(Info, lines, Russian);
+  TObjectFiles files = Files();
+  std::vector<TObjLine> lines = LoadObjectLines(files, Info, Russian);
+  CheckObjectLines(files, Info, lines, Russian);
   return lines;
 }
 

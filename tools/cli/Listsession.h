@@ -35,6 +35,9 @@ public:
   TListSession(const TCliContext& o, const TListInfo& info, bool writes = false);
   ~TListSession();
   std::vector<TObjLine> Check();
+  // The files of the list's check and change: the list file, the reference file, the shared
+  // record buffer; they live as long as this session.
+  TObjectFiles Files();
 
   TListInfo Info;
   bool Russian;

@@ -90,19 +90,19 @@ TLearnPick ParsePick(const std::string& arg) {
 }
 
 // An owner the new file could not keep, on stderr.
-void TellOwner(const TOwnerChange& owner, const std::string& file, bool russian) {
+void TellOwner(const TOwnerChange& owner, const std::string& file) {
   if (owner.Changed)
-    std::fprintf(stderr, "warning: %s\n", Shown(OwnerWarning(owner, file, russian)).c_str());
+    std::fprintf(stderr, "warning: %s\n", Shown(OwnerWarning(owner, file)).c_str());
 }
 
-int ReferenceLearn(const TCliContext& o, const std::vector<std::string>& args) {
+int ReferenceLearn(const std::vector<std::string>& args) {
   if (args.size() < 3) throw TUsageError("reference learn OUT GROUP=OBJECT...");
   TCliSession session; // its messages speak the session's language
   std::vector<TLearnPick> picks;
   for (size_t i = 2; i < args.size(); ++i)
     picks.push_back(ParsePick(args[i]));
   std::string out = ArgPath(args[1]);
-  TellOwner(LearnReference(picks, out), out, o.Russian);
+  TellOwner(LearnReference(*FileRef, picks, out), out);
   std::printf("reference file %s written (from %s)\n", args[1].c_str(),
               ReferenceFromSuite() ? "the suite's installed file" : "the program's data");
   for (const TLearnPick& p : picks)
@@ -110,14 +110,14 @@ int ReferenceLearn(const TCliContext& o, const std::vector<std::string>& args) {
   return 0;
 }
 
-int ReferenceInstall(const TCliContext& o, const std::vector<std::string>& args) {
+int ReferenceInstall(const std::vector<std::string>& args) {
   if (args.size() != 2) throw TUsageError("reference install FILE");
   std::string dir = GetDirCfg();
   ReadCfg(dir);           // the suite's interface language, for the messages
   TChangeLock suite(dir); // one writer of the suite's files at a time
   suite.RaiseUnlessCanChange();
   suite.ShowNotice();
-  TellOwner(InstallReference(ArgPath(args[1]), dir), InstalledReferencePath(dir), o.Russian);
+  TellOwner(InstallReference(ArgPath(args[1]), dir), InstalledReferencePath(dir));
   std::printf("installed %s\n", sysio::OsPath(InstalledReferencePath(dir)).c_str());
   return 0;
 }
@@ -141,8 +141,8 @@ int CmdReference(TCliContext& o, const std::vector<std::string>& args) {
   if (args.empty()) throw TUsageError("reference subcommand missing");
   const std::string& sub = args[0];
   if (sub == "show" && args.size() == 1) return ReferenceShow(o);
-  if (sub == "learn") return ReferenceLearn(o, args);
-  if (sub == "install") return ReferenceInstall(o, args);
+  if (sub == "learn") return ReferenceLearn(args);
+  if (sub == "install") return ReferenceInstall(args);
   if (sub == "remove") return ReferenceRemove(args);
   if (args.size() != 1) throw TUsageError("unknown reference subcommand " + sub);
   ExtractReference(kProgramSelf, ArgPath(sub)); // FILE: the data built into the program
@@ -200,8 +200,9 @@ std::string SurveyJson(const TSurvey& s) {
 int CmdSurvey(TCliContext& o, const std::vector<std::string>& args) {
   if (args.size() != 1) throw TUsageError("survey LIST");
   TListSession s(o, ParseList(args[0]));
-  std::vector<TObjLine> lines = LoadObjectLines(s.Info, s.Russian);
-  TSurvey survey = SurveyObjectLines(s.Info, lines, s.Russian);
+  TObjectFiles files = s.Files();
+  std::vector<TObjLine> lines = LoadObjectLines(files, s.Info, s.Russian);
+  TSurvey survey = SurveyObjectLines(files, s.Info, lines, s.Russian);
   if (!o.Json) {
     PrintSurvey(survey, args[0], s.Russian, lines.size());
     return 0;
