@@ -1,16 +1,17 @@
 # Bash completion of ravinel-cli: the global options, the commands, the list names, the
-# reference subcommands and each command's options; file names elsewhere.
+# reference and history subcommands and each command's options; file names elsewhere.
 _ravinel_cli() {
   local cur prev cmd i
   COMPREPLY=()
   cur=${COMP_WORDS[COMP_CWORD]}
   prev=${COMP_WORDS[COMP_CWORD - 1]}
-  local commands="dump create compress unused check change demo survey reference"
+  local commands="dump create compress unused check change demo survey reference history undo report"
   local lists="ss dc pd bn0 bn1 bn2 bn3"
   case $prev in
     -C) COMPREPLY=($(compgen -d -- "$cur")); return ;;
     --lang) COMPREPLY=($(compgen -W "rus ukr" -- "$cur")); return ;;
-    --projects|--blocks|--seed|--threshold|--text) return ;;
+    --projects|--blocks|--seed|--threshold|--text|--keep|--older-than) return ;;
+    --csv|--html) COMPREPLY=($(compgen -f -- "$cur")); return ;;
   esac
   # The command is the first word after the global options.
   cmd=""
@@ -58,6 +59,16 @@ _ravinel_cli() {
       else COMPREPLY=($(compgen -f -- "$cur")); fi ;;
     unused)
       COMPREPLY=($(compgen -f -- "$cur")) ;;
+    history)
+      if [ $nth -eq 1 ]; then
+        COMPREPLY=($(compgen -W "show prune --json" -- "$cur"))
+      elif [ "${COMP_WORDS[at + 1]}" = prune ]; then
+        COMPREPLY=($(compgen -W "--keep --older-than" -- "$cur"))
+      fi ;;
+    report)
+      [ $nth -ge 2 ] && COMPREPLY=($(compgen -W "--csv --html" -- "$cur")) ;;
+    undo)
+      [[ $cur == -* ]] && COMPREPLY=($(compgen -W "--json" -- "$cur")) ;;
     demo)
       if [[ $cur == -* ]]; then COMPREPLY=($(compgen -W "--projects --blocks --seed" -- "$cur"))
       else COMPREPLY=($(compgen -d -- "$cur")); fi ;;

@@ -51,6 +51,11 @@ constexpr int MsgListNotRestored = 158;  // error, list file, the restore's erro
 constexpr int MsgWarningLabel = 159;     // before a warning in the protocol
 constexpr int MsgWarningsCount = 160;    // ", of them with warnings: N"
 constexpr int MsgWarningsHeading = 161;  // a protocol of warnings alone: list file
+// Numbers of the history of batches.
+constexpr int MsgBadJournal = 162;   // a damaged journal: file, line, reason
+constexpr int MsgOutsideSuite = 163; // a journal names a file outside the suite: journal, name
+constexpr int MsgNoBatch = 164;      // no batch of that name in the history
+constexpr int MsgBadBatchName = 165; // a batch name that is no name of the history
 
 // A record address lies in the header or the directory.
 constexpr int MsgLinkIntoHeader = 21;

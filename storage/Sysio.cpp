@@ -63,6 +63,14 @@ ssize_t TIoSys::PRead(int fd, void* buf, size_t count, off_t offset) {
   return Read(fd, buf, count);
 }
 
+int TIoSys::Link(const std::string& from, const std::string& to) {
+  return ::link(from.c_str(), to.c_str());
+}
+
+int TIoSys::RemoveDir(const std::string& path) {
+  return ::rmdir(path.c_str());
+}
+
 ssize_t TPosixIoSys::PRead(int fd, void* buf, size_t count, off_t offset) {
   return ::pread(fd, buf, count, offset);
 }
@@ -252,6 +260,14 @@ int Unlink(const std::string& path) {
 int Stat(const std::string& path, struct stat* st) {
   return WithFallback(path, [&](const std::string& p) { return gIo->Stat(p, st); });
 }
+int Link(const std::string& from, const std::string& to) {
+  return gIo->Link(OsPath(from), OsPath(to));
+}
+
+int RemoveDir(const std::string& path) {
+  return gIo->RemoveDir(OsPath(path));
+}
+
 int Mkdir(const std::string& path, mode_t mode) {
   return gIo->Mkdir(OsPath(path), mode);
 }

@@ -42,6 +42,10 @@ public:
   // Reads at offset without moving the file position (pread). The default positions and reads
   // through Seek and Read, so that backends which only wrap those see every access.
   virtual ssize_t PRead(int fd, void* buf, size_t count, off_t offset);
+  // A second name for an existing file (link); not pure, like Lock.
+  virtual int Link(const std::string& from, const std::string& to);
+  // Removes an empty directory (rmdir); not pure, like Lock.
+  virtual int RemoveDir(const std::string& path);
 };
 
 // The plain POSIX implementation.
@@ -76,6 +80,8 @@ std::string OsPath(const std::string& path);
 // CP1251-path forms of the calls; they return as the OS calls do (-1 and errno on failure).
 int Open(const std::string& path, int flags, mode_t mode = 0666);
 int Rename(const std::string& from, const std::string& to);
+int Link(const std::string& from, const std::string& to);
+int RemoveDir(const std::string& path);
 int Unlink(const std::string& path);
 int Stat(const std::string& path, struct stat* st);
 int Mkdir(const std::string& path, mode_t mode = 0777);

@@ -13,6 +13,7 @@
 #include "storage/Sysio.h"
 #include "storage/Filekeep.h"
 #include "workflow/Changetext.h"
+#include "workflow/HistoryChange.h"
 #include "workflow/Readahead.h"
 #include "workflow/Fieldlists.h"
 #include "workflow/P145.h"
@@ -456,6 +457,8 @@ std::vector<TChangeItem> ChangeObjects(TObjectFiles& files, const TListInfo& inf
   std::vector<std::string> dirOf; // per result: the directory its rename left unflushed
   TPendingDirs pending;
   WRec listRec;
+  TChangeHistory history(files.List, info, chosen, russian);
+  if (hooks.Batch) *hooks.Batch = history.Batch();
   for (size_t k = 0; k < chosen.size(); ++k) {
     if (hooks.Progress && !hooks.Progress(k, chosen.size())) break;
     const TObjLine* l = chosen[k];
@@ -476,6 +479,7 @@ std::vector<TChangeItem> ChangeObjects(TObjectFiles& files, const TListInfo& inf
     pending.insert(mine.begin(), mine.end());
   }
   FlushDirs(pending, dirOf, results);
+  history.End(results);
   AddWarnings(results, failures);
   return results;
 }

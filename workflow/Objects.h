@@ -131,6 +131,7 @@ struct TChangeItem {
 struct TChangeHooks {
   std::function<void(size_t k, WRec* rec)> WriteList;
   TProgress Progress;
+  std::string* Batch = nullptr; // receives the name of the batch in the suite's history
 };
 // The batch change over the chosen lines of the list file: each line's list record is read and its
 // object changed; a failure of one line (its list record included) is reported in its outcome
@@ -138,7 +139,10 @@ struct TChangeHooks {
 // failures too, marked as a warning. The directories are flushed once at the end; the objects
 // of a directory that cannot be flushed are in place and carry a warning that they may not
 // survive a power loss. After a stop the result holds the lines done so far.
-// The warnings are in the interface language.
+// The warnings are in the interface language. The batch is kept in the suite's history (see
+// workflow/HistoryChange.h): before anything is replaced, every chosen object's file is kept
+// and the intents are made durable; the list records and the outcomes are made durable once at
+// the end. A file that cannot be kept raises, and then nothing is changed.
 std::vector<TChangeItem> ChangeObjects(TObjectFiles& files, const TListInfo& info,
                                        const std::vector<const TObjLine*>& chosen,
                                        unsigned char russian, std::vector<TChangeFailure>& failures,

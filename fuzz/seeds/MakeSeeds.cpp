@@ -11,7 +11,8 @@
 #include "storage/Fun_struct.h"
 #include "tests/support/RecBytes.h"
 #include "tests/support/Tempdir.h"
-#include "workflow/Demosuite.h"
+#include "tools/demosuite/Demosuite.h"
+#include "workflow/History.h"
 #include "workflow/Objects.h"
 #include "workflow/Refdata.h"
 
@@ -210,6 +211,36 @@ void SuiteSeeds(const std::string& srcDir) {
   }
 }
 
+// A change of two projects, the second cut short by a crash, and an undo of the first.
+void JournalSeeds() {
+  auto head = [](const char* kind) {
+    TJsonLine l;
+    l.Put("rec", "batch").Put("batch", "20261211T012345Z-1").Put("kind", kind);
+    l.Put("started", "2026-12-11T01:23:45Z").Put("host", "office-3").Put("user", "ivan");
+    l.Put("pid", int64_t(4711)).Put("list", "LSS#AdmSs.ukr").Put("typesub", int64_t(1));
+    l.Put("typebn", int64_t(0)).Put("doc_lang", "ukr").Put("reference", "program");
+    if (std::string(kind) == "undo") l.Put("undoes", "20261210T080000Z-9");
+    return l.Json() + "\n";
+  };
+  auto intent = [](int n, int number) {
+    TJsonLine l;
+    l.Put("rec", "intent").Put("n", int64_t(n)).Put("number", int64_t(number)).Put("variant", "");
+    l.Put("file", "LSS#" + std::to_string(number) + ".aru").Put("adr", int64_t(1024 + 64 * n));
+    l.Put("flags_before", int64_t(0)).Put("state", "replaceable");
+    l.Put("sha_before", std::string(64, 'a')).Put("size", int64_t(4096));
+    l.Put("backup", BackupName(n, "LSS#" + std::to_string(number) + ".aru"));
+    return l.Json() + "\n";
+  };
+  TJsonLine out, end;
+  out.Put("rec", "outcome").Put("n", int64_t(0)).Put("result", "changed");
+  out.Put("sha_after", std::string(64, 'b')).Put("message", "Об'єкт: попередження \"x\"");
+  end.Put("rec", "end").Put("ended", "2026-12-11T01:24:00Z");
+  SeedBytes("journal", "change", head("change") + intent(0, 5) + intent(1, 7) + out.Json() + "\n" +
+                                     end.Json() + "\n");
+  SeedBytes("journal", "cut-short", head("change") + intent(0, 5) + intent(1, 7) + "{\"rec\":\"out");
+  SeedBytes("journal", "undo", head("undo") + intent(0, 5) + out.Json() + "\n");
+}
+
 void LangSeeds() {
   const std::string t = "lang";
   // language, printable, length + 16, text
@@ -231,6 +262,7 @@ int main(int argc, char** argv) {
   MsgSeeds();
   WrapSeeds();
   LangSeeds();
+  JournalSeeds();
   SuiteSeeds(argv[2]);
   return 0;
 }

@@ -315,6 +315,14 @@ int TFaultIo::Unlink(const std::string& path) {
   return rc;
 }
 
+// A new name is a created entry: a crash before its directory is flushed takes it away.
+int TFaultIo::Link(const std::string& from, const std::string& to) {
+  if (Intercept()) return -1;
+  int rc = Real->Link(from, to);
+  if (rc == 0) AddDirOp({TDirOp::TOp::Create, to, "", false, {}, {}});
+  return rc;
+}
+
 int TFaultIo::Stat(const std::string& path, struct stat* st) {
   if (Intercept()) return -1;
   return Real->Stat(path, st);

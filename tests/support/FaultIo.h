@@ -41,6 +41,7 @@ public:
   int Truncate(int fd, off_t length) override;
   int Rename(const std::string& from, const std::string& to) override;
   int Unlink(const std::string& path) override;
+  int Link(const std::string& from, const std::string& to) override;
   int Stat(const std::string& path, struct stat* st) override;
   int Mkdir(const std::string& path, mode_t mode) override;
   int ListDir(const std::string& path, std::vector<std::string>& names) override;

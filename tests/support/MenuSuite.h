@@ -12,7 +12,7 @@
 #include "storage/Drec.h"
 #include "tests/support/SuiteBuilder.h"
 #include "tests/support/Tempdir.h"
-#include "workflow/Demosuite.h"
+#include "tools/demosuite/Demosuite.h"
 
 class TMenuSuite {
 public:

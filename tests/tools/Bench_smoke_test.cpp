@@ -46,6 +46,7 @@ TEST(BenchSmoke, TinyRunEndsWithTheFigureLines) {
   const char* forms[] = {
       R"(ratio check/read-all: \d+\.\d\d)",
       R"(ratio change/safe-copy: \d+\.\d\d)",
+      R"(ratio undo/safe-copy: \d+\.\d\d)",
       R"(list 100k records: \d+\.\d{3} s)",
       R"(io calls per checked object: \d+)",
       R"(ratio table keys end/start: \d+\.\d\d)",

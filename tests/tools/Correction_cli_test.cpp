@@ -8,7 +8,7 @@
 #include "tests/support/LockHolder.h"
 #include "tests/support/Tempdir.h"
 #include "tests/workflow/WorkflowFixture.h"
-#include "workflow/Demosuite.h"
+#include "tools/demosuite/Demosuite.h"
 #include "workflow/Instance.h"
 #include "workflow/Objects.h"
 #include "workflow/Refdata.h"
@@ -565,4 +565,52 @@ TEST_F(CorrectionCli, MessagesSpeakTheLanguageOfLang) {
       EXPECT_EQ(Cp1251FromUtf8(text).find_first_of(l.Foreign), std::string::npos) << text;
   }
   EXPECT_EQ(other.End(), 0);
+}
+
+TEST_F(CorrectionCli, UndoOfAChangeGivesBackEveryFileAndRefusesOneChangedSince) {
+  auto data = [&]() { // the suite's files without the history and the program's own
+    std::map<std::string, std::string> files;
+    for (const auto& [path, bytes] : Snapshot(Suite))
+      if (path.find("ravinel-history") == std::string::npos &&
+          path.find("/RAB/") == std::string::npos && path.find("/LOG/") == std::string::npos)
+        files[path] = bytes;
+    return files;
+  };
+  auto pristine = data();
+  TRun r = Run({"--json", "change", "ss", "--all"}, true);
+  ASSERT_EQ(r.Code, 0) << r.Err;
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(r.Out, m, std::regex("\"batch\":\"([^\"]+)\""))) << r.Out;
+  std::string batch = m[1];
+  auto changed = data();
+  r = Run({"--json", "history"}, true);
+  EXPECT_NE(r.Out.find("\"batch\":\"" + batch + "\""), std::string::npos) << r.Out;
+  r = Run({"undo", batch}, true);
+  EXPECT_EQ(r.Code, 0) << r.Out << r.Err;
+  auto undone = data();
+  for (const auto& [path, bytes] : pristine)
+    EXPECT_TRUE(undone.count(path) && undone[path] == bytes) << path << " not given back";
+
+  // Changed again, then one project edited by hand: its undo is refused and its bytes kept.
+  r = Run({"--json", "change", "ss", "--all"}, true);
+  ASSERT_TRUE(std::regex_search(r.Out, m, std::regex("\"batch\":\"([^\"]+)\""))) << r.Out;
+  batch = m[1];
+  const std::string edited = Project(NumberOf(TDemoCase::Old));
+  WriteAll(edited, ReadAll(edited) + "x");
+  std::string editedBytes = ReadAll(edited);
+  r = Run({"--json", "undo", batch}, true);
+  EXPECT_EQ(r.Code, 1);
+  auto items = JsonArray(r.Out, "items");
+  int refused = 0;
+  for (const TJsonObj& it : items)
+    refused += it.at("result") == "refused";
+  EXPECT_EQ(refused, 1) << r.Out;
+  EXPECT_EQ(ReadAll(edited), editedBytes);
+  for (const auto& [path, bytes] : pristine)
+    if (path != edited && path.find("AdmSs") == std::string::npos)
+      EXPECT_EQ(ReadAll(path), bytes) << path;
+  r = Run({"report", batch, "--html", Tmp / "r.html"}, true);
+  EXPECT_EQ(r.Code, 0) << r.Err;
+  EXPECT_NE(ReadAll(Tmp / "r.html").find(batch), std::string::npos);
+  EXPECT_EQ(Run({"undo", "../../etc"}, true).Code, 1);
 }

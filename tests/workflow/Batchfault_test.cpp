@@ -10,6 +10,7 @@
 #include "storage/Recformat.h"
 #include "storage/Sysio.h"
 #include "tests/support/FaultIo.h"
+#include "workflow/History.h"
 #include "workflow/Objects.h"
 
 #include <cstdlib>
@@ -17,6 +18,7 @@
 #include <iostream>
 #include <map>
 #include <optional>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -202,7 +204,7 @@ protected:
   void Fresh() {
     ::chdir(Base->Path().c_str());
     fs::remove_all(Work);
-    fs::copy(Template, Work, fs::copy_options::recursive);
+    fs::copy(Source.empty() ? Template : Source, Work, fs::copy_options::recursive);
     ASSERT_EQ(::chdir(Work.c_str()), 0);
   }
 
@@ -258,11 +260,13 @@ protected:
   void Complete(const std::string& when) {
     {
       TNoSyncIo fast; // what the second run makes durable is not under test here
-      RunBatch(Prog);
+      Run();
     }
     for (const auto& [rel, neu] : Snapshot(Work, false)) {
       auto it = After.find(rel);
       if (it == After.end() || it->second.Bytes == neu.Bytes) continue;
+      // The batches of this run are its own (their names repeat those of the clean run).
+      if (rel.find("ravinel-history/") != std::string::npos && !Before.count(rel)) continue;
       auto groups = ReadGroups(Work + "/" + rel);
       EXPECT_TRUE(groups && groups == it->second.Groups)
           << when << ": the second run left " << rel << " unfinished";
@@ -288,13 +292,14 @@ protected:
         scope.Io.ModelSyncs();
         scope.Io.Arm(kind, k, code);
         scope.Io.TearAt(k);
-        report = RunBatch(Prog);
+        report = Run();
         if (!scope.Io.Fired()) continue;
         fig.EntriesUndone += scope.Io.EntriesUndone();
       }
       std::string when =
           "kind " + std::to_string(static_cast<int>(kind)) + " at call " + std::to_string(k);
       long lost = Verify(when);
+      VerifyHistory(when);
       fig.FilesLost += lost;
       ++fig.Runs;
       bool crash = kind != TFaultIo::TKind::FailOnce && kind != TFaultIo::TKind::FailAlways;
@@ -318,7 +323,7 @@ protected:
     Fresh();
     TFaultScope scope;
     scope.Io.ModelSyncs();
-    RunBatch(Prog);
+    Run();
     return scope.Io.Calls();
   }
 
@@ -355,7 +360,40 @@ protected:
 
   static TTempDir* Base;
   static std::string Template, Prog;
-  std::string Work;
+  // The run under test: the batch change, or an undo.
+  virtual TRunReport Run() { return RunBatch(Prog); }
+
+  // Every journal reads back, and every object that holds its new content has its old bytes
+  // kept in the history.
+  void VerifyHistory(const std::string& when) {
+    std::set<std::string> kept;
+    fs::path hist = Work + "/CFG/ravinel-history";
+    if (fs::exists(hist))
+      for (const auto& batch : fs::directory_iterator(hist))
+        for (const auto& f : fs::directory_iterator(batch.path())) {
+          if (f.path().filename() != "journal.jsonl") {
+            kept.insert(ReadAll(f.path().string()));
+            continue;
+          }
+          try {
+            ReadJournalFile(Cp1251FromUtf8(f.path().string()));
+          } catch (const ZError& e) {
+            ADD_FAILURE() << when << ": " << f.path()
+                          << " does not read back: " << Utf8FromCp1251(e.Message);
+          }
+        }
+    for (const auto& [rel, old] : Before) {
+      bool list = fs::path(rel).filename().string().rfind("Adm", 0) == 0;
+      const std::string& neu = After.at(rel).Bytes;
+      if (list || rel.find("ravinel-history") != std::string::npos || neu == old.Bytes) continue;
+      if (ReadAll(Work + "/" + rel) == neu) {
+        EXPECT_TRUE(kept.count(old.Bytes))
+            << when << ": " << rel << " is new, its old bytes not kept";
+      }
+    }
+  }
+
+  std::string Work, Source;
   std::map<std::string, TContent> Before, After;
   int Changed = 0;
   long Stride = 1;
@@ -363,6 +401,57 @@ protected:
 };
 TTempDir* TBatchMatrix::Base = nullptr;
 std::string TBatchMatrix::Template, TBatchMatrix::Prog;
+
+// Every change batch of the history undone, as ravinel-cli undo runs it after completing what a
+// crash left unfinished.
+TRunReport RunUndo(const std::string& prog) {
+  TRunReport report;
+  try {
+    TWorkflowSession session(prog);
+    report.Started = true;
+    RecoverBatches();
+    for (const std::string& id : ListBatches()) {
+      TBatchInfo b = ReadBatch(id);
+      if (b.Kind != "change") continue;
+      Cfg[CfgDocRussian] = b.DocRussian();
+      try {
+        FileList = new WFile(b.List);
+        UndoBatch(b, {}, FileList);
+      } catch (const ZError&) {
+        report.Started = false;
+      }
+      try {
+        delete FileList;
+      } catch (const ZError&) {
+      }
+      FileList = nullptr;
+    }
+  } catch (const ZError&) {
+    report.Started = false;
+  }
+  return report;
+}
+
+// The undo of a whole change: it starts from the changed suite with its history, and every
+// object and list record ends old (changed) or new (put back).
+class TUndoMatrix : public TBatchMatrix {
+protected:
+  void SetUp() override {
+    TBatchMatrix::SetUp(); // the work copy now holds the change and its history
+    if (HasFatalFailure()) return;
+    Source = Base->Path() + "/changed";
+    fs::remove_all(Source);
+    fs::copy(Work, Source, fs::copy_options::recursive);
+    Fresh();
+    Before = Snapshot(Work, true);
+    {
+      TNoSyncIo fast;
+      ASSERT_TRUE(Run().Started);
+    }
+    After = Snapshot(Work, true);
+  }
+  TRunReport Run() override { return RunUndo(Prog); }
+};
 
 void Print(const char* what, const TFigures& f) {
   std::cout << what << ": calls exercised " << f.Calls << ", runs " << f.Runs
@@ -420,4 +509,31 @@ TEST_F(TBatchMatrix, PowerLossAfterReportedSuccessKeepsTheNewContent) {
   ASSERT_TRUE(report.Started);
   for (const auto& [rel, neu] : After)
     EXPECT_EQ(ReadAll(Work + "/" + rel), neu.Bytes) << rel << " lost its new content";
+}
+
+TEST_F(TUndoMatrix, TheUndoGivesBackThePristineSuite) {
+  // Objects and list files as before the change, the change's history kept.
+  std::map<std::string, TContent> pristine = Snapshot(Template, false);
+  for (const auto& [rel, c] : pristine)
+    EXPECT_EQ(After.at(rel).Bytes, c.Bytes) << rel;
+}
+
+TEST_F(TUndoMatrix, CrashAndPowerLossAtEveryCall) {
+  TFigures fig;
+  Matrix(TFaultIo::TKind::CrashDropUnsynced, 5, fig);
+  Matrix(TFaultIo::TKind::CrashTorn, 5, fig);
+  Print("undo crash and power-loss matrix", fig);
+  EXPECT_EQ(fig.FilesLost, 0);
+  EXPECT_GT(fig.Crashes, 0);
+}
+
+TEST_F(TUndoMatrix, IoErrorAtEveryCallOnceAndForGood) {
+  TFigures fig;
+  for (int error : {EIO, ENOSPC}) {
+    Matrix(TFaultIo::TKind::FailOnce, error, fig);
+    Matrix(TFaultIo::TKind::FailAlways, error, fig);
+  }
+  Print("undo I/O error matrix", fig);
+  EXPECT_EQ(fig.FilesLost, 0);
+  EXPECT_GT(fig.Errors, 0);
 }

@@ -309,12 +309,14 @@ void ChangeInPlace(const TListInfo& info, const TObjLine& l, const WRec& listRec
   if (!infoError) compress_bf(path, 0);
 }
 
-// Fails (or only counts) the flushes of directories.
+// Fails (or only counts) the flushes of the objects' directories; the history's own, in the
+// configuration directory, are flushed apart.
 class TDirSyncIo : public TFaultIo {
 public:
   int Open(const std::string& path, int flags, mode_t mode) override {
     int fd = TFaultIo::Open(path, flags, mode);
-    if (fd >= 0 && (flags & O_DIRECTORY))
+    bool history = path.find("/CFG") != std::string::npos;
+    if (fd >= 0 && (flags & O_DIRECTORY) && !history)
       Dirs.insert(fd);
     else
       Dirs.erase(fd);

@@ -8,7 +8,7 @@
 #include "storage/Dwfile.h"
 #include "storage/Sysio.h"
 #include "tests/support/Tempdir.h"
-#include "workflow/Demosuite.h"
+#include "tools/demosuite/Demosuite.h"
 #include "workflow/Refdata.h"
 #include "workflow/Ucommon.h"
 

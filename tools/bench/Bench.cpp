@@ -20,7 +20,8 @@
 #include "paths/Dpath.h"
 #include "paths/Rdwr_cfg.h"
 #include "storage/Sysio.h"
-#include "workflow/Demosuite.h"
+#include "tools/demosuite/Demosuite.h"
+#include "workflow/History.h"
 #include "workflow/Objects.h"
 #include "workflow/Readahead.h"
 #include "workflow/Ucommon.h"
@@ -279,7 +280,7 @@ std::string PrepareDir(const TBenchOptions& o) {
 struct TResults {
   std::vector<TRow> Rows;
   double WindowRatio = 0; // 0: not measured
-  double CheckRatio = 0, ChangeRatio = 0, ListSeconds = 0;
+  double CheckRatio = 0, ChangeRatio = 0, UndoRatio = 0, ListSeconds = 0;
   double ColdRatio = 0, ColdGain = 0; // 0: the cold rows were not measured
   long CheckCalls = 0;
   std::vector<std::string> Notes;
@@ -459,6 +460,7 @@ void MeasureChange(const TBenchOptions& o, TObjectFiles& files, const TListInfo&
   }
   TRow change{"change", {}, static_cast<double>(chosen.size())};
   TRow copy{"safe copy (baseline)", {}, static_cast<double>(chosen.size())};
+  TRow undo{"undo", {}, static_cast<double>(chosen.size())};
   TCountingIo counted;
   double countedTime = 0; // of the pass whose calls were counted
   long failed = 0;
@@ -479,6 +481,13 @@ void MeasureChange(const TBenchOptions& o, TObjectFiles& files, const TListInfo&
     }
     count.reset();
     ::sync();
+    std::vector<std::string> batches = ListBatches(); // the newest is the change's
+    if (!batches.empty()) {
+      t0 = Now();
+      UndoBatch(ReadBatch(batches.front()), {}, FileList);
+      undo.Times.push_back(Now() - t0);
+      ::sync();
+    }
     t0 = Now();
     SafeCopy(paths);
     copy.Times.push_back(Now() - t0);
@@ -488,6 +497,10 @@ void MeasureChange(const TBenchOptions& o, TObjectFiles& files, const TListInfo&
   res.Rows.push_back(copy);
   res.Rows.push_back(change);
   res.ChangeRatio = Median(copy.Times) > 0 ? Median(change.Times) / Median(copy.Times) : 0;
+  if (!undo.Times.empty()) {
+    res.Rows.push_back(undo);
+    res.UndoRatio = Median(copy.Times) > 0 ? Median(undo.Times) / Median(copy.Times) : 0;
+  }
   double per = static_cast<double>(std::max<size_t>(1, chosen.size()));
   char note[256];
   std::snprintf(note, sizeof note, "io calls per changed object: %.1f (%s)", counted.Total() / per,
@@ -568,6 +581,7 @@ int RunBench(const TBenchOptions& o) {
   std::printf("load average at end %s\n\n", LoadAverage().c_str());
   std::printf("ratio check/read-all: %.2f\n", res.CheckRatio);
   std::printf("ratio change/safe-copy: %.2f\n", res.ChangeRatio);
+  if (res.UndoRatio > 0) std::printf("ratio undo/safe-copy: %.2f\n", res.UndoRatio);
   std::printf("list 100k records: %.3f s\n", res.ListSeconds);
   std::printf("io calls per checked object: %ld\n", res.CheckCalls);
   if (res.ColdRatio > 0) {

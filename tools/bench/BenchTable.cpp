@@ -16,7 +16,7 @@
 #include "table/Ztable.h"
 #include "table/Fixedhost.h"
 #include "tools/bench/Bench.h"
-#include "workflow/Demosuite.h"
+#include "tools/demosuite/Demosuite.h"
 #include "workflow/Objects.h"
 
 namespace {

@@ -26,6 +26,10 @@ struct TCommand {
 void AddStorageCommands(std::vector<TCommand>& table);
 void AddCorrectionCommands(std::vector<TCommand>& table);
 void AddReferenceCommands(std::vector<TCommand>& table);
+void AddHistoryCommands(std::vector<TCommand>& table);
+
+// Tells on stderr which batches cut short by a crash were completed from the files.
+void PrintRecoveredBatches(const std::vector<std::string>& ids);
 
 // Helpers.
 std::string ArgPath(const std::string& utf8); // a command-line path as a CP1251 name

@@ -8,7 +8,8 @@
 #include "paths/Dpath.h"
 #include "paths/Rdwr_cfg.h"
 #include "storage/Sysio.h"
-#include "workflow/Demosuite.h"
+#include "tools/demosuite/Demosuite.h"
+#include "workflow/History.h"
 #include "workflow/Instance.h"
 #include "workflow/Objects.h"
 #include "workflow/Suitelock.h"
@@ -113,11 +114,15 @@ int CmdChange(TCliContext& o, const std::vector<std::string>& args) {
   suite.RaiseUnlessCanChange();
   suite.ShowNotice();
   TListSession s(o, info, true);
+  PrintRecoveredBatches(RecoverBatches(FileList)); // before the check: its states then hold
   std::vector<TObjLine> lines = s.Check();
   std::vector<TChangeFailure> failures;
   TObjectFiles files = s.Files();
+  TChangeHooks hooks;
+  std::string batch;
+  hooks.Batch = &batch;
   std::vector<TChangeItem> results =
-      ChangeObjects(files, s.Info, SelectLines(lines, args), s.Russian, failures);
+      ChangeObjects(files, s.Info, SelectLines(lines, args), s.Russian, failures, hooks);
   std::string logError;
   std::string log = WriteChangeProtocol(s.ListName, failures, logError);
   if (!logError.empty())
@@ -139,10 +144,10 @@ int CmdChange(TCliContext& o, const std::vector<std::string>& args) {
             ",\"error\":" + JsonString(Utf8FromCp1251(r.Outcome.Error)) +
             ",\"warning\":" + JsonString(Utf8FromCp1251(r.Outcome.Warning)) + "}";
     }
-    std::printf("{%s,\"results\":%s],\"changed\":%d,\"warnings\":%d,\"failed\":%zu,\"protocol\":%s,"
-                "\"lines\":%s}\n",
-                ListJsonHead(s, args[0]).c_str(), rs.c_str(), changed, warned, failed,
-                JsonString(log.empty() ? "" : sysio::OsPath(log)).c_str(),
+    std::printf("{%s,\"batch\":%s,\"results\":%s],\"changed\":%d,\"warnings\":%d,\"failed\":%zu,"
+                "\"protocol\":%s,\"lines\":%s}\n",
+                ListJsonHead(s, args[0]).c_str(), JsonString(batch).c_str(), rs.c_str(), changed,
+                warned, failed, JsonString(log.empty() ? "" : sysio::OsPath(log)).c_str(),
                 LinesJson(after).c_str());
   } else {
     std::printf("%s\n", ReferenceLine().c_str());
@@ -154,6 +159,7 @@ int CmdChange(TCliContext& o, const std::vector<std::string>& args) {
                   Shown(r.Line->Variant).c_str(), res.c_str());
     }
     std::printf("changed %d, with warnings %d, failed %zu\n", changed, warned, failed);
+    std::printf("history batch: %s\n", batch.c_str());
     if (!log.empty()) std::printf("error protocol: %s\n", sysio::OsPath(log).c_str());
     PrintLines(after);
   }

@@ -19,6 +19,7 @@ std::vector<TCommand> Commands() {
   AddStorageCommands(table);
   AddCorrectionCommands(table);
   AddReferenceCommands(table);
+  AddHistoryCommands(table);
   return table;
 }
 

@@ -1,14 +1,18 @@
-// Deterministic generator of a demo suite installation, written through the record file code.
-#include "workflow/Demosuite.h"
+// Deterministic generator of a demo suite installation: every record packed and written by the
+// record file code, the reference groups read by the reference store's group reader.
+#include "tools/demosuite/Demosuite.h"
 
 #include "messages/Mnudesc.h"
 #include "messages/Zmsg.h"
 #include "storage/Dsfile.h"
 #include "storage/Dutilfile.h"
 #include "storage/Dwfile.h"
+#include "storage/Fun_struct.h"
+#include "storage/Recformat.h"
 #include "storage/Sysio.h"
 #include "workflow/Objects.h"
 #include "workflow/Refdata.h"
+#include "workflow/Refstore.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -18,10 +22,7 @@
 
 namespace {
 
-struct TRec {
-  int8_t Prefix = 0;
-  std::string Data;
-};
+using TRec = TRefRecord;
 using TRecs = std::vector<TRec>;
 
 class TRng {
@@ -46,10 +47,6 @@ struct TFieldDef {
   uint8_t Type;
 };
 
-void Put(std::string& out, uint64_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i)
-    out += static_cast<char>((v >> (8 * i)) & 0xFF);
-}
 void PutDouble(std::string& out, double d) {
   char b[8];
   std::memcpy(b, &d, 8);
@@ -63,36 +60,59 @@ struct TVal {
 };
 using TValues = std::map<std::string, TVal>;
 
-std::string PackFields(const std::vector<TFieldDef>& defs, const TValues& values) {
-  std::string out;
-  for (const TFieldDef& f : defs) {
-    auto it = values.find(f.Name);
-    TVal v = it == values.end() ? TVal{} : it->second;
-    switch (f.Type) {
-    case 1:
-      out += PackText(v.Text);
-      break;
-    case 4:
-    case 5:
-      Put(out, static_cast<uint64_t>(static_cast<int64_t>(v.Num)), 1);
-      break;
-    case 6:
-    case 10:
-      Put(out, static_cast<uint64_t>(static_cast<int64_t>(v.Num)), 2);
-      break;
-    case 7:
-    case 8:
-    case 11:
-      Put(out, static_cast<uint64_t>(static_cast<int64_t>(v.Num)), 4);
-      break;
-    case 9:
-      PutDouble(out, v.Num);
-      break;
-    default:
-      break;
-    }
+// The field list of a structure, as the record code reads it from the description file.
+TListFields FieldList(const std::vector<TFieldDef>& defs) {
+  TListFields list;
+  for (const TFieldDef& d : defs) {
+    TField f;
+    f.FName = d.Name;
+    f.FType = static_cast<TypeField>(d.Type);
+    list.push_back(f);
   }
-  return out;
+  return list;
+}
+
+// Puts a value into the image slot of a field at offset at.
+void SetImageValue(TRecImage& image, int at, TypeField type, const TVal& v) {
+  int64_t n = static_cast<int64_t>(v.Num);
+  switch (type) {
+  case tfString:
+  case tfShort82:
+  case tfShort81:
+    image.SetText(at, v.Text);
+    break;
+  case tfChar:
+  case tfByte:
+    image.Set<int8_t>(at, static_cast<int8_t>(n));
+    break;
+  case tfWord:
+  case tfDate:
+    image.Set<uint16_t>(at, static_cast<uint16_t>(n));
+    break;
+  case tfDword:
+  case tfInt:
+  case tfDword11:
+    image.Set<uint32_t>(at, static_cast<uint32_t>(n));
+    break;
+  case tfDouble:
+    image.Set<double>(at, v.Num);
+    break;
+  }
+}
+
+// The record data of the values by the record code's packing (fields without a value: zero or
+// empty).
+std::string PackFields(const TListFields& list, const TValues& values) {
+  TRecImage image(ImageSize(list));
+  int at = 0;
+  for (const TField& f : list) {
+    auto it = values.find(f.FName);
+    if (it != values.end()) SetImageValue(image, at, f.FType, it->second);
+    at += ImageFieldSize(f.FType);
+  }
+  static WRec rec;
+  StructRec(&list, image, &rec, 0);
+  return std::string(rec.Data, rec.Len);
 }
 
 std::vector<TFieldDef> MakeStruct147() {
@@ -113,6 +133,11 @@ std::vector<TFieldDef> MakeStruct147() {
 const std::vector<TFieldDef>& Struct147() {
   static const std::vector<TFieldDef> d = MakeStruct147();
   return d;
+}
+
+const TListFields& Fields147() {
+  static const TListFields list = FieldList(Struct147());
+  return list;
 }
 
 std::vector<TFieldDef> Struct150() {
@@ -157,15 +182,6 @@ void WriteGroup(WFile& f, int group, const TRecs& recs) {
   f.WClose_file(static_cast<unsigned long>(group));
 }
 
-TRecs ReadGroup(WFile& f, int group) {
-  TRecs out;
-  WRec rec;
-  f.WOpen_file(static_cast<unsigned long>(group));
-  while (f.WRead(&rec))
-    out.push_back({rec.Prefix, std::string(rec.Data, rec.Len)});
-  return out;
-}
-
 void MakeDir(const std::string& path) {
   if (sysio::DirExists(path)) return;
   if (sysio::Mkdir(path, 0777) != 0) OutSystemError("Каталог " + path);
@@ -185,7 +201,7 @@ void WriteStructure(WFile& f, int number, const std::vector<TFieldDef>& defs) {
   TRecs recs;
   recs.push_back({0, PackText("Структура " + std::to_string(number))});
   std::string count;
-  Put(count, defs.size(), 4);
+  AppendLe32(count, static_cast<uint32_t>(defs.size()));
   recs.push_back({0, count});
   for (const TFieldDef& d : defs)
     recs.push_back({0, PackText(d.Name) + static_cast<char>(d.Type)});
@@ -219,7 +235,7 @@ std::string CellRecord(const std::string& name, double l, double t, double r, do
   c += static_cast<char>(hor);
   c += static_cast<char>(1); // vertically centred
   c += PackText(font.Face);
-  Put(c, static_cast<uint64_t>(font.Size), 4);
+  AppendLe32(c, static_cast<uint32_t>(font.Size));
   c += '\0';                                                             // CellByte
   c += std::string(font.Bold ? "\x01" : "\0", 1) + std::string(3, '\0'); // style bytes
   return c + PackText(rus) + PackText(ukr);
@@ -239,15 +255,15 @@ void WriteScreen(WFile& f, int number, int structure, const std::vector<TColumn>
   const bool grouped = group.First < cols.size();
   TRecs recs;
   std::string head;
-  Put(head, 1, 4);
-  Put(head, 1 + 2 * cols.size() + (grouped ? 1 : 0), 4);
+  AppendLe32(head, 1);
+  AppendLe32(head, static_cast<uint32_t>(1 + 2 * cols.size() + (grouped ? 1 : 0)));
   recs.push_back({0, head});
   std::string kind;
-  Put(kind, static_cast<uint64_t>(structure), 4);
-  Put(kind, cols.size(), 4);
+  AppendLe32(kind, static_cast<uint32_t>(structure));
+  AppendLe32(kind, static_cast<uint32_t>(cols.size()));
   for (const TColumn& c : cols) {
     kind += PackText(c.Field) + '\0';
-    Put(kind, 0, 4);
+    AppendLe32(kind, 0);
   }
   recs.push_back({0, kind});
   double total = 0, groupLeft = 0;
@@ -336,19 +352,23 @@ const std::vector<TDemoItem>& DemoMenuItems() {
   return items;
 }
 
+// The structures of the menu texts and of the menu items.
+const std::vector<TFieldDef>& MenuTextStruct() {
+  static const std::vector<TFieldDef> d = {{"KeyTxt", 1}, {"TxtRus", 1}, {"TxtUkr", 1}};
+  return d;
+}
+
+const std::vector<TFieldDef>& MenuItemStruct() {
+  static const std::vector<TFieldDef> d = {{"FlagMnu", 7}, {"FormKey", 1}, {"LevelMnu", 5},
+                                           {"KeyMnu", 1},  {"IdTxt1", 1},  {"ShortCut", 1},
+                                           {"HelpCtx", 1}, {"IdTxt2", 1},  {"IdTxt3", 1}};
+  return d;
+}
+
 void WriteMenuStructures(const std::string& boib) {
   TSuiteFile f(boib);
-  WriteStructure(f, kTextStruct, {{"KeyTxt", 1}, {"TxtRus", 1}, {"TxtUkr", 1}});
-  WriteStructure(f, kItemStruct,
-                 {{"FlagMnu", 7},
-                  {"FormKey", 1},
-                  {"LevelMnu", 5},
-                  {"KeyMnu", 1},
-                  {"IdTxt1", 1},
-                  {"ShortCut", 1},
-                  {"HelpCtx", 1},
-                  {"IdTxt2", 1},
-                  {"IdTxt3", 1}});
+  WriteStructure(f, kTextStruct, MenuTextStruct());
+  WriteStructure(f, kItemStruct, MenuItemStruct());
   f.Done();
 }
 
@@ -367,22 +387,33 @@ TRecs DemoMenuTexts() {
       {"TOne", "Пункт один", "Пункт один"},
       {"N0001", "Пункт два", "Пункт два"},
   };
+  const TListFields list = FieldList(MenuTextStruct());
   TRecs recs;
-  for (const auto& t : texts)
-    recs.push_back({0, PackText(t[0]) + PackText(t[1]) + PackText(t[2])});
+  for (const auto& t : texts) {
+    TValues v;
+    v["KeyTxt"].Text = t[0];
+    v["TxtRus"].Text = t[1];
+    v["TxtUkr"].Text = t[2];
+    recs.push_back({0, PackFields(list, v)});
+  }
   return recs;
 }
 
 TRecs DemoMenuRecords() {
+  const TListFields list = FieldList(MenuItemStruct());
   TRecs recs;
   for (const TDemoItem& i : DemoMenuItems()) {
-    std::string r;
-    Put(r, i.Flags, 4);
-    r += PackText(i.Form);
-    r += static_cast<char>(i.Level);
-    r += PackText(i.Key) + PackText(i.Text1) + PackText(i.Shortcut) + PackText(i.Help);
-    r += PackText(i.Text2) + PackText(i.Text3);
-    recs.push_back({0, r});
+    TValues v;
+    v["FlagMnu"].Num = i.Flags;
+    v["FormKey"].Text = i.Form;
+    v["LevelMnu"].Num = i.Level;
+    v["KeyMnu"].Text = i.Key;
+    v["IdTxt1"].Text = i.Text1;
+    v["ShortCut"].Text = i.Shortcut;
+    v["HelpCtx"].Text = i.Help;
+    v["IdTxt2"].Text = i.Text2;
+    v["IdTxt3"].Text = i.Text3;
+    recs.push_back({0, PackFields(list, v)});
   }
   return recs;
 }
@@ -395,7 +426,7 @@ TRecs DemoHelpTable() {
     std::string r = key;
     r.resize(6, '\0');
     r += sub;
-    Put(r, context, 4);
+    AppendLe32(r, context);
     recs.push_back({0, r});
   };
   add("Ф118", '9', 1180);
@@ -438,7 +469,7 @@ TRecs OtherCalc(const char* code, const char* name, int lines, TRng& rng) {
   r.push_back({0, Code(code) + PackText(name)});
   for (int i = 1; i <= lines; ++i) {
     std::string d = Code(code);
-    Put(d, static_cast<uint64_t>(i), 2);
+    AppendLe16(d, static_cast<uint16_t>(i));
     d += '\x01';
     d += PackText("Исходное значение " + std::to_string(i)) +
          PackText("П" + std::to_string(rng.Range(1, 90)));
@@ -446,13 +477,16 @@ TRecs OtherCalc(const char* code, const char* name, int lines, TRng& rng) {
     r.push_back({1, d});
   }
   r.push_back({2, Code(code)});
+  static const TListFields resultLine = FieldList(Struct169());
   for (int i = 1; i <= 2; ++i) {
-    std::string d = Code(code);
-    Put(d, static_cast<uint64_t>(i), 2);
-    d += static_cast<char>(i == 2 ? 1 : 0);
-    d += PackText("Итог " + std::to_string(i)) + "\x03\x20" + PackText("п1.1хп1.2");
-    d += std::string(16, '\0');
-    r.push_back({3, d});
+    TValues v;
+    v["CodeRs"].Text = code;
+    v["NumStr"].Num = i;
+    v["FinStr"].Num = i == 2 ? 1 : 0;
+    v["NameStr"].Text = "Итог " + std::to_string(i);
+    v["FmtStr"].Num = 0x2003;
+    v["Formula"].Text = "п1.1хп1.2";
+    r.push_back({3, PackFields(resultLine, v)});
   }
   return r;
 }
@@ -570,7 +604,7 @@ std::string ProjectListRecord(const TObject& o, bool russian, TRng& rng, int sub
   v["Variant"].Text = o.Variant;
   for (int i = 1; i <= 5; ++i)
     v["Val" + std::to_string(i)].Num = rng.Range(0, 99999) / 100.0;
-  return PackFields(Struct147(), v);
+  return PackFields(Fields147(), v);
 }
 
 std::string BlockListRecord(const TObject& o, bool russian, TRng& rng) {
@@ -581,7 +615,8 @@ std::string BlockListRecord(const TObject& o, bool russian, TRng& rng) {
   v["KindBn"].Num = o.Kind;
   v["SumBn"].Num = rng.Range(0, 1000) / 10.0;
   v["NoteBn"].Text = russian ? "Примечание" : "Примітка";
-  return PackFields(Struct150(), v);
+  static const TListFields list = FieldList(Struct150());
+  return PackFields(list, v);
 }
 
 // Shuffles units of records (a unit stays together) with the generator.
@@ -660,7 +695,7 @@ std::vector<TRecs> StartSuite(const std::string& dir, const std::string& refFile
   {
     WFile r(refFile);
     for (int g = 0; g < kRefGroups; ++g)
-      ref.push_back(ReadGroup(r, g));
+      ref.push_back(ReadGroupRecords(r, g));
   }
   MakeDir(dir);
   for (const char* sub : {"CFG", "RAB", "LOG", "LSS", "LDC", "LPD", "LBN", "NSI"})
