@@ -606,9 +606,11 @@ TEST_F(CorrectionCli, UndoOfAChangeGivesBackEveryFileAndRefusesOneChangedSince) 
     refused += it.at("result") == "refused";
   EXPECT_EQ(refused, 1) << r.Out;
   EXPECT_EQ(ReadAll(edited), editedBytes);
-  for (const auto& [path, bytes] : pristine)
-    if (path != edited && path.find("AdmSs") == std::string::npos)
+  for (const auto& [path, bytes] : pristine) {
+    if (path != edited && path.find("AdmSs") == std::string::npos) {
       EXPECT_EQ(ReadAll(path), bytes) << path;
+    }
+  }
   r = Run({"report", batch, "--html", Tmp / "r.html"}, true);
   EXPECT_EQ(r.Code, 0) << r.Err;
   EXPECT_NE(ReadAll(Tmp / "r.html").find(batch), std::string::npos);
