@@ -54,6 +54,7 @@ protected:
   void SetUp() override {
     TSuiteFixture::SetUp();
     Start();
+    OldLang = IFaceLang;
     IFaceLang = elg_Rus; // the texts the tests look for
   }
   std::vector<TObjLine> Load(uint8_t sub, uint8_t bn, bool russian) {
@@ -68,7 +69,7 @@ protected:
     return lines;
   }
   void TearDown() override {
-    IFaceLang = elg_Ukr;
+    IFaceLang = OldLang;
     Files.reset();
     delete FileList;
     FileList = nullptr;
@@ -76,6 +77,7 @@ protected:
   }
   TListInfo Info{};
   std::unique_ptr<TObjectFiles> Files;
+  ELang OldLang = elg_Ukr;
 };
 
 TEST_F(TObjectsTest, ContractorLinesInKeyOrderWithHiddenRepeat) {
