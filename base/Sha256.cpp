@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #if defined(__x86_64__)
+#include <cpuid.h>
 #include <immintrin.h>
 #endif
 
@@ -61,8 +62,17 @@ __attribute__((target("sha,sse4.1"))) void CpuBlocks(uint32_t h[8], const uint8_
   _mm_storeu_si128(reinterpret_cast<__m128i*>(h + 4), _mm_alignr_epi8(s1, tmp, 8));
 }
 
+// Asked of the processor itself: leaf 1 has SSE4.1 (ECX bit 19), leaf 7 the SHA extensions
+// (EBX bit 29). Both compilers know these leaves; not every one names "sha" as a feature.
+bool AskCpuSha() {
+  unsigned a = 0, b = 0, c = 0, d = 0;
+  if (!__get_cpuid(1, &a, &b, &c, &d) || !(c & (1u << 19))) return false;
+  if (!__get_cpuid_count(7, 0, &a, &b, &c, &d)) return false;
+  return (b & (1u << 29)) != 0;
+}
+
 bool CpuHasSha() {
-  static const bool has = __builtin_cpu_supports("sha") && __builtin_cpu_supports("sse4.1");
+  static const bool has = AskCpuSha();
   return has;
 }
 #else
