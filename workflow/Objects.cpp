@@ -13,7 +13,6 @@
 #include "storage/Sysio.h"
 #include "storage/Filekeep.h"
 #include "workflow/Changetext.h"
-#include "workflow/HistoryChange.h"
 #include "workflow/Readahead.h"
 #include "workflow/Fieldlists.h"
 #include "workflow/P145.h"
@@ -58,28 +57,6 @@ ZError AboutFile(ZError e, const std::string& work, const std::string& real) {
   return e;
 }
 
-// A message without the blank that a message of no catalogue text starts with.
-std::string ErrorText(const std::exception& e) {
-  if (auto z = dynamic_cast<const ZError*>(&e)) return MessageLine(z->Text, z->Number);
-  return e.what();
-}
-
-// Flushes the directory of real now, or records it in pending for the caller to flush; the
-// file is in place already, so a failure is a warning.
-std::string FlushDir(const std::string& real, TPendingDirs* pending) {
-  if (pending) {
-    pending->emplace(real.substr(0, real.find_last_of('/') + 1), real);
-    return "";
-  }
-  if (sysio::SyncDir(real) == 0) return "";
-  int code = errno;
-  try {
-    OutSystemErrorCode("", code);
-  } catch (const ZError& e) {
-    return ChangeText(TChangeText::DirNotFlushed, real + "|" + ErrorText(e));
-  }
-}
-
 // The length of the record that the information record was refused for.
 std::string FoundInfoLength(WFile& obj) {
   unsigned long size = obj.WOpen_file(kInfoGroup);
@@ -111,6 +88,25 @@ void RestoreListRecord(const TListWriter& writeList, const WRec& listRec, const 
 }
 
 } // namespace
+
+std::string ErrorText(const std::exception& e) {
+  if (auto z = dynamic_cast<const ZError*>(&e)) return MessageLine(z->Text, z->Number);
+  return e.what();
+}
+
+std::string FlushDir(const std::string& real, TPendingDirs* pending) {
+  if (pending) {
+    pending->emplace(real.substr(0, real.find_last_of('/') + 1), real);
+    return "";
+  }
+  if (sysio::SyncDir(real) == 0) return "";
+  int code = errno;
+  try {
+    OutSystemErrorCode("", code);
+  } catch (const ZError& e) {
+    return ChangeText(TChangeText::DirNotFlushed, real + "|" + ErrorText(e));
+  }
+}
 
 TListInfo ListInfoOf(uint8_t typeSub, uint8_t typeBn) {
   static const int bnGroups[4] = {2, 6, 8, 10};
@@ -422,103 +418,5 @@ TChangeOutcome ChangeObject(TObjectFiles& files, const TListInfo& info, const TO
     files.CloseWork();
     files.CloseObject();
     return {TChangeResult::Failed, ErrorText(e), ""};
-  }
-}
-
-namespace {
-// Flushes the directories the batch changed; the objects changed in a directory whose flush
-// failed are in place but may not survive a power loss: their results carry a warning.
-void FlushDirs(const TPendingDirs& pending, const std::vector<std::string>& dirOf,
-               std::vector<TChangeItem>& results) {
-  for (const auto& [dir, file] : pending) {
-    std::string warning = FlushDir(file, nullptr);
-    if (warning.empty()) continue;
-    for (size_t i = 0; i < results.size(); ++i) {
-      TChangeOutcome& out = results[i].Outcome;
-      if (dirOf[i] == dir) out.Warning = JoinWarnings(out.Warning, warning);
-    }
-  }
-}
-
-void AddWarnings(const std::vector<TChangeItem>& results, std::vector<TChangeFailure>& failures) {
-  std::string label = ChangeText(TChangeText::WarningLabel) + ": ";
-  for (const TChangeItem& r : results)
-    if (!r.Outcome.Warning.empty())
-      failures.push_back(
-          {r.Line->Number, r.Line->Variant, r.Line->File, label + r.Outcome.Warning, true});
-}
-} // namespace
-
-std::vector<TChangeItem> ChangeObjects(TObjectFiles& files, const TListInfo& info,
-                                       const std::vector<const TObjLine*>& chosen,
-                                       unsigned char russian, std::vector<TChangeFailure>& failures,
-                                       const TChangeHooks& hooks) {
-  std::vector<TChangeItem> results;
-  std::vector<std::string> dirOf; // per result: the directory its rename left unflushed
-  TPendingDirs pending;
-  WRec listRec;
-  TChangeHistory history(files.List, info, chosen, russian);
-  if (hooks.Batch) *hooks.Batch = history.Batch();
-  for (size_t k = 0; k < chosen.size(); ++k) {
-    if (hooks.Progress && !hooks.Progress(k, chosen.size())) break;
-    const TObjLine* l = chosen[k];
-    TChangeOutcome out;
-    TPendingDirs mine;
-    TListWriter write = [&](WRec* rec) { files.List.WUpdate(l->Adr, rec); };
-    if (hooks.WriteList) write = [&](WRec* rec) { hooks.WriteList(k, rec); };
-    try {
-      files.List.WRead(l->Adr, &listRec);
-      out = ChangeObject(files, info, *l, listRec, russian, write, &mine);
-    } catch (const std::exception& e) { // the list record could not be read
-      out = {TChangeResult::Failed, ErrorText(e)};
-    }
-    if (out.Result == TChangeResult::Failed || out.Result == TChangeResult::UnsafeName)
-      failures.push_back({l->Number, l->Variant, l->File, out.Error});
-    results.push_back({l, out});
-    dirOf.push_back(mine.empty() ? "" : mine.begin()->first);
-    pending.insert(mine.begin(), mine.end());
-  }
-  FlushDirs(pending, dirOf, results);
-  history.End(results);
-  AddWarnings(results, failures);
-  return results;
-}
-
-size_t FailedCount(const std::vector<TChangeFailure>& failures) {
-  return static_cast<size_t>(
-      std::count_if(failures.begin(), failures.end(), [](const auto& f) { return !f.Warning; }));
-}
-
-std::string WriteChangeProtocol(const std::string& listName,
-                                const std::vector<TChangeFailure>& failures) {
-  if (failures.empty()) return "";
-  try {
-    GetAliasPath("LOG");
-  } catch (const ZError&) {
-    return "";
-  }
-  std::string log;
-  CreatNameLog(listName, log, "", true);
-  SFile out(log, fmRewrite);
-  out.SWrite(FailedCount(failures) ? ByIface("Ошибки замены расчета П145, список ",
-                                             "Помилки заміни розрахунку П145, список ") +
-                                         listName
-                                   : ChangeText(TChangeText::WarningsHeading, listName));
-  for (const TChangeFailure& f : failures) {
-    std::string object = std::to_string(f.Number) + (f.Variant.empty() ? "" : " " + f.Variant);
-    out.SWrite(ByIface("Объект ", "Об'єкт ") + object + ByIface(", файл ", ", файл ") + f.File +
-               ": " + f.Message);
-  }
-  out.Sync();
-  return log;
-}
-
-std::string WriteChangeProtocol(const std::string& listName,
-                                const std::vector<TChangeFailure>& failures, std::string& error) {
-  try {
-    return WriteChangeProtocol(listName, failures);
-  } catch (const std::exception& e) {
-    error = ErrorText(e);
-    return "";
   }
 }

@@ -11,6 +11,7 @@
 #include "messages/Zmsg.h"
 #include "paths/Dpath.h"
 #include "paths/Rdwr_cfg.h"
+#include "workflow/Batch.h"
 #include "workflow/Ucommon.h"
 
 namespace {

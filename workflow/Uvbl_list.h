@@ -23,16 +23,6 @@ bool StateColor(uint8_t state, TColor& color);
 // The construction kind's letter in column 1 of a project list: "П", "Р", "Ж", or "".
 std::string KindLetter(int8_t kind);
 
-// What a batch change did.
-struct TBatchReport {
-  int Changed = 0, Unchanged = 0, Missing = 0, Failed = 0;
-  int Warned = 0; // of the changed ones, those with a warning
-  bool Stopped = false;
-  std::string Protocol;                 // the error protocol written, or ""
-  std::string ProtocolError;            // why the protocol could not be written, or ""
-  std::vector<TChangeFailure> Failures; // and the warnings, marked
-};
-
 // Told before each object of a change: how many are done of how many, and the object file's
 // alias name of the next one; false asks to stop before it.
 using TObjectProgress = std::function<bool(size_t done, size_t total, const std::string& object)>;

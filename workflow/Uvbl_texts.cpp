@@ -4,7 +4,6 @@
 
 #include "messages/Utslang.h"
 #include "workflow/Changetext.h"
-#include "workflow/Uvbl_list.h"
 
 const char* const kProjectNames[3][2] = {{"Сметные документы", "Кошторисні документи"},
                                          {"Договорная цена", "Договірна ціна"},

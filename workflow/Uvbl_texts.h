@@ -1,4 +1,4 @@
-// The texts the list window and the main window add to the Part's: the list's name, the counts
+// The texts the list window and the main window add to their own: the list's name, the counts
 // under the table, the confirmation, the progress and the final message of a change.
 #pragma once
 #include <cstddef>
@@ -7,7 +7,15 @@
 
 #include "workflow/Objects.h"
 
-struct TBatchReport;
+// What a batch change did.
+struct TBatchReport {
+  int Changed = 0, Unchanged = 0, Missing = 0, Failed = 0;
+  int Warned = 0; // of the changed ones, those with a warning
+  bool Stopped = false;
+  std::string Protocol;                 // the error protocol written, or ""
+  std::string ProtocolError;            // why the protocol could not be written, or ""
+  std::vector<TChangeFailure> Failures; // and the warnings, marked
+};
 
 // The main window's buttons, which name the lists: Russian, then Ukrainian.
 extern const char* const kProjectNames[3][2]; // TypeSub 1, 2, 3

@@ -11,6 +11,7 @@
 #include "storage/Sysio.h"
 #include "tests/support/FaultIo.h"
 #include "workflow/History.h"
+#include "workflow/Batch.h"
 #include "workflow/Objects.h"
 
 #include <cstdlib>

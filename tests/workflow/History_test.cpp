@@ -11,6 +11,7 @@
 #include "workflow/HistoryChange.h"
 #include "workflow/Historyreport.h"
 #include "workflow/Objectfiles.h"
+#include "workflow/Batch.h"
 #include "workflow/Objects.h"
 #include "base/Sha256.h"
 

@@ -10,6 +10,7 @@
 #include "storage/Sysio.h"
 #include "tests/support/FaultIo.h"
 #include "messages/Utslang.h"
+#include "workflow/Batch.h"
 #include "workflow/Objects.h"
 #include "workflow/P145.h"
 #include "workflow/Refdata.h"

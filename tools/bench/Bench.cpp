@@ -22,6 +22,7 @@
 #include "storage/Sysio.h"
 #include "tools/demosuite/Demosuite.h"
 #include "workflow/History.h"
+#include "workflow/Batch.h"
 #include "workflow/Objects.h"
 #include "workflow/Readahead.h"
 #include "workflow/Ucommon.h"

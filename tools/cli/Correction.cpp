@@ -11,6 +11,7 @@
 #include "tools/demosuite/Demosuite.h"
 #include "workflow/History.h"
 #include "workflow/Instance.h"
+#include "workflow/Batch.h"
 #include "workflow/Objects.h"
 #include "workflow/Suitelock.h"
 #include "workflow/Ucommon.h"
