@@ -4,6 +4,7 @@
 // line and the windows.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -124,8 +125,10 @@ struct TUndoResult {
   std::string Batch; // the undo's own batch ("" when nothing was to undo)
   std::vector<TUndoItem> Items;
 };
+// Told before each object the undo puts back: how many are done of how many, and its file.
+using TUndoProgress = std::function<void(size_t done, size_t total, const std::string& file)>;
 TUndoResult UndoBatch(const TBatchInfo& batch, const std::vector<uint32_t>& numbers,
-                      WFile* list = nullptr);
+                      WFile* list = nullptr, const TUndoProgress& progress = {});
 
 // Completes the journals a crash left unfinished, from the files as they are: each object
 // without an outcome is found changed or not by its digest, its list record's flags are made to

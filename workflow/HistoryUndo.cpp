@@ -183,7 +183,8 @@ void FlagsOfThoseBack(const TBatchInfo& b, std::vector<TUndoItem>& items, bool& 
 
 } // namespace
 
-TUndoResult UndoBatch(const TBatchInfo& b, const std::vector<uint32_t>& numbers, WFile* open) {
+TUndoResult UndoBatch(const TBatchInfo& b, const std::vector<uint32_t>& numbers, WFile* open,
+                      const TUndoProgress& progress) {
   TUndoResult out;
   out.Items = UndoCandidates(b, numbers);
   bool any = false;
@@ -204,9 +205,11 @@ TUndoResult UndoBatch(const TBatchInfo& b, const std::vector<uint32_t>& numbers,
   }
   rec.Commit();
   std::set<std::string> touched;
-  for (size_t i = 0; i < out.Items.size(); ++i) {
+  const size_t total = rec.Entries().size();
+  for (size_t i = 0, done = 0; i < out.Items.size(); ++i) {
     if (entryOf[i] == SIZE_MAX) continue;
     TUndoItem& it = out.Items[i];
+    if (progress) progress(done++, total, it.Entry.File);
     std::string real = GetRealName(it.Entry.File);
     try {
       PutBack(BatchDir(b.Id) + it.Entry.Backup, real);

@@ -54,6 +54,8 @@ TCaptions Captions() {
           ByIface("Сообщение", "Повідомлення")};
 }
 
+} // namespace
+
 std::string ResultText(const std::string& r) {
   if (r == kResChanged) return ByIface("изменен", "змінено");
   if (r == kResWarning) return ByIface("изменен с предупреждением", "змінено з попередженням");
@@ -65,6 +67,8 @@ std::string ResultText(const std::string& r) {
 std::string KindText(const std::string& k) {
   return k == "undo" ? ByIface("отмена", "скасування") : ByIface("замена", "заміна");
 }
+
+namespace {
 
 std::string Csv(const std::string& cp) {
   std::string s = Utf8FromCp1251(cp), out = "\"";

@@ -17,5 +17,8 @@ std::vector<TReportLine> ReportLines(const TBatchInfo& b);
 // The report texts, UTF-8, with captions in the interface language.
 std::string ReportCsv(const TBatchInfo& b, const std::vector<TReportLine>& lines);
 std::string ReportHtml(const TBatchInfo& b, const std::vector<TReportLine>& lines);
+// An object's result and a batch's kind as the report names them, in the interface language.
+std::string ResultText(const std::string& result);
+std::string KindText(const std::string& kind);
 // Writes a report to path (CP1251 name), replacing a file of that name.
 void WriteReportFile(const std::string& path, const std::string& utf8);

@@ -24,6 +24,7 @@
 #include "paths/Dpath.h"
 #include "paths/Rdwr_cfg.h"
 #include "workflow/Instance.h"
+#include "workflow/Uhistory.h"
 
 unsigned char TypeBn = 0;
 TfMain* fMain = nullptr;
@@ -173,6 +174,9 @@ void TfMain::BuildForm() {
   bottom->addWidget(BuildProjects(), 0, Qt::AlignTop);
   auto* middle = new QVBoxLayout;
   middle->addWidget(BuildLanguage());
+  kHistory = LangButton(this, {"История изменений", "Історія змін"});
+  connect(kHistory, &QPushButton::clicked, this, [this] { OpenHistory(this); });
+  middle->addWidget(kHistory);
   kExit = LangButton(this, {"Выход", "Вихід"});
   connect(kExit, &QPushButton::clicked, this, [this] { close(); });
   middle->addWidget(kExit);
@@ -257,7 +261,7 @@ void TfMain::ShowLanguage() {
   LoadQtTranslations();
   setWindowTitle(ToQString(kCaption[IFaceLang == elg_Rus ? 0 : 1]));
   Memo1->setPlainText(MemoText());
-  for (TZMLButton* b : {vSs, vDc, vPd, Button1, Button2, Button3, Button4, kExit})
+  for (TZMLButton* b : {vSs, vDc, vPd, Button1, Button2, Button3, Button4, kHistory, kExit})
     b->WLang(IFaceLang);
   for (TZGroupBox* g : {GroupBox1, GroupBox2, ZGroupBox3})
     g->WLang(IFaceLang);

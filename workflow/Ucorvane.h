@@ -49,6 +49,7 @@ public:
   TZRadioButton* UDLang;
   QLabel* FlagRus;
   QLabel* FlagUkr;
+  TZMLButton* kHistory; // the history window: batches of changes, undo, report
   TZMLButton* kExit;
 
   // The interface language and the document language from the radio buttons; the window

@@ -4,13 +4,11 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QProgressDialog>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -25,11 +23,11 @@
 #include "paths/Rdwr_cfg.h"
 #include "workflow/Changetext.h"
 #include "workflow/Ucommon.h"
+#include "workflow/Uprogress.h"
 #include "workflow/Uvbl_compare.h"
 #include "workflow/Uvbl_texts.h"
 
 namespace {
-constexpr int kProgressDelayMs = 500, kProgressStepMs = 20;
 
 // The legend and the buttons: Russian, then Ukrainian.
 const char* const kLegendText[kLegendCount][2] = {
@@ -47,54 +45,6 @@ QPushButton* Button(QWidget* parent, const char* rus, const char* ukr) {
   return new QPushButton(ToQString(ByIface(rus, ukr)), parent);
 }
 
-// Marks the window busy for one piece of work.
-class TBusy {
-public:
-  explicit TBusy(bool& flag) : Flag(flag) { Flag = true; }
-  ~TBusy() { Flag = false; }
-  TBusy(const TBusy&) = delete;
-  TBusy& operator=(const TBusy&) = delete;
-
-private:
-  bool& Flag;
-};
-
-// A progress dialog that appears when the work takes longer than half a second.
-class TProgressShown {
-public:
-  TProgressShown(QWidget* owner, const char* label, bool canStop)
-      : D(ToQString(label), canStop ? ToQString(ByIface("Остановить", "Зупинити")) : QString(), 0,
-          100, owner) {
-    D.setWindowModality(Qt::WindowModal);
-    D.setMinimumDuration(kProgressDelayMs);
-    D.setAutoClose(false);
-    D.setAutoReset(false);
-    Started.start();
-  }
-  // The same, the label naming the object about to be changed and the time left.
-  bool Step(size_t done, size_t total, const std::string& object) {
-    if (!Clock.isValid() || Clock.elapsed() >= kProgressStepMs)
-      D.setLabelText(ToQString(ProgressText(done, total, object, Started.elapsed())));
-    return Step(done, total);
-  }
-  // The dialog and the events are looked at every 20 ms: each look costs more than checking
-  // an object.
-  bool Step(size_t done, size_t total) {
-    if (Clock.isValid() && Clock.elapsed() < kProgressStepMs) return !D.wasCanceled();
-    Clock.start();
-    D.setMaximum(static_cast<int>(total));
-    D.setValue(static_cast<int>(done));
-    // Until the dialog shows and blocks the windows below it, the user's input waits: a click
-    // must not close the list or start other work in the middle of this one.
-    QCoreApplication::processEvents(D.isVisible() ? QEventLoop::AllEvents
-                                                  : QEventLoop::ExcludeUserInputEvents);
-    return !D.wasCanceled();
-  }
-
-private:
-  QProgressDialog D;
-  QElapsedTimer Clock, Started;
-};
 } // namespace
 
 TfVbl::TfVbl(QWidget* owner, unsigned char typeSub, unsigned char typeBn, bool isRus)
@@ -328,14 +278,9 @@ void TfVbl::kChClick() {
 }
 
 void TfVbl::ShowFinalMessage(const TBatchReport& r) {
-  std::string text = FinalChangeText(r);
-  if ((r.Failed || r.Warned) && !r.Protocol.empty())
-    OutWarLog(text, r.Failed ? WarBatchFailures : WarBatchWarnings, r.Protocol, "");
-  else if (r.Failed || r.Warned || !r.ProtocolError.empty())
-    OutWar(text, MsgOwnText);
-  else
-    QMessageBox::information(this, windowTitle(),
-                             ToQString(text).replace("##", "\n").replace("#", "\n"));
+  ::ShowFinalMessage(this, FinalChangeText(r), r.Failed || r.Warned || !r.ProtocolError.empty(),
+                     r.Failed || r.Warned ? r.Protocol : "",
+                     r.Failed ? WarBatchFailures : WarBatchWarnings);
 }
 
 void TfVbl::reject() {

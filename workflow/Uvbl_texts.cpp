@@ -50,10 +50,12 @@ std::string DurationText(int64_t ms) {
   return std::to_string(s / 60) + ByIface(" мин ", " хв ") + sec;
 }
 
-std::string ProgressText(size_t done, size_t total, const std::string& object, int64_t elapsedMs) {
-  std::string text = ByIface("Замена расчета П145: ", "Заміна розрахунку П145: ") +
-                     std::to_string(done < total ? done + 1 : total) + ByIface(" из ", " з ") +
-                     std::to_string(total);
+std::string ProgressText(size_t done, size_t total, const std::string& object, int64_t elapsedMs,
+                         const std::string& label) {
+  std::string text =
+      (label.empty() ? ByIface("Замена расчета П145", "Заміна розрахунку П145") : label) + ": " +
+      std::to_string(done < total ? done + 1 : total) + ByIface(" из ", " з ") +
+      std::to_string(total);
   if (!object.empty()) text += " \x97 " + object; // an em dash
   if (done > 0 && done < total && elapsedMs >= kEstimateAfterMs) {
     int64_t left = elapsedMs * static_cast<int64_t>(total - done) / static_cast<int64_t>(done);
@@ -66,8 +68,7 @@ std::string FinalChangeText(const TBatchReport& r) {
   std::string text =
       ByIface("Обработка выделенных файлов закончена", "Обробку виділених файлів закінчено");
   text += ByIface("##Изменено объектов: ", "##Змінено об'єктів: ") + std::to_string(r.Changed);
-  if (r.Warned)
-    text += ChangeText(TChangeText::WarningsCount, std::to_string(r.Warned));
+  if (r.Warned) text += ChangeText(TChangeText::WarningsCount, std::to_string(r.Warned));
   text += ByIface(", с ошибками: ", ", з помилками: ") + std::to_string(r.Failed);
   if (r.Stopped)
     text += ByIface("##Обработка остановлена пользователем", "##Обробку зупинено користувачем");

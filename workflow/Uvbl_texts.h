@@ -37,8 +37,10 @@ std::string CountsText(const TListCounts& c);
 std::string ConfirmChangeText(int count, const TListInfo& info);
 
 // The progress of a change: object done + 1 of total is being changed; after a few seconds of
-// work the remaining time is estimated from the time taken so far.
-std::string ProgressText(size_t done, size_t total, const std::string& object, int64_t elapsedMs);
+// work the remaining time is estimated from the time taken so far. label: what is done (the
+// change's "Замена расчета П145" when empty).
+std::string ProgressText(size_t done, size_t total, const std::string& object, int64_t elapsedMs,
+                         const std::string& label = "");
 // "1 мин 05 с", "40 с": a time left.
 std::string DurationText(int64_t ms);
 
