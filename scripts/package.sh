@@ -21,6 +21,9 @@ for f in usr/bin/ravinel usr/bin/ravinel-cli usr/share/applications/ravinel.desk
          usr/share/doc/ravinel/changelog.gz usr/share/doc/ravinel/copyright; do
   grep -qxF "./$f" <<<"$contents" || { echo "package: $deb lacks /$f" >&2; exit 1; }
 done
+# The report is printed through Qt Print Support: dpkg-shlibdeps must have found its library.
+grep -q libqt6printsupport6 <<<"$(dpkg-deb -f "$deb" Depends)" ||
+  { echo "package: $deb does not depend on Qt Print Support" >&2; exit 1; }
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 dpkg-deb -x "$deb" "$unpacked"

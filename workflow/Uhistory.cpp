@@ -38,8 +38,22 @@ QTableWidget* Table(QWidget* parent, const std::vector<std::string>& captions, c
   t->setSelectionBehavior(QAbstractItemView::SelectRows);
   t->setSelectionMode(QAbstractItemView::SingleSelection);
   t->verticalHeader()->hide();
+  t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 6);
   t->horizontalHeader()->setStretchLastSection(true);
   return t;
+}
+
+// The table under its caption, the caption being the table's buddy for the screen reader.
+QWidget* Titled(QTableWidget* t, const char* caption) {
+  auto* box = new QWidget(t->parentWidget());
+  auto* v = new QVBoxLayout(box);
+  v->setContentsMargins(0, 0, 0, 0);
+  auto* label = new QLabel(ToQString(caption), box);
+  label->setBuddy(t);
+  t->setAccessibleDescription(label->text());
+  v->addWidget(label);
+  v->addWidget(t, 1);
+  return box;
 }
 
 void Fill(QTableWidget* t, int row, const std::vector<std::string>& cells) {
@@ -62,8 +76,13 @@ TfHistory::TfHistory(QWidget* owner) : QDialog(owner) {
   v->addWidget(Heading);
   BuildTables();
   auto* split = new QSplitter(Qt::Vertical, this);
-  split->addWidget(Batches);
-  split->addWidget(Objects);
+  split->addWidget(Titled(Batches, ByIface("Пакеты изменений комплекса, новые вверху",
+                                           "Пакети змін комплексу, нові вгорі")));
+  split->addWidget(Titled(Objects, ByIface("Объекты выбранного пакета: отметьте, чтобы "
+                                           "отменить изменения только у них",
+                                           "Об'єкти вибраного пакета: позначте, щоб скасувати "
+                                           "зміни лише в них")));
+  split->setSizes({220, 380});
   v->addWidget(split, 1);
   auto* h = new QHBoxLayout;
   kUndo = new QPushButton(ToQString(ByIface("Отменить изменения", "Скасувати зміни")), this);
