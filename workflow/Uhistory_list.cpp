@@ -2,9 +2,7 @@
 // are the history's, called as the command line calls them.
 #include "workflow/Uhistory_list.h"
 
-#include "messages/Msgcat.h"
 #include "messages/Utslang.h"
-#include "messages/Zmsg.h"
 #include "paths/Rdwr_cfg.h"
 #include "workflow/Historyreport.h"
 #include "workflow/Uvbl_texts.h"
@@ -35,11 +33,6 @@ public:
 private:
   unsigned char Saved;
 };
-
-std::string ErrorText(const std::exception& e) {
-  if (auto z = dynamic_cast<const ZError*>(&e)) return MessageLine(z->Text, z->Number);
-  return e.what();
-}
 
 } // namespace
 
