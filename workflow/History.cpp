@@ -54,9 +54,7 @@ void MakeDir(const std::string& dir) {
 void CopyDurable(const std::string& from, const std::string& to) {
   SFile in(from, fmRead, O_NOFOLLOW);
   SFile out(to, fmRewrite, O_EXCL | O_NOFOLLOW, 0600);
-  std::vector<char> buf(1 << 20);
-  for (int n; (n = in.SRead(buf.data(), static_cast<int>(buf.size()))) > 0;)
-    out.SWrite(buf.data(), n);
+  CopyBytes(in, out);
   out.Sync();
 }
 
@@ -250,6 +248,12 @@ TBatchInfo ReadBatch(const std::string& id) {
   for (const TBatchEntry& e : b.Objects)
     b.Bytes += HeldBytes(BatchDir(id) + e.Backup);
   return b;
+}
+
+void CopyBytes(SFile& in, SFile& out) {
+  std::vector<char> buf(1 << 20);
+  for (int n; (n = in.SRead(buf.data(), static_cast<int>(buf.size()))) > 0;)
+    out.SWrite(buf.data(), n);
 }
 
 std::string FileSha256(const std::string& path) {

@@ -12,6 +12,8 @@
 #include "workflow/Journal.h"
 #include "workflow/Objects.h"
 
+class SFile;
+
 // Results of an object in a journal.
 constexpr const char* kResChanged = "changed";
 constexpr const char* kResWarning = "changed-with-warning";
@@ -66,6 +68,8 @@ TBatchInfo ReadBatch(const std::string& id);
 std::string HistoryNow();
 // The SHA-256 of a file's bytes (CP1251 path); raises a system error.
 std::string FileSha256(const std::string& path);
+// Copies what is left of in to out, to in's end; raises a system error.
+void CopyBytes(SFile& in, SFile& out);
 
 // Writes one batch: the folder, the kept files and the journal. Keep every object first, then
 // Commit (one journal flush, one folder flush), then change the objects and journal their

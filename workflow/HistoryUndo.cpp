@@ -77,9 +77,7 @@ void PutBack(const std::string& kept, const std::string& real) {
   try {
     SFile in(kept, fmRead, O_NOFOLLOW);
     SFile out(work, fmRewrite, O_EXCL | O_NOFOLLOW, keep.Mode & 0777);
-    std::vector<char> buf(1 << 20);
-    for (int n; (n = in.SRead(buf.data(), static_cast<int>(buf.size()))) > 0;)
-      out.SWrite(buf.data(), n);
+    CopyBytes(in, out);
     GiveFileKeep(keep, out.Handle, real);
     if (IoSys().FullSync(out.Handle) != 0) OutSystemErrorCode(real, errno);
   } catch (...) {
@@ -91,11 +89,6 @@ void PutBack(const std::string& kept, const std::string& real) {
     sysio::UnlinkExact(work);
     OutSystemErrorCode(real, code);
   }
-}
-
-std::string ErrorLine(const std::exception& e) {
-  if (auto z = dynamic_cast<const ZError*>(&e)) return MessageLine(z->Text, z->Number);
-  return e.what();
 }
 
 // The refusal of an object that holds its old bytes already (an undo before, cut short or not):
@@ -130,7 +123,7 @@ std::vector<TUndoItem> UndoCandidates(const TBatchInfo& b, const std::vector<uin
     try {
       it.Reason = RefusalOf(b, e);
     } catch (const std::exception& x) {
-      it.Reason = ErrorLine(x);
+      it.Reason = ErrorText(x);
     }
     it.Result = it.Reason.empty() || it.Reason == kAlreadyBack ? "restored" : "refused";
     items.push_back(std::move(it));
@@ -175,7 +168,7 @@ void FlagsOfThoseBack(const TBatchInfo& b, std::vector<TUndoItem>& items, bool& 
       SetListFlags(list.File(), it.Entry, false, it.Entry.FlagsBefore);
     } catch (const std::exception& x) {
       it.Result = "failed";
-      it.Reason = ErrorLine(x);
+      it.Reason = ErrorText(x);
     }
   }
   list.Flush();
@@ -218,7 +211,7 @@ TUndoResult UndoBatch(const TBatchInfo& b, const std::vector<uint32_t>& numbers,
       rec.Outcome(entryOf[i], kResChanged, "", real, it.Entry.ShaBefore);
     } catch (const std::exception& x) {
       it.Result = "failed";
-      it.Reason = ErrorLine(x);
+      it.Reason = ErrorText(x);
       rec.Outcome(entryOf[i], kResFailed, it.Reason, real);
     }
   }
