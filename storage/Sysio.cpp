@@ -260,7 +260,12 @@ int Unlink(const std::string& path) {
 int Stat(const std::string& path, struct stat* st) {
   return WithFallback(path, [&](const std::string& p) { return gIo->Stat(p, st); });
 }
+// The new name is taken as it is: a case variant of it is another name. Only when a directory
+// on the way is missing, both paths go through the case-insensitive match; the exact try first
+// spares a link into a growing folder the listing of that folder.
 int Link(const std::string& from, const std::string& to) {
+  int rc = gIo->Link(Utf8FromCp1251(from), Utf8FromCp1251(to));
+  if (rc == 0 || errno != ENOENT) return rc;
   return gIo->Link(OsPath(from), OsPath(to));
 }
 

@@ -85,4 +85,19 @@ TEST(CaseFallback, CreationKeepsTheAskedLeafName) {
   ASSERT_EQ(names.size(), 1u);
   EXPECT_EQ(ReadAll(root / ("Out/" + names[0])), "yz");
 }
+TEST(CaseFallback, LinkTakesTheNewNameAsAskedAndMatchesMissingFolders) {
+  TTempDir root;
+  std::filesystem::create_directories(root / "Keep");
+  WriteAll(root / "Obj.dat", "old");
+  WriteAll(root / "Keep/obj.dat", "other");
+  // A case variant of the new name is another name; the exact one is made beside it.
+  ASSERT_EQ(sysio::Link(root / "Obj.dat", root / "Keep/OBJ.DAT"), 0);
+  EXPECT_EQ(ReadAll(root / "Keep/OBJ.DAT"), "old");
+  EXPECT_EQ(ReadAll(root / "Keep/obj.dat"), "other");
+  // A folder asked in another case is still found, for either path.
+  ASSERT_EQ(sysio::Link(root / "OBJ.DAT", root / "KEEP/second.dat"), 0);
+  EXPECT_EQ(ReadAll(root / "Keep/second.dat"), "old");
+  EXPECT_NE(sysio::Link(root / "Obj.dat", root / "Keep/OBJ.DAT"), 0);
+  EXPECT_EQ(errno, EEXIST);
+}
 } // namespace
