@@ -44,6 +44,11 @@ SFile::SFile(const std::string& name, ZFileMode mode, int extraFlags, unsigned p
   }
 }
 
+SFile::SFile(TInMemory, const std::string& name) : Name(name), Mode(fmUpdate) {
+  Handle = sysio::MemoryFile(name.substr(name.find_last_of('/') + 1));
+  if (Handle < 0) SystemError();
+}
+
 SFile::~SFile() {
   if (Handle >= 0) IoSys().Close(Handle);
 }

@@ -16,6 +16,10 @@ public:
   // extraFlags are added to the open flags (e.g. O_CREAT | O_EXCL | O_NOFOLLOW for scratch files);
   // perms are the permission bits of a created file (the umask applies).
   SFile(const std::string& name, ZFileMode mode, int extraFlags = 0, unsigned perms = 0666);
+  // A new empty file in memory, for reading and writing, never on a disk; name only labels it in
+  // messages. Raises a system error naming it where the system has no such files.
+  struct TInMemory {};
+  SFile(TInMemory, const std::string& name);
   ~SFile();
   SFile(const SFile&) = delete;
   SFile& operator=(const SFile&) = delete;

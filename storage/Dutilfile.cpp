@@ -76,26 +76,32 @@ void LimitWholeFileWalk(WFile& f) {
 
 namespace {
 // Copies every group's live records, in group order and without links, behind the skeleton,
-// gives the file what the file it replaces keeps, and makes it durable.
-TOwnerChange CopyGroups(WFile& src, SFile& out, const TFileKeep& keep, const std::string& name) {
+// gives the file what the file it replaces keeps, and makes it durable; the sink, when there is
+// one, gets the bytes before the flush.
+TOwnerChange CopyGroups(WFile& src, SFile& out, const TFileKeep& keep, const std::string& name,
+                        const TImageSink& sink) {
   TCompactLayout layout(out.Name, src.Header.Count);
   LimitWholeFileWalk(src);
   WRec rec;
+  std::string image; // the body written so far, for the sink
+  auto writeBody = [&] {
+    out.SWrite(layout.Body.data(), static_cast<int>(layout.Body.size()));
+    if (sink) image += layout.Body;
+    layout.Body.clear();
+  };
   for (uint32_t g = 0; g < src.Header.Count; ++g) {
     src.WOpen_file(g);
     while (src.WRead(&rec)) {
       layout.Add(rec.Prefix, rec.Data, rec.Len);
-      if (layout.Body.size() >= kChunk) {
-        out.SWrite(layout.Body.data(), static_cast<int>(layout.Body.size()));
-        layout.Body.clear();
-      }
+      if (layout.Body.size() >= kChunk) writeBody();
     }
     layout.EndGroup();
   }
-  out.SWrite(layout.Body.data(), static_cast<int>(layout.Body.size()));
+  writeBody();
   std::string head = layout.Head();
   out.Seek(0);
   out.SWrite(head.data(), static_cast<int>(head.size()));
+  if (sink) sink(head + image);
   TOwnerChange change = GiveFileKeep(keep, out.Handle, name);
   if (IoSys().FullSync(out.Handle) != 0) OutSystemErrorCode(out.Name, errno);
   return change;
@@ -135,14 +141,14 @@ namespace {
 // Writes the compressed form of src into the new file target, with what the file name it is to
 // replace keeps, and makes it durable; a target left behind by a failure is removed.
 TOwnerChange CompressInto(WFile& src, const std::string& target, const TFileKeep& keep,
-                          const std::string& name) {
+                          const std::string& name, const TImageSink& sink = {}) {
   src.KeepCache = true; // read once, group after group
   bool made = false;
   try {
     if (sysio::UnlinkExact(target) != 0 && errno != ENOENT) OutSystemErrorCode(target, errno);
     auto out = CreateSkeleton(target, static_cast<int>(src.Header.Count), keep.Mode & 0777);
     made = true;
-    return CopyGroups(src, *out, keep, name);
+    return CopyGroups(src, *out, keep, name, sink);
   } catch (const ZError& e) {
     if (made) sysio::UnlinkExact(target);
     AsSystemError(e);
@@ -174,8 +180,8 @@ bool compress_bf(const std::string& name, int threshold, TOwnerChange* owner) {
 }
 
 TOwnerChange compress_to(WFile& src, const std::string& target, const TFileKeep& keep,
-                         const std::string& name) {
-  return CompressInto(src, target, keep, name);
+                         const std::string& name, const TImageSink& sink) {
+  return CompressInto(src, target, keep, name, sink);
 }
 
 bool creat_bfsp(const std::string& name, int count) {

@@ -2,6 +2,7 @@
 // measure, and creation of new files and skeletons.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,10 +16,13 @@ extern const char* const VersionText;
 // file keeps the mode, group, owner and attributes of the old one; an owner the process may not
 // give it is told in owner.
 bool compress_bf(const std::string& name, int threshold, TOwnerChange* owner = nullptr);
+// Receives the whole bytes of a compressed file once they are written, before they are flushed.
+using TImageSink = std::function<void(std::string bytes)>;
 // Writes the compressed form of the open file src into the new file target, with keep given as
-// for a replacement of name, made durable but not renamed; a stale target is replaced.
+// for a replacement of name, made durable but not renamed; a stale target is replaced. A sink
+// given gets the target's bytes.
 TOwnerChange compress_to(WFile& src, const std::string& target, const TFileKeep& keep,
-                         const std::string& name);
+                         const std::string& name, const TImageSink& sink = {});
 // Dead space of a composite file in percent.
 int def_unused(const std::string& name);
 // The same for an open file, from its header and directory in memory.

@@ -63,6 +63,14 @@ WFile::WFile(const std::string& name) : Composite(true), Uncaught(std::uncaught_
   OpenComposite();
 }
 
+WFile::WFile(std::unique_ptr<SFile> file)
+    : Composite(true), File(std::move(file)), Uncaught(std::uncaught_exceptions()) {
+  Mode = fmUpdate;
+  Name = File->Name;
+  OsPos = -1; // where the handle stands is not known
+  OpenComposite();
+}
+
 WFile::WFile(const std::string& name, ZFileMode mode)
     : Composite(false), Mode(mode), Uncaught(std::uncaught_exceptions()) {
   File = std::make_unique<SFile>(name, mode == fmAppend ? fmUpdate : mode);

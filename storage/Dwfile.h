@@ -35,6 +35,8 @@ public:
   explicit WFile(const std::string& name);
   // A simple file in the given mode.
   WFile(const std::string& name, ZFileMode mode);
+  // A composite file over a file already open for reading and writing (a copy in memory).
+  explicit WFile(std::unique_ptr<SFile> file);
   ~WFile() noexcept(false);
   WFile(const WFile&) = delete;
   WFile& operator=(const WFile&) = delete;

@@ -45,6 +45,7 @@ std::vector<TChangeItem> ChangeObjects(TObjectFiles& files, const TListInfo& inf
   std::vector<std::string> dirOf; // per result: the directory its rename left unflushed
   TPendingDirs pending;
   WRec listRec;
+  TDigestPool digests; // the objects' bytes are hashed while their files are flushed
   TChangeHistory history(files.List, info, chosen, russian);
   if (hooks.Batch) *hooks.Batch = history.Batch();
   for (size_t k = 0; k < chosen.size(); ++k) {
@@ -56,7 +57,7 @@ std::vector<TChangeItem> ChangeObjects(TObjectFiles& files, const TListInfo& inf
     if (hooks.WriteList) write = [&](WRec* rec) { hooks.WriteList(k, rec); };
     try {
       files.List.WRead(l->Adr, &listRec);
-      out = ChangeObject(files, info, *l, listRec, russian, write, &mine);
+      out = ChangeObject(files, info, *l, listRec, russian, write, &mine, &digests);
     } catch (const std::exception& e) { // the list record could not be read
       out = {TChangeResult::Failed, ErrorText(e)};
     }

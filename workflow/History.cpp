@@ -78,7 +78,7 @@ void CheckIntent(const TBatchInfo& b, const TBatchEntry& e, const std::string& j
   std::string file = ObjectFileName(b.ListInfo(), e.Number, e.Variant, b.DocRussian());
   if (file.empty() || file != e.File) SetError(journal + "|" + e.File, MsgOutsideSuite);
   if (e.Backup != BackupName(e.N, e.File)) SetError(journal + "|" + e.Backup, MsgOutsideSuite);
-  if (!IsHex64(e.ShaBefore)) throw std::invalid_argument("sha_before");
+  if (!e.ShaBefore.empty() && !IsHex64(e.ShaBefore)) throw std::invalid_argument("sha_before");
   if (!e.Restores.empty()) CheckBatchId(e.Restores);
 }
 
@@ -131,6 +131,11 @@ void ReadOutcome(TBatchEntry& e, const TJsonLine& l) {
   e.ShaAfter = l.Text("sha_after");
   e.Message = l.Text("message");
   if (!e.ShaAfter.empty() && !IsHex64(e.ShaAfter)) throw std::invalid_argument("sha_after");
+  if (l.Has("sha_before")) { // the digest the intent left to the outcome
+    if (!e.ShaBefore.empty() || !IsHex64(l.Text("sha_before")))
+      throw std::invalid_argument("sha_before");
+    e.ShaBefore = l.Text("sha_before");
+  }
 }
 
 void ReadLine(TBatchInfo& b, const TJsonLine& l, const std::string& journal) {
@@ -318,7 +323,6 @@ size_t TBatchRecorder::Keep(TBatchEntry e, const std::string& real) {
   struct stat st;
   if (sysio::Stat(Dir + e.Backup, &st) != 0) OutSystemErrorCode(Dir + e.Backup, errno);
   e.Size = st.st_size;
-  if (e.ShaBefore.empty()) e.ShaBefore = FileSha256(Dir + e.Backup);
   Journal->Add(IntentLine(e));
   Objects.push_back(std::move(e));
   return Objects.size() - 1;
@@ -341,22 +345,31 @@ void TBatchRecorder::Commit() {
 }
 
 void TBatchRecorder::Outcome(size_t n, const std::string& result, const std::string& message,
-                             const std::string& real, const std::string& sha) {
+                             const std::string& real, const std::string& sha,
+                             const std::string& shaBefore) {
   TBatchEntry& e = Objects.at(n);
   e.Done = true;
   e.Result = result;
   e.Message = message;
+  bool changed = result == kResChanged || result == kResWarning;
   if (!sha.empty()) {
     e.ShaAfter = sha;
-  } else if (result == kResChanged || result == kResWarning) {
+  } else if (changed) {
     try {
       e.ShaAfter = FileSha256(real);
     } catch (const ZError&) {
       e.ShaAfter.clear(); // the object is in place; undo then refuses it for want of a digest
     }
   }
+  bool before = changed && e.ShaBefore.empty();
+  try {
+    if (before) e.ShaBefore = shaBefore.empty() ? FileSha256(Dir + e.Backup) : shaBefore;
+  } catch (const ZError&) {
+    before = false; // the kept file is gone: undo refuses the object for want of it
+  }
   TJsonLine l;
   l.Put("rec", "outcome").Put("n", e.N).Put("result", result).Put("sha_after", e.ShaAfter);
+  if (before) l.Put("sha_before", e.ShaBefore);
   l.Put("message", message);
   Journal->Add(l);
 }

@@ -28,6 +28,7 @@ struct TBatchEntry {
   uint32_t Adr = 0;          // its list record's address
   int64_t FlagsBefore = -1;  // the list record's flag word; -1 for settings blocks
   std::string State;         // state before ("replaceable", "changed" for an undo)
+  // ShaBefore: in the intent, or (a change) in the outcome, taken from the bytes replaced.
   std::string ShaBefore, Backup;
   int64_t Size = 0;
   bool Done = false; // the outcome is journalled
@@ -86,13 +87,16 @@ public:
   const std::string& Id() const { return Batch; }
   // Keeps the object's file real and journals the intent; returns the entry's number. A file
   // that cannot be kept raises: nothing is replaced before Commit. A ShaBefore given is taken
-  // as the digest of real.
+  // as the digest of real; without it the outcome brings the digest of the bytes replaced (the
+  // kept file's).
   size_t Keep(TBatchEntry entry, const std::string& real);
   void Commit();
   // Journals the outcome of entry n; for a changed object the digest of real as it now is
-  // (sha when the caller knows it).
+  // (sha when the caller knows it) and, where the intent had none, the digest before (shaBefore,
+  // else that of the kept file).
   void Outcome(size_t n, const std::string& result, const std::string& message,
-               const std::string& real, const std::string& sha = "");
+               const std::string& real, const std::string& sha = "",
+               const std::string& shaBefore = "");
   void Flush() { Journal->Flush(); }
   void Finish();
   const std::vector<TBatchEntry>& Entries() const { return Objects; }

@@ -87,7 +87,10 @@ void TChangeHistory::End(const std::vector<TChangeItem>& results) {
     auto found = outcomes.find(line);
     const TChangeOutcome* out = found == outcomes.end() ? nullptr : found->second;
     std::string message = out ? (out->Error.empty() ? out->Warning : out->Error) : "";
-    Recorder->Outcome(n, out ? ResultOf(*out) : kResSkipped, message, GetRealName(line->File));
+    std::string after = out && out->After.valid() ? out->After.get() : "";
+    std::string before = out && out->Before.valid() ? out->Before.get() : "";
+    Recorder->Outcome(n, out ? ResultOf(*out) : kResSkipped, message, GetRealName(line->File),
+                      after, before);
   }
   Recorder->Finish();
 }

@@ -238,6 +238,15 @@ void RecoverEntry(const TBatchInfo& b, TBatchEntry& e, WFile& list) {
     e.Message = ByIface("файл объекта удален", "файл об'єкта видалено");
     return;
   }
+  // A change journals the digest before with the outcome; until then the kept file holds it.
+  std::string kept = BatchDir(b.Id) + e.Backup;
+  if (e.ShaBefore.empty() && sysio::FileExistsExact(kept)) e.ShaBefore = FileSha256(kept);
+  if (e.ShaBefore.empty()) { // nothing tells whether the object was replaced: left as it is
+    e.Result = kResFailed;
+    e.Message = ByIface("сохраненная копия удалена или повреждена",
+                        "збережену копію видалено або пошкоджено");
+    return;
+  }
   std::string now = FileSha256(real);
   bool changed = now != e.ShaBefore;
   e.Result = changed ? kResChanged : kResSkipped;
@@ -260,9 +269,11 @@ void RecoverBatch(const std::string& id, WFile* open) {
   TJournalWriter journal(JournalPath(id), true, text.GoodSize);
   for (TBatchEntry& e : b.Objects) {
     if (e.Done) continue;
+    bool intentSha = !e.ShaBefore.empty();
     RecoverEntry(b, e, list.File());
     TJsonLine l;
     l.Put("rec", "outcome").Put("n", e.N).Put("result", e.Result).Put("sha_after", e.ShaAfter);
+    if (!e.ShaBefore.empty() && !intentSha) l.Put("sha_before", e.ShaBefore);
     l.Put("message", e.Message);
     journal.Add(l);
   }

@@ -42,8 +42,10 @@ void TObjectFiles::CloseObject() noexcept {
   Close(Obj);
 }
 
-WFile& TObjectFiles::OpenWork(const std::string& path) {
-  return Open(WorkCopy, path);
+WFile& TObjectFiles::OpenWork(std::unique_ptr<SFile> file) {
+  Close(WorkCopy);
+  WorkCopy = new WFile(std::move(file));
+  return *WorkCopy;
 }
 
 WFile& TObjectFiles::Work() {

@@ -1,6 +1,7 @@
 // The files of one check-and-change session, handed by the list window and the command line to
 // the check, the change and the survey, which name them in their signatures.
 #pragma once
+#include <memory>
 #include <string>
 
 #include "storage/Drec.h"
@@ -31,8 +32,8 @@ public:
   // the object's work, or the file was only read.
   void CloseObject() noexcept;
 
-  // The same for the working copy of a change: a private file, put in place by a rename.
-  WFile& OpenWork(const std::string& path);
+  // The same for the working copy of a change: a private file, in memory or on the disk.
+  WFile& OpenWork(std::unique_ptr<SFile> file);
   WFile& Work();
   void CloseWork() noexcept;
   // Closes the working copy and raises what the closing raises: the copy's last writes.

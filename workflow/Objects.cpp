@@ -34,10 +34,8 @@ bool KnownKind(int8_t kind) {
   return kind >= 0 && kind <= 3;
 }
 
-// Copies the whole open file into the new file work, without making it durable: the copy is
-// private until it is complete.
-void CopyToWork(SFile& in, const std::string& work, unsigned perms) {
-  SFile out(work, fmRewrite, O_EXCL | O_NOFOLLOW, perms); // a stale copy is removed first
+// Copies the whole open file in to the end of out; seen, when given, gets the bytes too.
+void CopyWhole(SFile& in, SFile& out, std::string* seen = nullptr) {
   unsigned long size = in.Size();
   std::vector<char> buf(std::min<unsigned long>(size, 1UL << 20));
   in.Seek(0);
@@ -45,8 +43,38 @@ void CopyToWork(SFile& in, const std::string& work, unsigned perms) {
     int n = static_cast<int>(std::min<unsigned long>(buf.size(), size - at));
     if (in.SRead(buf.data(), n) != n) OutSystemErrorCode(in.Name, EIO);
     out.SWrite(buf.data(), n);
+    if (seen) seen->append(buf.data(), static_cast<size_t>(n));
     at += static_cast<unsigned long>(n);
   }
+}
+
+// A private working copy of the open file: in memory, or where the system has no files in
+// memory the new file work, never made durable (a stale copy is removed first).
+std::unique_ptr<SFile> CopyToWork(SFile& in, const std::string& work, unsigned perms,
+                                  std::string* seen) {
+  std::unique_ptr<SFile> out;
+  try {
+    out = std::make_unique<SFile>(SFile::TInMemory{}, work);
+  } catch (const ZError& e) {
+    if (e.Number != MsgSystemError ||
+        (errno != ENOSYS && errno != EPERM && errno != EINVAL && errno != EOPNOTSUPP))
+      throw;
+    { SFile made(work, fmRewrite, O_EXCL | O_NOFOLLOW, perms); } // made anew, never through a link
+    out = std::make_unique<SFile>(work, fmUpdate, O_NOFOLLOW);
+  }
+  CopyWhole(in, *out, seen);
+  return out;
+}
+
+// The working copy as it is, written to the new file done with what keep holds and made
+// durable, to be renamed over real.
+TOwnerChange WriteDurable(SFile& copy, const std::string& done, const TFileKeep& keep,
+                          const std::string& real) {
+  SFile out(done, fmRewrite, O_EXCL | O_NOFOLLOW, keep.Mode & 0777);
+  CopyWhole(copy, out);
+  TOwnerChange owner = GiveFileKeep(keep, out.Handle, real);
+  if (IoSys().FullSync(out.Handle) != 0) OutSystemErrorCode(done, errno);
+  return owner;
 }
 
 // An error about the working copy, told of the object file itself.
@@ -330,7 +358,8 @@ void UpdateObjectInfo(WFile& obj, const TRecImage& boib147, WRec& scratch) {
 
 TChangeOutcome ChangeObject(TObjectFiles& files, const TListInfo& info, const TObjLine& line,
                             const WRec& listRec, unsigned char russian,
-                            const TListWriter& writeList, TPendingDirs* pendingDirs) {
+                            const TListWriter& writeList, TPendingDirs* pendingDirs,
+                            TDigestPool* digests) {
   if (line.File.empty())
     return {TChangeResult::UnsafeName,
             creat_msg(std::to_string(line.Number) + "|" + line.Variant, MsgUnsafeObjectName)};
@@ -365,15 +394,18 @@ TChangeOutcome ChangeObject(TObjectFiles& files, const TListInfo& info, const TO
     bool listWritten = false, infoKept = false;
     TChangeOutcome out{TChangeResult::Changed, "", ""};
     try {
-      CopyToWork(*obj.File, work, keep.Mode & 0777);
+      std::string before;
+      std::unique_ptr<SFile> workFile =
+          CopyToWork(*obj.File, work, keep.Mode & 0777, digests ? &before : nullptr);
       files.CloseObject();
+      if (digests) out.Before = digests->Digest(std::move(before));
       if (info.Projects()) {
         image.Set<uint32_t>(kImgFlags, image.Get<uint32_t>(kImgFlags) | kChangedFlags);
         StructRec(ListFields147, image, &files.Scratch, 0);
         listWritten = true;
         writeList(&files.Scratch);
       }
-      WFile& copy = files.OpenWork(work);
+      WFile& copy = files.OpenWork(std::move(workFile));
       copy.Durable = false;
       copy.KeepCache = true;
       if (info.Projects()) {
@@ -387,20 +419,19 @@ TChangeOutcome ChangeObject(TObjectFiles& files, const TListInfo& info, const TO
       }
       ReplaceP145(copy, info.CalcGroup, files.Ref, old + 8, files.Scratch);
       TOwnerChange owner;
-      std::string from = done;
       if (infoKept) {
-        owner = GiveFileKeep(keep, copy.File->Handle, real);
-        if (IoSys().FullSync(copy.File->Handle) != 0) OutSystemErrorCode(work, errno);
-        files.CloseWork();
-        from = work;
+        owner = WriteDurable(*copy.File, done, keep, real);
       } else {
-        owner = compress_to(copy, done, keep, real);
-        files.FinishWork();
-        // Removed before the rename, so that a copy left behind always belongs to an object
-        // still to change, whose next change replaces it.
-        if (sysio::UnlinkExact(work) != 0 && errno != ENOENT) OutSystemErrorCode(work, errno);
+        TImageSink sink;
+        if (digests)
+          sink = [&](std::string bytes) { out.After = digests->Digest(std::move(bytes)); };
+        owner = compress_to(copy, done, keep, real, sink);
       }
-      if (sysio::Rename(from, real) != 0) OutSystemErrorCode(real, errno);
+      files.FinishWork();
+      // A copy on the disk is removed before the rename, so that a copy left behind always
+      // belongs to an object still to change, whose next change replaces it.
+      if (sysio::UnlinkExact(work) != 0 && errno != ENOENT) OutSystemErrorCode(work, errno);
+      if (sysio::Rename(done, real) != 0) OutSystemErrorCode(real, errno);
       out.Warning = JoinWarnings(out.Warning, OwnerWarning(owner, real));
     } catch (const std::exception& e) {
       files.CloseWork();

@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <future>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "storage/Fun_struct.h"
+#include "base/Sha256pool.h"
 #include "workflow/Objectfiles.h"
 
 // State bits of a line after a check.
@@ -98,6 +100,9 @@ struct TChangeOutcome {
   TChangeResult Result = TChangeResult::Unchanged;
   std::string Error;     // CP1251 message of a failure
   std::string Warning{}; // CP1251 warning of a change made; "" when there is none
+  // SHA-256 of the object's bytes before and after a change, when a digest pool was given
+  // (invalid where they were not taken).
+  std::shared_future<std::string> Before{}, After{};
 };
 const char* ChangeResultName(TChangeResult r);
 
@@ -109,9 +114,11 @@ using TPendingDirs = std::map<std::string, std::string>;
 // Errors of the object's file are caught and returned as Failed, after the list record's old
 // bytes are written back. With pendingDirs the flush of the object's directory is left to the
 // caller, who must do it before reporting success. The warnings are in the interface language.
+// With digests, the bytes before and after a change are hashed there, beside the file work.
 TChangeOutcome ChangeObject(TObjectFiles& files, const TListInfo& info, const TObjLine& line,
                             const WRec& listRec, unsigned char russian,
-                            const TListWriter& writeList, TPendingDirs* pendingDirs = nullptr);
+                            const TListWriter& writeList, TPendingDirs* pendingDirs = nullptr,
+                            TDigestPool* digests = nullptr);
 // Writes the project's information record into group 149 of obj, packed in scratch.
 void UpdateObjectInfo(WFile& obj, const TRecImage& boib147, WRec& scratch);
 

@@ -19,6 +19,7 @@
 #include <iostream>
 #include <map>
 #include <optional>
+#include <regex>
 #include <set>
 
 namespace fs = std::filesystem;
@@ -508,8 +509,11 @@ TEST_F(TBatchMatrix, PowerLossAfterReportedSuccessKeepsTheNewContent) {
     scope.Io.PowerLoss();
   }
   ASSERT_TRUE(report.Started);
+  // A journal's times may lie in another second than the reference run's.
+  std::regex times("\"(started|ended)\":\"[^\"]*\"");
+  auto same = [&](const std::string& s) { return std::regex_replace(s, times, "$1"); };
   for (const auto& [rel, neu] : After)
-    EXPECT_EQ(ReadAll(Work + "/" + rel), neu.Bytes) << rel << " lost its new content";
+    EXPECT_EQ(same(ReadAll(Work + "/" + rel)), same(neu.Bytes)) << rel << " lost its new content";
 }
 
 TEST_F(TUndoMatrix, TheUndoGivesBackThePristineSuite) {
