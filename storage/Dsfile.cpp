@@ -2,7 +2,9 @@
 #include "storage/Dsfile.h"
 #include "messages/Msgcat.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,10 +46,7 @@ SFile::SFile(const std::string& name, ZFileMode mode, int extraFlags, unsigned p
   }
 }
 
-SFile::SFile(TInMemory, const std::string& name) : Name(name), Mode(fmUpdate) {
-  Handle = sysio::MemoryFile(name.substr(name.find_last_of('/') + 1));
-  if (Handle < 0) SystemError();
-}
+SFile::SFile(TInMemory, const std::string& name) : Name(name), Mode(fmUpdate), InMemory(true) {}
 
 SFile::~SFile() {
   if (Handle >= 0) IoSys().Close(Handle);
@@ -57,8 +56,28 @@ void SFile::SystemError() {
   OutSystemErrorCode(Name, errno);
 }
 
+int SFile::MemoryRead(char* buffer, int count, long offset) {
+  if (count < 0 || offset < 0) OutSystemErrorCode(Name, EINVAL);
+  size_t at = std::min(Bytes.size(), static_cast<size_t>(offset));
+  size_t n = std::min(Bytes.size() - at, static_cast<size_t>(count));
+  std::memcpy(buffer, Bytes.data() + at, n);
+  return static_cast<int>(n);
+}
+
+void SFile::MemoryWrite(const char* buffer, int count) {
+  size_t at = static_cast<size_t>(Pos), n = static_cast<size_t>(count);
+  if (Bytes.size() < at + n) Bytes.resize(at + n); // a gap behind the end reads as zeros
+  std::memcpy(Bytes.data() + at, buffer, n);
+  Pos += count;
+}
+
 int SFile::SRead(char* buffer, int count) {
   if (Mode == fmCreate || Mode == fmRewrite) SetError(Name, MsgReadWriteOnly);
+  if (InMemory) {
+    int n = MemoryRead(buffer, count, Pos);
+    Pos += n;
+    return n;
+  }
   ssize_t n = sysio::ReadFull(Handle, buffer, static_cast<size_t>(count));
   if (n < 0) SystemError();
   return static_cast<int>(n);
@@ -66,6 +85,7 @@ int SFile::SRead(char* buffer, int count) {
 
 int SFile::SReadAt(char* buffer, int count, long offset) {
   if (Mode == fmCreate || Mode == fmRewrite) SetError(Name, MsgReadWriteOnly);
+  if (InMemory) return MemoryRead(buffer, count, offset);
   ssize_t n = sysio::PReadFull(Handle, buffer, static_cast<size_t>(count), offset);
   if (n < 0) SystemError();
   return static_cast<int>(n);
@@ -73,6 +93,10 @@ int SFile::SReadAt(char* buffer, int count, long offset) {
 
 void SFile::SWrite(const char* buffer, int count) {
   if (Mode == fmRead) SetError(Name, MsgWriteReadOnly);
+  if (InMemory) {
+    if (count > 0) MemoryWrite(buffer, count);
+    return;
+  }
   if (count > 0 && sysio::WriteFull(Handle, buffer, static_cast<size_t>(count)) < 0) SystemError();
 }
 
@@ -87,6 +111,11 @@ long SFile::Seek(long offset) {
 
 long SFile::Seek(long offset, unsigned long origin) {
   static const int kWhence[] = {SEEK_SET, SEEK_CUR, SEEK_END};
+  if (InMemory) {
+    long base = origin == 1 ? Pos : origin == 2 ? static_cast<long>(Bytes.size()) : 0;
+    if (base + offset < 0) OutSystemErrorCode(Name, EINVAL);
+    return Pos = base + offset;
+  }
   off_t pos = IoSys().Seek(Handle, offset, kWhence[origin > 2 ? 0 : origin]);
   if (pos < 0) SystemError();
   return static_cast<long>(pos);
@@ -104,5 +133,6 @@ unsigned long SFile::Size() {
 }
 
 void SFile::Sync() {
+  if (InMemory) return;
   if (IoSys().DataSync(Handle) != 0) SystemError();
 }

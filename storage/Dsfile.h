@@ -16,8 +16,8 @@ public:
   // extraFlags are added to the open flags (e.g. O_CREAT | O_EXCL | O_NOFOLLOW for scratch files);
   // perms are the permission bits of a created file (the umask applies).
   SFile(const std::string& name, ZFileMode mode, int extraFlags = 0, unsigned perms = 0666);
-  // A new empty file in memory, for reading and writing, never on a disk; name only labels it in
-  // messages. Raises a system error naming it where the system has no such files.
+  // A new empty file held in this object's memory, for reading and writing, never on a disk and
+  // never seen by the I/O seam; name only labels it in messages. Sync does nothing for it.
   struct TInMemory {};
   SFile(TInMemory, const std::string& name);
   ~SFile();
@@ -42,9 +42,14 @@ public:
   void Sync();
 
   std::string Name;
-  int Handle = -1;
+  int Handle = -1; // -1 for a file in memory
   ZFileMode Mode;
 
 private:
+  bool InMemory = false;
+  std::string Bytes; // of a file in memory
+  long Pos = 0;      // its position
+  int MemoryRead(char* buffer, int count, long offset);
+  void MemoryWrite(const char* buffer, int count);
   [[noreturn]] void SystemError();
 };

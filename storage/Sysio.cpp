@@ -8,7 +8,6 @@
 #include <strings.h>
 #include <time.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -70,10 +69,6 @@ int TIoSys::Link(const std::string& from, const std::string& to) {
 
 int TIoSys::RemoveDir(const std::string& path) {
   return ::rmdir(path.c_str());
-}
-
-int TIoSys::MemoryFile(const std::string& name) {
-  return ::memfd_create(name.c_str(), MFD_CLOEXEC);
 }
 
 ssize_t TPosixIoSys::PRead(int fd, void* buf, size_t count, off_t offset) {
@@ -276,10 +271,6 @@ int Link(const std::string& from, const std::string& to) {
 
 int RemoveDir(const std::string& path) {
   return gIo->RemoveDir(OsPath(path));
-}
-
-int MemoryFile(const std::string& name) {
-  return gIo->MemoryFile(Utf8FromCp1251(name));
 }
 
 int Mkdir(const std::string& path, mode_t mode) {

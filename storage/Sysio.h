@@ -46,9 +46,6 @@ public:
   virtual int Link(const std::string& from, const std::string& to);
   // Removes an empty directory (rmdir); not pure, like Lock.
   virtual int RemoveDir(const std::string& path);
-  // A new anonymous file in memory (memfd_create), open for reading and writing; the name is
-  // only a label. Not pure, like Lock.
-  virtual int MemoryFile(const std::string& name);
 };
 
 // The plain POSIX implementation.
@@ -85,7 +82,6 @@ int Open(const std::string& path, int flags, mode_t mode = 0666);
 int Rename(const std::string& from, const std::string& to);
 int Link(const std::string& from, const std::string& to);
 int RemoveDir(const std::string& path);
-int MemoryFile(const std::string& name);
 int Unlink(const std::string& path);
 int Stat(const std::string& path, struct stat* st);
 int Mkdir(const std::string& path, mode_t mode = 0777);

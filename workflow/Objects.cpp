@@ -48,20 +48,9 @@ void CopyWhole(SFile& in, SFile& out, std::string* seen = nullptr) {
   }
 }
 
-// A private working copy of the open file: in memory, or where the system has no files in
-// memory the new file work, never made durable (a stale copy is removed first).
-std::unique_ptr<SFile> CopyToWork(SFile& in, const std::string& work, unsigned perms,
-                                  std::string* seen) {
-  std::unique_ptr<SFile> out;
-  try {
-    out = std::make_unique<SFile>(SFile::TInMemory{}, work);
-  } catch (const ZError& e) {
-    if (e.Number != MsgSystemError ||
-        (errno != ENOSYS && errno != EPERM && errno != EINVAL && errno != EOPNOTSUPP))
-      throw;
-    { SFile made(work, fmRewrite, O_EXCL | O_NOFOLLOW, perms); } // made anew, never through a link
-    out = std::make_unique<SFile>(work, fmUpdate, O_NOFOLLOW);
-  }
+// A private working copy of the open file, in memory.
+std::unique_ptr<SFile> CopyToWork(SFile& in, const std::string& work, std::string* seen) {
+  auto out = std::make_unique<SFile>(SFile::TInMemory{}, work);
   CopyWhole(in, *out, seen);
   return out;
 }
@@ -395,8 +384,7 @@ TChangeOutcome ChangeObject(TObjectFiles& files, const TListInfo& info, const TO
     TChangeOutcome out{TChangeResult::Changed, "", ""};
     try {
       std::string before;
-      std::unique_ptr<SFile> workFile =
-          CopyToWork(*obj.File, work, keep.Mode & 0777, digests ? &before : nullptr);
+      std::unique_ptr<SFile> workFile = CopyToWork(*obj.File, work, digests ? &before : nullptr);
       files.CloseObject();
       if (digests) out.Before = digests->Digest(std::move(before));
       if (info.Projects()) {
@@ -428,15 +416,13 @@ TChangeOutcome ChangeObject(TObjectFiles& files, const TListInfo& info, const TO
         owner = compress_to(copy, done, keep, real, sink);
       }
       files.FinishWork();
-      // A copy on the disk is removed before the rename, so that a copy left behind always
-      // belongs to an object still to change, whose next change replaces it.
+      // Earlier versions kept the working copy on the disk; one a crash left behind goes now.
       if (sysio::UnlinkExact(work) != 0 && errno != ENOENT) OutSystemErrorCode(work, errno);
       if (sysio::Rename(done, real) != 0) OutSystemErrorCode(real, errno);
       out.Warning = JoinWarnings(out.Warning, OwnerWarning(owner, real));
     } catch (const std::exception& e) {
       files.CloseWork();
       files.CloseObject();
-      sysio::UnlinkExact(work);
       sysio::UnlinkExact(done);
       auto z = dynamic_cast<const ZError*>(&e);
       ZError told = z ? AboutFile(*z, work, real) : ZError(e.what(), MsgOwnText);

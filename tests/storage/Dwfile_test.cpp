@@ -75,6 +75,40 @@ TEST_F(Files, ChainReadsOverRemovedAndFollowsRelocation) {
   EXPECT_EQ(f.CurAdr, 55u);
 }
 
+// A copy in memory takes the same edits as the file, compresses to the same bytes, and leaves
+// the file on the disk as it was.
+TEST_F(Files, ACopyInMemoryEditsAndCompressesAsTheFileDoes) {
+  WriteAll(Path, ChainFile());
+  std::string original = ReadAll(Path);
+  auto copy = std::make_unique<SFile>(SFile::TInMemory{}, Path + "$w");
+  copy->SWrite(original.data(), static_cast<int>(original.size()));
+  auto edit = [](WFile& f) {
+    f.WCreat_file(0);
+    f.WWrite(1, 5, "fresh");
+    f.WClose_file(0);
+  };
+  {
+    WFile mem(std::move(copy));
+    edit(mem);
+    compress_to(mem, Tmp / "mem.bn", {}, Path);
+  }
+  EXPECT_EQ(ReadAll(Path), original);
+  {
+    WFile disk(Path);
+    edit(disk);
+  }
+  compress_to(*std::make_unique<WFile>(Path), Tmp / "disk.bn", {}, Path);
+  EXPECT_EQ(GroupRecords(Tmp / "mem.bn", 0), (TRecs{{1, "fresh"}}));
+  EXPECT_EQ(ReadAll(Tmp / "mem.bn"), ReadAll(Tmp / "disk.bn"));
+  SFile gap(SFile::TInMemory{}, "gap");
+  gap.Seek(4);
+  gap.SWrite("x", 1);
+  char buf[8];
+  EXPECT_EQ(gap.SReadAt(buf, 8, 0), 5);
+  EXPECT_EQ(std::string(buf, 5), std::string(4, '\0') + "x");
+  EXPECT_EQ(gap.Size(), 5u);
+}
+
 TEST_F(Files, GroupRewriteAppendsAndPointsDirectory) {
   creat_bf(Path, 5, nullptr);
   std::string before = ReadAll(Path);

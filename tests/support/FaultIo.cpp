@@ -323,12 +323,6 @@ int TFaultIo::Link(const std::string& from, const std::string& to) {
   return rc;
 }
 
-// A file in memory is no file of the disk: a crash takes it with the process.
-int TFaultIo::MemoryFile(const std::string& name) {
-  if (Intercept()) return -1;
-  return Real->MemoryFile(name);
-}
-
 int TFaultIo::Stat(const std::string& path, struct stat* st) {
   if (Intercept()) return -1;
   return Real->Stat(path, st);

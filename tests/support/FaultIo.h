@@ -42,7 +42,6 @@ public:
   int Rename(const std::string& from, const std::string& to) override;
   int Unlink(const std::string& path) override;
   int Link(const std::string& from, const std::string& to) override;
-  int MemoryFile(const std::string& name) override;
   int Stat(const std::string& path, struct stat* st) override;
   int Mkdir(const std::string& path, mode_t mode) override;
   int ListDir(const std::string& path, std::vector<std::string>& names) override;

@@ -103,9 +103,6 @@ public:
   int Link(const std::string& a, const std::string& b) override {
     return Timed(kOther, [&] { return TIoSys::Link(a, b); });
   }
-  int MemoryFile(const std::string& n) override {
-    return Timed(kOpen, [&] { return TIoSys::MemoryFile(n); });
-  }
   int Mkdir(const std::string& p, mode_t m) override {
     return Timed(kOther, [&] { return TPosixIoSys::Mkdir(p, m); });
   }
