@@ -186,6 +186,12 @@ TEST_F(THistoryTest, ADamagedJournalOrOneNamingAFileOutsideTheSuiteIsRefused) {
   backup.insert(at + 10, "../");
   refused(backup, MsgOutsideSuite);
   refused(text.substr(0, text.find('\n') + 1) + "{\"rec\":\"intent\"}\n", MsgBadJournal);
+  // The digest before is in the intent or in the outcome, never in both.
+  std::string twice = text;
+  at = twice.find("\"sha_before\":\"\"");
+  ASSERT_NE(at, std::string::npos);
+  twice.replace(at, 15, "\"sha_before\":\"" + std::string(64, 'a') + "\"");
+  refused(twice, MsgBadJournal);
   refused("garbage\n", MsgBadJournal);
   EXPECT_THROW(ReadBatch("../../etc"), ZError);
 }
@@ -218,6 +224,8 @@ TEST_F(THistoryTest, AJournalCutShortIsCompletedFromTheFilesWithTheListFlags) {
   TBatchInfo b = ReadBatch(id);
   EXPECT_TRUE(b.Finished && b.Recovered);
   EXPECT_EQ(b.Count(kResChanged) + b.Count(kResWarning), results.size());
+  for (const TBatchEntry& e : b.Objects) // the digest before, taken from the kept file
+    EXPECT_EQ(e.ShaBefore, FileSha256(BatchDir(id) + e.Backup)) << e.File;
   EXPECT_EQ(ReadAll(sysio::OsPath(GetRealName(ListAliasName(Info, false)))), listChanged);
   EXPECT_TRUE(RecoverBatches().empty());
 }
