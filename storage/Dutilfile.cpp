@@ -20,7 +20,9 @@
 const char* const VersionText = "5-2.9.1";
 
 namespace {
-constexpr size_t kChunk = 65536;
+// The body is written in pieces of this size; a file that stays below it is written whole, in
+// one call at the end.
+constexpr size_t kChunk = 4 << 20;
 constexpr uint64_t kVisitSlack = 64 << 20;
 // Header and directory bytes.
 std::string HeaderBytes(uint32_t end, const std::vector<WDirEntry>& dir) {
@@ -41,10 +43,13 @@ void CheckCount(const std::string& name, int count) {
     SetError(name + "|" + std::to_string(count), MsgBadLayout);
 }
 
-// A new skeleton file, never through a link planted at its name.
-std::unique_ptr<SFile> CreateSkeleton(const std::string& name, int count, unsigned perms) {
+// A new skeleton file, never through a link planted at its name; without its header when the
+// caller writes that itself.
+std::unique_ptr<SFile> CreateSkeleton(const std::string& name, int count, unsigned perms,
+                                      bool withHead = true) {
   CheckCount(name, count);
   auto out = std::make_unique<SFile>(name, fmRewrite, O_EXCL | O_NOFOLLOW, perms);
+  if (!withHead) return out;
   std::string head = HeaderBytes(0, std::vector<WDirEntry>(static_cast<size_t>(count)));
   out->SWrite(head.data(), static_cast<int>(head.size()));
   return out;
@@ -84,7 +89,13 @@ TOwnerChange CopyGroups(WFile& src, SFile& out, const TFileKeep& keep, const std
   LimitWholeFileWalk(src);
   WRec rec;
   std::string image; // the body written so far, for the sink
+  bool pieces = false;
   auto writeBody = [&] {
+    if (!pieces) { // the header's place first; its bytes follow at the end
+      std::string head = HeaderBytes(0, std::vector<WDirEntry>(src.Header.Count));
+      out.SWrite(head.data(), static_cast<int>(head.size()));
+      pieces = true;
+    }
     out.SWrite(layout.Body.data(), static_cast<int>(layout.Body.size()));
     if (sink) image += layout.Body;
     layout.Body.clear();
@@ -97,11 +108,17 @@ TOwnerChange CopyGroups(WFile& src, SFile& out, const TFileKeep& keep, const std
     }
     layout.EndGroup();
   }
-  writeBody();
   std::string head = layout.Head();
-  out.Seek(0);
-  out.SWrite(head.data(), static_cast<int>(head.size()));
-  if (sink) sink(head + image);
+  if (pieces) {
+    writeBody();
+    out.Seek(0);
+    out.SWrite(head.data(), static_cast<int>(head.size()));
+    if (sink) sink(head + image);
+  } else { // the whole file in one write
+    std::string whole = head + layout.Body;
+    out.SWrite(whole.data(), static_cast<int>(whole.size()));
+    if (sink) sink(std::move(whole));
+  }
   TOwnerChange change = GiveFileKeep(keep, out.Handle, name);
   if (IoSys().FullSync(out.Handle) != 0) OutSystemErrorCode(out.Name, errno);
   return change;
@@ -146,7 +163,7 @@ TOwnerChange CompressInto(WFile& src, const std::string& target, const TFileKeep
   bool made = false;
   try {
     if (sysio::UnlinkExact(target) != 0 && errno != ENOENT) OutSystemErrorCode(target, errno);
-    auto out = CreateSkeleton(target, static_cast<int>(src.Header.Count), keep.Mode & 0777);
+    auto out = CreateSkeleton(target, static_cast<int>(src.Header.Count), keep.Mode & 0777, false);
     made = true;
     return CopyGroups(src, *out, keep, name, sink);
   } catch (const ZError& e) {

@@ -474,10 +474,19 @@ void MeasureChange(const TBenchOptions& o, TObjectFiles& files, const TListInfo&
   TCountingIo counted;
   double countedTime = 0; // of the pass whose calls were counted
   long failed = 0;
+  auto safeCopy = [&](int r) {
+    double t0 = Now();
+    SafeCopy(paths, r);
+    copy.Times.push_back(Now() - t0);
+    ::sync();
+  };
+  // Every other repetition copies first: what a file costs to make depends on what the file
+  // system freed in the last minute, and that changes in the course of a run.
   for (int r = 0; r < o.ChangeReps; ++r) {
     for (size_t i = 0; i < paths.size(); ++i)
       WriteFile(paths[i], pristine[i], false);
     ::sync();
+    if (r % 2) safeCopy(r);
     std::unique_ptr<TCountScope> count;
     if (r == o.ChangeReps - 1) count = std::make_unique<TCountScope>(); // the warmest pass
     double t0 = Now();
@@ -498,10 +507,7 @@ void MeasureChange(const TBenchOptions& o, TObjectFiles& files, const TListInfo&
       undo.Times.push_back(Now() - t0);
       ::sync();
     }
-    t0 = Now();
-    SafeCopy(paths, r);
-    copy.Times.push_back(Now() - t0);
-    ::sync();
+    if (r % 2 == 0) safeCopy(r);
   }
   RemoveCopies(paths, o.ChangeReps);
   res.Rows.push_back(copy);

@@ -9,7 +9,7 @@ struct TBenchOptions {
   int Changes = 1000;       // replaceable projects changed per repetition
   int ListRecords = 100000; // records of the large list (0: not measured)
   int Reps = 5;             // repetitions of the check, the read-all baseline and the list
-  int ChangeReps = 3;       // repetitions of the change and the safe-copy baseline
+  int ChangeReps = 4;       // repetitions of the change and the safe-copy baseline
   int FileKb = 64;          // size of each project file
   int Calcs = 30;           // calculations in each project's group 109
   std::string Dir;          // where the suite is generated (default ./ravinel-bench-suite)

@@ -27,7 +27,7 @@ bool ParseArgs(int argc, char** argv, TBenchOptions& o) {
       o.Projects = 400;
       o.Changes = 60;
       o.Reps = 3;
-      o.ChangeReps = 3;
+      o.ChangeReps = 4;
       continue;
     }
     if (a == "--keep") {
