@@ -438,11 +438,13 @@ TEST_F(VblWindow, AStoppedChangeKeepsWhatWasDoneAndTouchesNothingAfter) {
 TEST_F(VblWindow, ReopensWithTheSizeAndPlaceTheUserGaveIt) {
   {
     std::unique_ptr<TfVbl> w = Open(1);
-    w->setGeometry(40, 50, 830, 455);
+    // Within the offscreen screen (800 x 600), which a newer Qt fits a restored window to, and
+    // wider than the window at its smallest.
+    w->setGeometry(4, 50, 790, 455);
     w->close();
   }
   std::unique_ptr<TfVbl> again = Open(1);
-  EXPECT_EQ(again->size(), QSize(830, 455));
+  EXPECT_EQ(again->size(), QSize(790, 455));
   again->resize(900, 600);
   again->close();
 }
