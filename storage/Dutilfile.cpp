@@ -43,13 +43,16 @@ void CheckCount(const std::string& name, int count) {
     SetError(name + "|" + std::to_string(count), MsgBadLayout);
 }
 
-// A new skeleton file, never through a link planted at its name; without its header when the
-// caller writes that itself.
-std::unique_ptr<SFile> CreateSkeleton(const std::string& name, int count, unsigned perms,
-                                      bool withHead = true) {
+// A new empty file for a composite file of count groups, never through a link planted at its
+// name.
+std::unique_ptr<SFile> CreateNew(const std::string& name, int count, unsigned perms) {
   CheckCount(name, count);
-  auto out = std::make_unique<SFile>(name, fmRewrite, O_EXCL | O_NOFOLLOW, perms);
-  if (!withHead) return out;
+  return std::make_unique<SFile>(name, fmRewrite, O_EXCL | O_NOFOLLOW, perms);
+}
+
+// A new skeleton file: the header of count empty groups.
+std::unique_ptr<SFile> CreateSkeleton(const std::string& name, int count, unsigned perms) {
+  auto out = CreateNew(name, count, perms);
   std::string head = HeaderBytes(0, std::vector<WDirEntry>(static_cast<size_t>(count)));
   out->SWrite(head.data(), static_cast<int>(head.size()));
   return out;
@@ -163,7 +166,7 @@ TOwnerChange CompressInto(WFile& src, const std::string& target, const TFileKeep
   bool made = false;
   try {
     if (sysio::UnlinkExact(target) != 0 && errno != ENOENT) OutSystemErrorCode(target, errno);
-    auto out = CreateSkeleton(target, static_cast<int>(src.Header.Count), keep.Mode & 0777, false);
+    auto out = CreateNew(target, static_cast<int>(src.Header.Count), keep.Mode & 0777);
     made = true;
     return CopyGroups(src, *out, keep, name, sink);
   } catch (const ZError& e) {

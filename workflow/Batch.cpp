@@ -2,6 +2,7 @@
 // The objects themselves are changed by ChangeObject; the history keeps what they held.
 #include "workflow/Batch.h"
 
+#include "base/Sha256pool.h"
 #include "messages/Msgcat.h"
 #include "messages/Utslang.h"
 #include "messages/Zmsg.h"

@@ -32,7 +32,7 @@ public:
   // the object's work, or the file was only read.
   void CloseObject() noexcept;
 
-  // The same for the working copy of a change: a private file, in memory or on the disk.
+  // The same for the working copy of a change: a private file in memory.
   WFile& OpenWork(std::unique_ptr<SFile> file);
   WFile& Work();
   void CloseWork() noexcept;

@@ -2,6 +2,7 @@
 #include "workflow/Objects.h"
 
 #include "base/Codec.h"
+#include "base/Sha256pool.h"
 #include "format/Fun_other.h"
 #include "messages/Msgcat.h"
 #include "messages/Utslang.h"

@@ -11,8 +11,9 @@
 #include <vector>
 
 #include "storage/Fun_struct.h"
-#include "base/Sha256pool.h"
 #include "workflow/Objectfiles.h"
+
+class TDigestPool;
 
 // State bits of a line after a check.
 enum : uint8_t {
